@@ -1,0 +1,15 @@
+# zorvik_add_test(NAME SOURCES src... LIBS lib... [GUI])
+# Registers one GoogleTest executable with CTest; GUI tests run on the offscreen platform.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(zorvik_add_test name)
+  cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE zorvik_common ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  set(env "ZORVIK_TEST=1")
+  if(ARG_GUI)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+endfunction()

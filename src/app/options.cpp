@@ -1,0 +1,76 @@
+#include "app/options.h"
+
+#include "support/ini.h"
+
+#include <variant>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::app {
+namespace {
+
+struct OptionKey {
+    const char16_t* section;
+    const char16_t* key;
+    std::variant<QString Options::*, bool Options::*> member;
+};
+
+// Load order is the table's order; the initial contents are those of a default Options.
+constexpr OptionKey kTable[] = {
+    {keys::kCaiSection, keys::kCaizhong, &Options::caizhong},
+    {keys::kAlertSection, keys::kAlertTips, &Options::alert_type_tips},
+    {keys::kAlertSection, keys::kAlertSound, &Options::alert_type_sound},
+    {keys::kAlertSection, keys::kAlertSoundFile, &Options::alert_sound_file},
+    {keys::kTzSection, keys::kPltPass, &Options::plt_pass},
+    {keys::kTzSection, keys::kStopLoss, &Options::plt_tz_zs},
+    {keys::kTzSection, keys::kStopProfit, &Options::plt_tz_zy},
+};
+
+struct Loader {
+    Options& options;
+    const QString& value;
+    void operator()(QString Options::*member) const { options.*member = value; }
+    void operator()(bool Options::*member) const
+    {
+        if (value == u"0"_s || value == u"1"_s)
+            options.*member = value == u"1"_s;
+    }
+};
+
+struct Saver {
+    const Options& options;
+    QString operator()(QString Options::*member) const { return options.*member; }
+    QString operator()(bool Options::*member) const
+    {
+        return options.*member ? QStringLiteral("1") : QStringLiteral("0");
+    }
+};
+
+} // namespace
+
+QString settings_path(const QString& data_dir)
+{
+    return data_dir + u"/bao/cfg.ini"_s;
+}
+
+Options settings_load(const QString& file)
+{
+    Options options;
+    for (const OptionKey& entry : kTable) {
+        const QString value = support::ini_read(QString::fromUtf16(entry.section),
+                                                QString::fromUtf16(entry.key), file);
+        if (!value.isEmpty())
+            std::visit(Loader{options, value}, entry.member);
+    }
+    return options;
+}
+
+void settings_save(const QString& file, const Options& options)
+{
+    for (const OptionKey& entry : kTable) {
+        support::ini_write(QString::fromUtf16(entry.section), QString::fromUtf16(entry.key),
+                           std::visit(Saver{options}, entry.member), file);
+    }
+}
+
+} // namespace zorvik::app

@@ -1,0 +1,48 @@
+#pragma once
+// The window's options as one typed record with a single table of section, key and initial
+// content; the only code that reads or writes those keys of the settings file.
+
+#include <QString>
+
+namespace zorvik::app {
+
+// Sections and keys of the settings file.
+namespace keys {
+inline constexpr char16_t kCaiSection[] = u"cai_cfg";
+inline constexpr char16_t kAlertSection[] = u"alert_cfg";
+inline constexpr char16_t kTzSection[] = u"tz_cfg";
+inline constexpr char16_t kCaizhong[] = u"combox_select_caizhong";
+inline constexpr char16_t kPltPath[] = u"plt_path";
+inline constexpr char16_t kShowAwardTips[] = u"isshowawardtips";
+inline constexpr char16_t kAlertTips[] = u"alert_type_tips";
+inline constexpr char16_t kAlertSound[] = u"alert_type_sound";
+inline constexpr char16_t kAlertSoundFile[] = u"alert_sound_file";
+inline constexpr char16_t kList[] = u"list";
+inline constexpr char16_t kPltPass[] = u"plt_pass";
+inline constexpr char16_t kStopLoss[] = u"plt_tz_zs";
+inline constexpr char16_t kStopProfit[] = u"plt_tz_zy";
+} // namespace keys
+
+struct Options {
+    QString caizhong;                // text of the selected lottery; empty: the box's first entry
+    bool alert_type_tips = true;     // "弹窗报警"
+    bool alert_type_sound = true;    // "声音报警"
+    QString alert_sound_file;
+    QString plt_pass;
+    QString plt_tz_zs = QStringLiteral("-1000"); // stop-loss limit
+    QString plt_tz_zy = QStringLiteral("1000");  // stop-profit limit
+
+    bool operator==(const Options&) const = default;
+};
+
+// "<data folder>/bao/cfg.ini".
+QString settings_path(const QString& data_dir);
+
+// Options from the file: a key that is absent or empty keeps its initial content, and so does
+// a check-box key whose value is neither "0" nor "1".
+Options settings_load(const QString& file);
+
+// Writes every option; an empty text is not written, so the stored value stays.
+void settings_save(const QString& file, const Options& options);
+
+} // namespace zorvik::app

@@ -1,0 +1,212 @@
+#include "commands.h"
+
+#include "rules/bets.h"
+#include "rules/hit.h"
+#include "rules/plays.h"
+#include "rules/validate.h"
+#include "support/date.h"
+#include "support/ini.h"
+#include "support/md5.h"
+#include "support/money.h"
+#include "support/text.h"
+
+#include <QByteArray>
+#include <functional>
+#include <optional>
+#include <span>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::cli {
+namespace {
+
+using Args = std::span<const QString>;
+
+struct Command {
+    const char* name;
+    const char* arguments; // for the usage line
+    int count;             // number of arguments
+    std::function<CommandResult(Args)> run;
+};
+
+std::optional<double> to_number(const QString& text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> to_integer(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+CommandResult done(const QString& text)
+{
+    return {escape_field(text), {}, 0};
+}
+
+CommandResult refused(const QString& reason)
+{
+    return {{}, reason, 2};
+}
+
+QString not_a_number(const char* what, const QString& text)
+{
+    return QString::fromLatin1(what) + u" is not a number: "_s + escape_field(text);
+}
+
+const std::vector<Command>& commands()
+{
+    static const std::vector<Command> table = {
+        {"hit", "DRAW POSITIONS PLAY NUMBERS", 4,
+         [](Args a) { return done(rules::hit_test(a[0], a[1], a[3], a[2]).mark); }},
+        {"count", "TITLE NUMBERS", 2,
+         [](Args a) { return done(QString::number(rules::bet_count(a[0], a[1]))); }},
+        {"cost", "COUNT MULTIPLIER UNIT", 3,
+         [](Args a) {
+             const auto count = to_number(a[0]);
+             if (!count)
+                 return refused(not_a_number("COUNT", a[0]));
+             const auto multiplier = to_number(a[1]);
+             if (!multiplier)
+                 return refused(not_a_number("MULTIPLIER", a[1]));
+             return done(rules::bet_cost(*count, *multiplier, a[2]));
+         }},
+        {"win", "TITLE MULTIPLIER UNIT ODDS", 4,
+         [](Args a) {
+             const auto multiplier = to_number(a[1]);
+             if (!multiplier)
+                 return refused(not_a_number("MULTIPLIER", a[1]));
+             return done(rules::win_amount(a[0], *multiplier, a[2], a[3]));
+         }},
+        {"validate", "N PLAY NUMBERS", 3,
+         [](Args a) {
+             const auto n = to_integer(a[0]);
+             if (!n)
+                 return refused(not_a_number("N", a[0]));
+             QString numbers = a[2];
+             const QString message = rules::validate_numbers(numbers, *n, a[1]);
+             return CommandResult{escape_field(numbers) + u'\t' + escape_field(message), {}, 0};
+         }},
+        {"group", "LETTERS", 1, [](Args a) { return done(rules::group_name(a[0])); }},
+        {"plays", "COUNT", 1,
+         [](Args a) {
+             const auto count = to_integer(a[0]);
+             if (!count)
+                 return refused(not_a_number("COUNT", a[0]));
+             return done(rules::plays_for_count(*count));
+         }},
+        {"money", "VALUE", 1,
+         [](Args a) {
+             const auto value = to_number(a[0]);
+             if (!value)
+                 return refused(not_a_number("VALUE", a[0]));
+             return done(support::money_text(*value));
+         }},
+        {"md5", "TEXT", 1, [](Args a) { return done(support::Md5_Calc(a[0])); }},
+        {"urlencode", "TEXT", 1, [](Args a) { return done(support::url_encode(a[0])); }},
+        {"date", "VALUE MODE", 2,
+         [](Args a) {
+             const auto mode = to_integer(a[1]);
+             if (!mode)
+                 return refused(not_a_number("MODE", a[1]));
+             return done(support::format_date(a[0], *mode));
+         }},
+        {"ini-get", "FILE SECTION KEY", 3,
+         [](Args a) { return done(support::ini_read(a[1], a[2], a[0])); }},
+        {"ini-set", "FILE SECTION KEY VALUE", 4,
+         [](Args a) {
+             const int written = support::ini_write(a[1], a[2], a[3], a[0]);
+             return CommandResult{{}, {}, written ? 0 : 1};
+         }},
+    };
+    return table;
+}
+
+QString usage_of(const Command& command)
+{
+    return u"usage: zorvik-cli "_s + QString::fromLatin1(command.name) + u' ' +
+           QString::fromLatin1(command.arguments);
+}
+
+QString general_usage()
+{
+    QStringList names;
+    for (const Command& command : commands())
+        names << QString::fromLatin1(command.name);
+    names << QStringLiteral("batch");
+    return u"usage: zorvik-cli COMMAND ARGS... (commands: "_s + names.join(u", "_s) + u')';
+}
+
+} // namespace
+
+QString escape_field(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\\': out += u"\\\\"_s; break;
+        case u'\t': out += u"\\t"_s; break;
+        case u'\r': out += u"\\r"_s; break;
+        case u'\n': out += u"\\n"_s; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+CommandResult run_command(const QStringList& args)
+{
+    if (args.isEmpty())
+        return refused(general_usage());
+    for (const Command& command : commands()) {
+        if (args[0] != QLatin1String(command.name))
+            continue;
+        if (args.size() - 1 != command.count)
+            return refused(usage_of(command));
+        return command.run(Args(args.constData() + 1, args.size() - 1));
+    }
+    return refused(u"unknown command "_s + escape_field(args[0]) + u"; "_s + general_usage());
+}
+
+int run_batch(std::FILE* in, std::FILE* out)
+{
+    QByteArray line;
+    QByteArray buffer;
+    int c = 0;
+    bool more = true;
+    while (more) {
+        line.clear();
+        while ((c = getc_unlocked(in)) != EOF && c != '\n')
+            line.append(char(c));
+        if (c == EOF) {
+            more = false;
+            if (line.isEmpty())
+                break;
+        }
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QStringList fields = QString::fromUtf8(line).split(u'\t');
+        CommandResult result;
+        if (fields.size() == 1 && fields[0] == u"batch"_s)
+            result = refused(QStringLiteral("batch cannot be nested"));
+        else
+            result = run_command(fields);
+        const QString text = result.code == 2 ? u"error: "_s + result.error : result.out;
+        buffer = text.toUtf8();
+        buffer.append('\n');
+        std::fwrite(buffer.constData(), 1, size_t(buffer.size()), out);
+    }
+    std::fflush(out);
+    return 0;
+}
+
+} // namespace zorvik::cli
