@@ -172,7 +172,10 @@ CommandResult run_command(const QStringList& args)
             continue;
         if (args.size() - 1 != command.count)
             return refused(usage_of(command));
-        return command.run(Args(args.constData() + 1, args.size() - 1));
+        CommandResult result = command.run(Args(args.constData() + 1, args.size() - 1));
+        if (result.code == 2)
+            result.error = usage_of(command) + u" ("_s + result.error + u')';
+        return result;
     }
     return refused(u"unknown command "_s + escape_field(args[0]) + u"; "_s + general_usage());
 }

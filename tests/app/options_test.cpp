@@ -1,0 +1,91 @@
+#include "app/options.h"
+#include "support/ini.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include "qt_printers.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace zorvik::app;
+using zorvik::support::ini_read;
+using zorvik::support::ini_write;
+
+namespace {
+
+class OptionsFile : public ::testing::Test {
+protected:
+    QString file() const { return settings_path(dir_.path()); }
+    QTemporaryDir dir_;
+};
+
+} // namespace
+
+TEST_F(OptionsFile, PathIsTheBaoFolder)
+{
+    EXPECT_EQ(settings_path(u"/x/y"_s), u"/x/y/bao/cfg.ini"_s);
+}
+
+TEST_F(OptionsFile, NoFileKeepsEveryInitialContent)
+{
+    const Options o = settings_load(file());
+    EXPECT_EQ(o, Options());
+    EXPECT_EQ(o.plt_tz_zs, u"-1000"_s);
+    EXPECT_EQ(o.plt_tz_zy, u"1000"_s);
+    EXPECT_TRUE(o.alert_type_tips);
+    EXPECT_TRUE(o.alert_type_sound);
+    EXPECT_TRUE(o.caizhong.isEmpty());
+}
+
+TEST_F(OptionsFile, SaveThenLoadRoundTrips)
+{
+    Options o;
+    o.caizhong = u"合乐分分彩"_s;
+    o.alert_type_tips = false;
+    o.alert_type_sound = true;
+    o.alert_sound_file = u"/home/u/声音.wav"_s;
+    o.plt_pass = u"p@ss 1"_s;
+    o.plt_tz_zs = u"-500"_s;
+    o.plt_tz_zy = u"800"_s;
+    settings_save(file(), o);
+    EXPECT_EQ(settings_load(file()), o);
+    EXPECT_EQ(ini_read(u"alert_cfg"_s, u"alert_type_tips"_s, file()), u"0"_s);
+    EXPECT_EQ(ini_read(u"alert_cfg"_s, u"alert_type_sound"_s, file()), u"1"_s);
+    EXPECT_EQ(ini_read(u"tz_cfg"_s, u"plt_tz_zs"_s, file()), u"-500"_s);
+}
+
+TEST_F(OptionsFile, EmptyBoxesDoNotEraseStoredValues)
+{
+    Options o;
+    o.plt_pass = u"secret"_s;
+    settings_save(file(), o);
+    o.plt_pass.clear();
+    settings_save(file(), o);
+    EXPECT_EQ(settings_load(file()).plt_pass, u"secret"_s);
+}
+
+TEST_F(OptionsFile, EmptyOrInvalidStoredValuesKeepTheInitialContent)
+{
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath(u"bao"_s)));
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[alert_cfg]\r\nalert_type_tips=2\r\nalert_type_sound=\r\n"
+            "[tz_cfg]\r\nplt_pass=x\r\nplt_tz_zy=\r\n"_ba);
+    f.close();
+    const Options o = settings_load(file());
+    EXPECT_TRUE(o.alert_type_tips);
+    EXPECT_TRUE(o.alert_type_sound);
+    EXPECT_EQ(o.plt_tz_zy, u"1000"_s);
+    EXPECT_EQ(o.plt_pass, u"x"_s);
+}
+
+TEST_F(OptionsFile, SavingKeepsTheMonitorListAndOtherKeys)
+{
+    ASSERT_TRUE(ini_write(u"alert_cfg"_s, u"list"_s, u"|A~B~C"_s, file()));
+    ASSERT_TRUE(ini_write(u"cai_cfg"_s, u"plt_path"_s, u"2"_s, file()));
+    settings_save(file(), Options());
+    EXPECT_EQ(ini_read(u"alert_cfg"_s, u"list"_s, file()), u"|A~B~C"_s);
+    EXPECT_EQ(ini_read(u"cai_cfg"_s, u"plt_path"_s, file()), u"2"_s);
+}
