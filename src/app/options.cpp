@@ -73,4 +73,10 @@ void settings_save(const QString& file, const Options& options)
     }
 }
 
+void save_show_award_tips(const QString& file, bool on)
+{
+    support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kShowAwardTips),
+                       on ? u"1"_s : u"0"_s, file);
+}
+
 } // namespace zorvik::app

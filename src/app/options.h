@@ -45,4 +45,7 @@ Options settings_load(const QString& file);
 // Writes every option; an empty text is not written, so the stored value stays.
 void settings_save(const QString& file, const Options& options);
 
+// The "自动报号" box's state, written when the user switches it on against the pop-up alerts.
+void save_show_award_tips(const QString& file, bool on);
+
 } // namespace zorvik::app

@@ -1,0 +1,27 @@
+#include "app/tips_label.h"
+
+#include <QMouseEvent>
+
+namespace zorvik::app {
+
+TipsLabel::TipsLabel(int index, const QString& text, QWidget* parent)
+    : QLabel(text, parent), index_(index)
+{
+    setObjectName(QStringLiteral("tips_label_") + QString::number(index));
+}
+
+void TipsLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked(index_);
+    QLabel::mouseReleaseEvent(event);
+}
+
+void TipsLabel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit double_clicked(index_);
+    QLabel::mouseDoubleClickEvent(event);
+}
+
+} // namespace zorvik::app

@@ -1,0 +1,48 @@
+#include "app/window_shell.h"
+
+#include "support/identity.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace zorvik::app {
+
+WindowShell::WindowShell(QWidget* window, QString data_dir, std::function<QString()> sound_box)
+    : window_(window), data_dir_(std::move(data_dir)), sound_box_(std::move(sound_box))
+{
+}
+
+void WindowShell::message(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf16(support::kTitle), text,
+                    QMessageBox::Ok, window_);
+    box.exec();
+}
+
+bool WindowShell::confirm(const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    window_);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void WindowShell::tip(const QString& text)
+{
+    tray_.show_tip(text);
+}
+
+void WindowShell::alert_sound(const QString& path)
+{
+    sound_.play(notify::alert_sound_path(path, sound_box_ ? sound_box_() : QString(), data_dir_));
+}
+
+void WindowShell::copy_text(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+} // namespace zorvik::app

@@ -1,0 +1,36 @@
+#pragma once
+// The window's way of telling the user things: real message boxes, tray tips, the alert sound
+// and the clipboard.
+
+#include "notify/sound.h"
+#include "notify/tray.h"
+#include "support/shell.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace zorvik::app {
+
+class WindowShell final : public support::Shell {
+public:
+    // `sound_box` gives the sound-file box's text for a sound played without a path.
+    WindowShell(QWidget* window, QString data_dir, std::function<QString()> sound_box);
+
+    void message(const QString& text) override;
+    bool confirm(const QString& text, const QString& title) override;
+    void tip(const QString& text) override;
+    void alert_sound(const QString& path) override;
+    void copy_text(const QString& text) override;
+
+    notify::TrayTips& tray() { return tray_; }
+
+private:
+    QWidget* window_;
+    QString data_dir_;
+    std::function<QString()> sound_box_;
+    notify::TrayTips tray_;
+    notify::AlertSound sound_;
+};
+
+} // namespace zorvik::app

@@ -1,0 +1,45 @@
+#pragma once
+// What the monitor view shows: one row per monitor with its seven columns, which rows alert
+// and are marked, and the detail panel's text.
+
+#include "monitor/monitor.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace zorvik::monitor {
+
+// Column headers and widths in pixels (the stored layout's twips at 15 per pixel).
+struct Column {
+    const char16_t* header;
+    int width;
+};
+inline constexpr Column kMonitorColumns[] = {
+    {u"玩法(带*为自动投注)", 2000 / 15}, {u"号码", 2300 / 15},     {u"监控类别", 900 / 15},
+    {u"报警条件", 2200 / 15},            {u"当前值", 1000 / 15},   {u"监控状态", 1400 / 15},
+    {u"统计数据（单位：次）", 4700 / 15},
+};
+
+struct MonitorRow {
+    int position = 0;    // list position of the record
+    QStringList columns; // the seven cells
+    bool alerts = false; // the condition holds
+    bool marked = false; // shown red and bold: alerting or chasing with a plan step above 0
+};
+
+// The newest issue's last four characters, or the part after a "-" among them.
+QString issue_tail(const QString& issue);
+
+// True when the monitor's current value meets its condition.
+bool alert_test(const Monitor& m);
+
+// `newest_issue` fills the status column while monitoring is on.
+MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QString& newest_issue);
+QVector<MonitorRow> make_rows(const MonitorList& list, bool monitoring,
+                              const QString& newest_issue);
+
+// The detail panel's text under the numbers; empty unless the monitor bets automatically.
+QString detail_text(const Monitor& m);
+
+} // namespace zorvik::monitor

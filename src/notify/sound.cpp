@@ -1,0 +1,42 @@
+#include "notify/sound.h"
+
+#include "support/text.h"
+
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::notify {
+
+QString alert_sound_path(const QString& path, const QString& box_text, const QString& data_dir)
+{
+    QString file = path;
+    if (file.isEmpty())
+        file = support::trim_blanks(box_text).remove(u"选择文件..."_s);
+    if (file.isEmpty())
+        file = data_dir + u"/bao/alert.wav"_s;
+    return file;
+}
+
+AlertSound::AlertSound(QObject* parent) : QObject(parent) {}
+
+AlertSound::~AlertSound() = default;
+
+void AlertSound::play(const QString& file)
+{
+    if (effect_)
+        effect_->stop();
+    playing_.clear();
+    const QFileInfo info(file);
+    if (!info.isFile() || !info.isReadable())
+        return;
+    // A fresh effect per sound: changing the source of a playing one is not reliable.
+    effect_ = std::make_unique<QSoundEffect>();
+    effect_->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
+    effect_->play();
+    playing_ = info.absoluteFilePath();
+}
+
+} // namespace zorvik::notify

@@ -1,0 +1,30 @@
+#pragma once
+// The alert sound: a wave file played asynchronously; a new sound cuts the one playing.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QSoundEffect;
+
+namespace zorvik::notify {
+
+// The file to play: `path`, else the sound-file box's text trimmed with "选择文件..." removed,
+// else "bao/alert.wav" under the data folder.
+QString alert_sound_path(const QString& path, const QString& box_text, const QString& data_dir);
+
+class AlertSound : public QObject {
+    Q_OBJECT
+public:
+    explicit AlertSound(QObject* parent = nullptr);
+    ~AlertSound() override;
+    // A missing or unreadable file plays nothing and reports nothing.
+    void play(const QString& file);
+    QString playing() const { return playing_; }
+
+private:
+    std::unique_ptr<QSoundEffect> effect_;
+    QString playing_;
+};
+
+} // namespace zorvik::notify
