@@ -1,0 +1,455 @@
+// The real main window, offscreen, driven through its widgets as a user would.
+
+#include "app/main_window.h"
+#include "app/options.h"
+#include "app/window_shell.h"
+#include "fakes/recording_shell.h"
+#include "monitor/engine.h"
+#include "qt_printers.h"
+#include "support/gbk.h"
+#include "support/ini.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using zorvik::app::MainWindow;
+using zorvik::support::ini_read;
+using zorvik::testing::RecordingShell;
+
+namespace {
+
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override { open(); }
+
+    void open()
+    {
+        window_.reset();
+        window_ = std::make_unique<MainWindow>(dir_.path(), &shell_);
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    template <typename W>
+    W* find(const QString& name) const
+    {
+        W* w = window_->findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    QCheckBox* box(const QString& name) const { return find<QCheckBox>(name); }
+    QComboBox* combo(const QString& name) const { return find<QComboBox>(name); }
+    QLineEdit* line(const QString& name) const { return find<QLineEdit>(name); }
+    QTreeWidget* alert_list() const { return find<QTreeWidget>(u"alert_list"_s); }
+    QString label(int index) const { return find<QLabel>(u"tips_label_"_s + QString::number(index))->text(); }
+
+    void click(QWidget* w)
+    {
+        // A check box reacts to its indicator and caption, not to the free space after them.
+        const bool check = qobject_cast<QCheckBox*>(w) != nullptr;
+        QTest::mouseClick(w, Qt::LeftButton, {}, check ? QPoint(6, w->height() / 2) : QPoint());
+    }
+    void click(const QString& name) { click(find<QWidget>(name)); }
+    void click_label(int index) { click(u"tips_label_"_s + QString::number(index)); }
+
+    void tick(std::initializer_list<int> positions)
+    {
+        for (int i : positions)
+            click(box(u"alert_cfg_pos_"_s + QString::number(i)));
+    }
+
+    void choose(const QString& combo_name, const QString& text)
+    {
+        QComboBox* c = combo(combo_name);
+        const int i = c->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        c->setCurrentIndex(i);
+        emit c->activated(i);
+    }
+
+    void type_numbers(const QString& text)
+    {
+        auto* numbers = find<QPlainTextEdit>(u"alert_cfg_numbers"_s);
+        numbers->clear();
+        numbers->setFocus();
+        QTest::keyClicks(numbers, text);
+    }
+
+    void type_threshold(const QString& text)
+    {
+        QLineEdit* t = line(u"alert_cfg_cond_comp"_s);
+        t->selectAll();
+        QTest::keyClicks(t, text);
+    }
+
+    // Ticks the first three positions, types the threshold, picks the play and types the
+    // numbers. (A change of positions or threshold reloads the play box, so the play comes
+    // after them.)
+    void add_monitor(const QString& play, const QString& numbers, const QString& threshold)
+    {
+        click(u"alert_new"_s);
+        for (int i = 0; i < 5; ++i)
+            box(u"alert_cfg_pos_"_s + QString::number(i))->setChecked(false);
+        tick({0, 1, 2});
+        type_threshold(threshold);
+        choose(u"alert_cfg_extra_tztype"_s, play);
+        type_numbers(numbers);
+        click(u"alert_new_do"_s);
+    }
+
+    void select_row(int row)
+    {
+        find<QTabWidget>(u"zorvik_main"_s)->setCurrentIndex(0);
+        QTreeWidget* list = alert_list();
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        ASSERT_NE(item, nullptr);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    }
+
+    QString stored_list() const
+    {
+        return ini_read(u"alert_cfg"_s, u"list"_s, window_->settings_file());
+    }
+
+    QTemporaryDir dir_;
+    RecordingShell shell_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+} // namespace
+
+TEST_F(Window, CaptionListsAndOptionBoxes)
+{
+    EXPECT_EQ(window_->objectName(), u"zorvik_frm"_s);
+    EXPECT_EQ(window_->windowTitle(), u"Zorvik分分彩遗漏监控挂机投注软件{v1.6} "_s);
+    QTreeWidget* list = alert_list();
+    ASSERT_EQ(list->columnCount(), 7);
+    EXPECT_EQ(list->headerItem()->text(0), u"玩法(带*为自动投注)"_s);
+    EXPECT_EQ(list->headerItem()->text(6), u"统计数据（单位：次）"_s);
+    EXPECT_EQ(list->columnWidth(1), 2300 / 15);
+    EXPECT_EQ(find<QTreeWidget>(u"awd_list"_s)->headerItem()->text(0), u"期号"_s);
+    EXPECT_EQ(find<QTreeWidget>(u"tz_list"_s)->columnCount(), 10);
+    EXPECT_EQ(combo(u"combox_select_caizhong"_s)->count(), 9);
+    EXPECT_EQ(combo(u"combox_select_caizhong"_s)->currentText(), u"--选择彩种--"_s);
+    EXPECT_EQ(combo(u"alert_cfg_autotz_zjtype"_s)->currentText(), u"角"_s);
+    EXPECT_EQ(combo(u"alert_cfg_cond"_s)->count(), 3);
+    EXPECT_EQ(line(u"plt_tz_zs"_s)->text(), u"-1000"_s);
+    EXPECT_EQ(line(u"plt_tz_zy"_s)->text(), u"1000"_s);
+    for (const char* name : {"frame_awd", "awd_url", "new_iss", "next_iss", "new_award",
+                             "next_awd_countdown", "isshowawardtips", "zorvik_main", "begin_plan",
+                             "alert_cfg_error_tips", "alert_cfg_status_init", "alert_cfg_autotz",
+                             "alert_cfg_autotz_bt", "alert_cfg_autotz_pl", "alert_cfg_id",
+                             "alert_sound_file", "alert_sound_test", "tz_plt_pass", "tz_virtual",
+                             "tz_virtual_m", "tz_plt_login", "tz_virtual_m_do", "alert_show_tz_number",
+                             "alert_show_tz_info", "info_label", "global_tips"})
+        EXPECT_NE(window_->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+}
+
+TEST_F(Window, EditorFollowsPositionsAndCategory)
+{
+    click(u"alert_new"_s);
+    EXPECT_EQ(find<QTabWidget>(u"zorvik_main"_s)->currentIndex(), 1);
+    EXPECT_FALSE(combo(u"alert_cfg_extra_tztype"_s)->isVisible()); // nothing ticked
+    tick({0, 1, 2});
+    EXPECT_EQ(label(3), u"前三"_s);
+    EXPECT_TRUE(combo(u"alert_cfg_extra_tztype"_s)->isVisible());
+    EXPECT_EQ(combo(u"alert_cfg_extra_tztype"_s)->count(), 9);
+    EXPECT_EQ(find<QPlainTextEdit>(u"alert_cfg_numbers"_s)->toPlainText(), u"示例：000 112 345"_s);
+    choose(u"alert_cfg_extra_tztype"_s, u"组三单式"_s);
+    EXPECT_EQ(find<QPlainTextEdit>(u"alert_cfg_numbers"_s)->toPlainText(), u"示例：112 334 566"_s);
+
+    // An empty threshold becomes 10 and the sentence shows it.
+    EXPECT_EQ(line(u"alert_cfg_cond_comp"_s)->text(), u"10"_s);
+    EXPECT_EQ(label(10), u"当遗漏值大于等于 10时触发报警"_s);
+    EXPECT_EQ(label(9), u"手动输入当前遗漏值,默认为0"_s);
+    EXPECT_EQ(label(7), u"遗漏"_s);
+    EXPECT_EQ(line(u"alert_cfg_status_init"_s)->text(), u"0"_s);
+
+    combo(u"alert_cfg_type"_s)->setCurrentIndex(1);
+    EXPECT_EQ(label(10), u"当连中大于等于 10时触发报警"_s);
+    combo(u"alert_cfg_cond"_s)->setCurrentIndex(1);
+    EXPECT_EQ(label(10), u"当连中小于等于 10时触发报警"_s);
+
+    combo(u"alert_cfg_type"_s)->setCurrentIndex(2);
+    EXPECT_EQ(line(u"alert_cfg_cond_comp"_s)->text(), u"挂中中挂"_s);
+    EXPECT_EQ(combo(u"alert_cfg_cond"_s)->currentText(), u"＝"_s);
+    EXPECT_EQ(label(10), u"当最近4期形态为挂中中挂时触发报警"_s);
+    EXPECT_EQ(label(9), u"手动输入当前形态,默认为空"_s);
+    EXPECT_EQ(line(u"alert_cfg_status_init"_s)->text(), QString());
+
+    tick({0, 2}); // unticks 万 and 百: 千 only
+    EXPECT_EQ(label(3), u"千位"_s);
+    EXPECT_EQ(combo(u"alert_cfg_extra_tztype"_s)->count(), 1);
+    tick({3});
+    EXPECT_EQ(label(3), u"千位,十位"_s);
+    EXPECT_EQ(combo(u"alert_cfg_extra_tztype"_s)->count(), 5);
+}
+
+TEST_F(Window, AddShowsTheRowAndSavesTheList)
+{
+    add_monitor(u"直选复式"_s, u"0123"_s, u"10"_s);
+    EXPECT_EQ(shell_.messages, QStringList{u"添加成功"_s});
+    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
+    QTreeWidgetItem* row = alert_list()->topLevelItem(0);
+    EXPECT_EQ(row->text(0), u"前三(直选复式)"_s);
+    EXPECT_EQ(row->text(1), u"0123"_s);
+    EXPECT_EQ(row->text(3), u"大于等于10"_s);
+    EXPECT_EQ(row->text(5), u"待监控"_s);
+    EXPECT_NE(row->foreground(1).color(), QColor(255, 0, 0));
+    EXPECT_TRUE(row->isSelected());
+    EXPECT_EQ(stored_list(), u"|ABC~直选复式~前三(直选复式)~0123~遗漏~≥10~大于等于10~0~待监控~0~0~0~0:0~"
+                             u"0:0:0:0~0~1,2,4,8,16,32,64,128~2~false~0~64:0:0:1920~0"_s);
+
+    // The same settings again are refused.
+    shell_.clear();
+    click(u"alert_new_do"_s);
+    EXPECT_EQ(shell_.messages, QStringList{u"已经存在同样的监控记录或投注配置，无法重复添加！"_s});
+    EXPECT_EQ(alert_list()->topLevelItemCount(), 1);
+}
+
+TEST_F(Window, InvalidNumbersShowTheErrorBox)
+{
+    add_monitor(u"直选复式"_s, u"01 23"_s, u"10"_s);
+    auto* error = find<QPlainTextEdit>(u"alert_cfg_error_tips"_s);
+    EXPECT_TRUE(error->isVisible());
+    EXPECT_EQ(error->toPlainText(),
+              u"号码格式有误，发现有号码不是3星直选复式, 不允许包含空格, 如下：\r\n01 23"_s.replace(u"\r\n"_s, u"\n"_s));
+    EXPECT_TRUE(shell_.messages.isEmpty());
+    EXPECT_EQ(alert_list()->topLevelItemCount(), 0);
+    type_numbers(u"0123"_s);
+    click(u"alert_new_do"_s);
+    EXPECT_FALSE(error->isVisible());
+    EXPECT_EQ(alert_list()->topLevelItemCount(), 1);
+}
+
+TEST_F(Window, AnAlertingMonitorIsRedAndRaisesOneTip)
+{
+    add_monitor(u"直选复式"_s, u"0123"_s, u"0"_s); // becomes 10: no alert
+    EXPECT_TRUE(shell_.tips.isEmpty());
+    click(u"alert_new"_s);
+    combo(u"alert_cfg_type"_s)->setCurrentIndex(1);   // 连中
+    combo(u"alert_cfg_cond"_s)->setCurrentIndex(1);   // ≤
+    type_threshold(u"3"_s);
+    choose(u"alert_cfg_extra_tztype"_s, u"直选复式"_s);
+    type_numbers(u"4567"_s);
+    click(u"alert_new_do"_s);
+    ASSERT_EQ(alert_list()->topLevelItemCount(), 2);
+    QTreeWidgetItem* row = alert_list()->topLevelItem(1);
+    EXPECT_EQ(row->foreground(0).color(), QColor(255, 0, 0));
+    EXPECT_EQ(row->foreground(4).color(), QColor(255, 0, 0));
+    EXPECT_TRUE(row->font(4).bold());
+    EXPECT_FALSE(row->font(0).bold());
+    EXPECT_EQ(shell_.tips, QStringList{QString::fromUtf16(zorvik::monitor::kAlertTip)});
+    EXPECT_EQ(shell_.sounds.size(), 1);
+}
+
+TEST_F(Window, ModifyKeepsThePosition)
+{
+    add_monitor(u"直选复式"_s, u"0123"_s, u"10"_s);
+    add_monitor(u"直选复式"_s, u"4567"_s, u"10"_s);
+    add_monitor(u"直选复式"_s, u"89"_s, u"10"_s);
+    shell_.clear();
+
+    select_row(1);
+    EXPECT_TRUE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
+    EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), u"4567"_s);
+    click_label(14);
+    ASSERT_EQ(shell_.confirmations.size(), 1);
+    EXPECT_EQ(find<QTabWidget>(u"zorvik_main"_s)->currentIndex(), 1);
+    EXPECT_EQ(find<QPushButton>(u"alert_new_do"_s)->text(), u"确定修改"_s);
+    EXPECT_EQ(line(u"alert_cfg_id"_s)->text(), u"2"_s);
+    EXPECT_EQ(find<QPlainTextEdit>(u"alert_cfg_numbers"_s)->toPlainText(), u"4567"_s);
+    EXPECT_TRUE(box(u"alert_cfg_pos_2"_s)->isChecked());
+    EXPECT_EQ(label(3), u"前三"_s);
+
+    type_numbers(u"45678"_s);
+    click(u"alert_new_do"_s);
+    EXPECT_EQ(shell_.messages, QStringList{u"修改成功"_s});
+    EXPECT_EQ(find<QPushButton>(u"alert_new_do"_s)->text(), u"确定添加"_s);
+    EXPECT_EQ(line(u"alert_cfg_id"_s)->text(), u"0"_s);
+    ASSERT_EQ(alert_list()->topLevelItemCount(), 3);
+    EXPECT_EQ(alert_list()->topLevelItem(1)->text(1), u"45678"_s);
+    EXPECT_EQ(alert_list()->topLevelItem(2)->text(1), u"89"_s);
+    EXPECT_TRUE(stored_list().contains(u"~45678~"_s));
+}
+
+TEST_F(Window, DeleteAndDeleteAll)
+{
+    add_monitor(u"直选复式"_s, u"0123"_s, u"10"_s);
+    add_monitor(u"直选复式"_s, u"4567"_s, u"10"_s);
+    shell_.clear();
+    zorvik::app::MainWindow* w = window_.get();
+    select_row(0);
+    shell_.answers = {false};
+    click(u"alert_del"_s);
+    EXPECT_EQ(alert_list()->topLevelItemCount(), 2);
+    select_row(0);
+    click(u"alert_del"_s);
+    EXPECT_EQ(shell_.confirmations.last().text, u"确认删除？"_s);
+    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(alert_list()->topLevelItem(0)->text(1), u"4567"_s);
+    EXPECT_TRUE(stored_list().startsWith(u"|ABC~直选复式~前三(直选复式)~4567~"_s));
+
+    click(u"alert_delall"_s);
+    EXPECT_EQ(shell_.confirmations.last().text, u"确认清空所有监控项？"_s);
+    EXPECT_EQ(alert_list()->topLevelItemCount(), 0);
+    EXPECT_EQ(stored_list(), u"|"_s);
+    shell_.clear();
+    click(u"alert_del"_s);
+    EXPECT_EQ(shell_.messages, QStringList{u"请选择一条要删除的监控"_s});
+    EXPECT_EQ(w->engine().list().positions().size(), 0);
+}
+
+TEST_F(Window, DetailPanelCopyAndFold)
+{
+    click(u"alert_new"_s);
+    tick({0, 1, 2});
+    choose(u"alert_cfg_extra_tztype"_s, u"直选单式"_s);
+    const QString numbers = u"012 345 678 901 234 567 890 123 456 789 111 222 333 444 555"_s;
+    type_numbers(numbers);
+    click(u"alert_cfg_autotz"_s);
+    click(u"alert_new_do"_s);
+    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(alert_list()->topLevelItem(0)->text(0), u"* 前三(直选单式)"_s);
+    EXPECT_EQ(alert_list()->topLevelItem(0)->text(1), numbers.left(50) + u"..."_s);
+
+    select_row(0);
+    EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), numbers);
+    EXPECT_EQ(find<QLabel>(u"alert_show_tz_info"_s)->text(),
+              u"注数：15，资金模式：角，赔率：1920,当前已投注：否\n倍投方案：1,2,4,8,16,32,64,128"_s);
+    EXPECT_EQ(alert_list()->height(), 3930 / 15);
+    click_label(12);
+    EXPECT_EQ(shell_.copied, QStringList{numbers});
+    EXPECT_EQ(shell_.tips.last(), u"号码已复制到剪切板"_s);
+    click_label(11);
+    EXPECT_FALSE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
+    EXPECT_EQ(alert_list()->height(), 5610 / 15);
+}
+
+TEST_F(Window, AlertOptionInterplay)
+{
+    QCheckBox* award = box(u"isshowawardtips"_s);
+    QCheckBox* tips = box(u"alert_type_tips"_s);
+    ASSERT_TRUE(tips->isChecked());
+
+    shell_.answers = {false};
+    click(award);
+    ASSERT_EQ(shell_.confirmations.size(), 1);
+    EXPECT_FALSE(award->isChecked());
+    EXPECT_EQ(shell_.confirmations.last().text,
+              u"如果开启此功能，将会影响弹窗报警功能，仍然继续开启此功能么？"_s);
+    EXPECT_EQ(shell_.confirmations.last().title, u"Zorvik分分彩遗漏监控挂机投注软件 - 确认开启"_s);
+    EXPECT_EQ(ini_read(u"cai_cfg"_s, u"isshowawardtips"_s, window_->settings_file()), u"0"_s);
+
+    click(award);
+    EXPECT_TRUE(award->isChecked());
+    EXPECT_EQ(ini_read(u"cai_cfg"_s, u"isshowawardtips"_s, window_->settings_file()), u"1"_s);
+
+    click(tips); // off: nothing else changes
+    EXPECT_TRUE(award->isChecked());
+    click(tips); // on: the announcements go off
+    EXPECT_FALSE(award->isChecked());
+
+    click(tips); // with pop-ups off, switching announcements on asks nothing
+    const auto asked = shell_.confirmations.size();
+    click(award);
+    EXPECT_TRUE(award->isChecked());
+    EXPECT_EQ(shell_.confirmations.size(), asked);
+}
+
+TEST_F(Window, SoundTest)
+{
+    click(u"alert_sound_test"_s);
+    EXPECT_EQ(shell_.messages, QStringList{u"请选择一个声音文件"_s});
+    line(u"alert_sound_file"_s)->setText(u"选择文件..."_s);
+    click(u"alert_sound_test"_s);
+    EXPECT_EQ(shell_.messages.size(), 2);
+    EXPECT_TRUE(shell_.sounds.isEmpty());
+    line(u"alert_sound_file"_s)->setText(u" /tmp/ring.wav "_s);
+    click(u"alert_sound_test"_s);
+    EXPECT_EQ(shell_.sounds, QStringList{u"/tmp/ring.wav"_s});
+}
+
+TEST_F(Window, CloseAsksFirst)
+{
+    shell_.answers = {false};
+    window_->close();
+    ASSERT_EQ(shell_.confirmations.size(), 1);
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(shell_.confirmations.last().text, u"确认退出?"_s);
+    EXPECT_EQ(shell_.confirmations.last().title, u"Zorvik分分彩遗漏监控挂机投注软件 - 关闭提示"_s);
+    shell_.answers = {true};
+    window_->close();
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(Window, RestartRestoresMonitorsAndOptions)
+{
+    add_monitor(u"直选复式"_s, u"0123"_s, u"10"_s);
+    box(u"alert_type_sound"_s)->setChecked(false);
+    zorvik::app::Options o;
+    o.caizhong = u"U彩平台-欢乐分分彩"_s;
+    o.alert_type_sound = false;
+    o.plt_pass = u"pw"_s;
+    zorvik::app::settings_save(window_->settings_file(), o);
+    open();
+    EXPECT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(combo(u"combox_select_caizhong"_s)->currentText(), u"U彩平台-欢乐分分彩"_s);
+    EXPECT_FALSE(box(u"alert_type_sound"_s)->isChecked());
+    EXPECT_EQ(line(u"tz_plt_pass"_s)->text(), u"pw"_s);
+}
+
+TEST_F(Window, LoadsASettingsFileWrittenByTheWindowsProgram)
+{
+    window_.reset();
+    QDir().mkpath(dir_.filePath(u"bao"_s));
+    QFile f(dir_.filePath(u"bao/cfg.ini"_s));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(zorvik::support::to_gbk(
+        u"[cai_cfg]\r\ncombox_select_caizhong=合乐平台-HI彩分分彩\r\nplt_path=0\r\n"
+        u"[alert_cfg]\r\nalert_type_tips=0\r\nalert_type_sound=1\r\n"
+        u"list=||BCD~组六复式~中三(组六复式)~1234~遗漏~≥5~大于等于5~2~待监控~~0~2~0:0~0:0:0:0~0~1,2,4~2~false~0~4:0:0:1920~0\r\n"
+        u"[tz_cfg]\r\nplt_tz_zy=500\r\n"_s));
+    f.close();
+    open();
+    EXPECT_EQ(combo(u"combox_select_caizhong"_s)->currentText(), u"合乐平台-HI彩分分彩"_s);
+    EXPECT_FALSE(box(u"alert_type_tips"_s)->isChecked());
+    EXPECT_EQ(line(u"plt_tz_zy"_s)->text(), u"500"_s);
+    EXPECT_EQ(line(u"plt_tz_zs"_s)->text(), u"-1000"_s);
+    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(alert_list()->topLevelItem(0)->text(0), u"中三(组六复式)"_s);
+    EXPECT_EQ(alert_list()->topLevelItem(0)->text(4), u"2"_s);
+}
+
+TEST(WindowShell, ConfirmationBoxAnsweredBothWays)
+{
+    QWidget parent;
+    zorvik::app::WindowShell shell(&parent, QString(), {});
+    for (const bool ok : {false, true}) {
+        QString seen;
+        QTimer::singleShot(50, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = box->text() + u'|' + box->windowTitle();
+            box->button(ok ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+        });
+        EXPECT_EQ(shell.confirm(u"确认退出?"_s, u"标题"_s), ok);
+        EXPECT_EQ(seen, u"确认退出?|标题"_s);
+    }
+}
