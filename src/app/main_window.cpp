@@ -166,7 +166,7 @@ void MainWindow::build_ui()
                                           {u"成本"_s, 1200 / 15}, {u"状态"_s, 900 / 15},
                                           {u"返奖"_s, 1200 / 15}, {u"订单号"_s, 1500 / 15},
                                           {u"注码"_s, 4500 / 15}, {u"备注"_s, 100 / 15}});
-    tz_list->setMinimumHeight(120);
+    tz_list->setFixedHeight(140);
     log_layout->addWidget(tz_list);
     right->addWidget(log_box);
 

@@ -5,6 +5,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::app {
 
@@ -17,6 +20,7 @@ void WindowShell::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf16(support::kTitle), text,
                     QMessageBox::Ok, window_);
+    box.button(QMessageBox::Ok)->setText(u"确定"_s);
     box.exec();
 }
 
@@ -24,6 +28,8 @@ bool WindowShell::confirm(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
                     window_);
+    box.button(QMessageBox::Ok)->setText(u"确定"_s);
+    box.button(QMessageBox::Cancel)->setText(u"取消"_s);
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok;
 }
