@@ -3,6 +3,8 @@
 #include "support/identity.h"
 
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -32,6 +34,16 @@ bool WindowShell::confirm(const QString& text, const QString& title)
     box.button(QMessageBox::Cancel)->setText(u"取消"_s);
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok;
+}
+
+void WindowShell::notice(const QString& text)
+{
+    message(text);
+}
+
+void WindowShell::open_link(const QString& url)
+{
+    QDesktopServices::openUrl(QUrl(url));
 }
 
 void WindowShell::tip(const QString& text)

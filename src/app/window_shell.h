@@ -22,6 +22,8 @@ public:
     void tip(const QString& text) override;
     void alert_sound(const QString& path) override;
     void copy_text(const QString& text) override;
+    void notice(const QString& text) override;
+    void open_link(const QString& url) override;
 
     notify::TrayTips& tray() { return tray_; }
 

@@ -19,6 +19,10 @@ public:
     virtual void alert_sound(const QString& path) = 0;
     // Replaces the clipboard's content with the text.
     virtual void copy_text(const QString& text) = 0;
+    // A modal notice with an OK button (the slow-network notice).
+    virtual void notice(const QString& text) = 0;
+    // Opens an address in the system's web browser.
+    virtual void open_link(const QString& url) = 0;
 };
 
 } // namespace zorvik::support

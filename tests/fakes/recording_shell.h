@@ -26,6 +26,8 @@ public:
     void tip(const QString& text) override { tips << text; }
     void alert_sound(const QString& path) override { sounds << path; }
     void copy_text(const QString& text) override { copied << text; }
+    void notice(const QString& text) override { notices << text; }
+    void open_link(const QString& url) override { links << url; }
 
     void clear()
     {
@@ -34,6 +36,8 @@ public:
         tips.clear();
         sounds.clear();
         copied.clear();
+        notices.clear();
+        links.clear();
     }
 
     QStringList messages;
@@ -42,6 +46,8 @@ public:
     QStringList tips;
     QStringList sounds;
     QStringList copied;
+    QStringList notices;
+    QStringList links;
 };
 
 } // namespace zorvik::testing

@@ -1,0 +1,119 @@
+#include "support/qt_http.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::support {
+
+QString slow_network_notice()
+{
+    return u"网速太慢了，影响软件工作。请考虑以下解决方法："_s + u"\r\n"_s +
+           u"1、换一个更优质的网络环境使用本软件"_s + u"\r\n"_s +
+           u"2、切换平台网址，请自行测速并更换平台网址"_s;
+}
+
+namespace {
+
+QNetworkRequest request_for(const QString& url)
+{
+    QNetworkRequest request{QUrl(url)};
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    return request;
+}
+
+// Only absolute http and https addresses are requested; anything else fails at once.
+bool requestable(const QString& url)
+{
+    const QUrl u(url);
+    return u.isValid() && (u.scheme() == u"http" || u.scheme() == u"https") && !u.host().isEmpty();
+}
+
+} // namespace
+
+QtHttpClient::QtHttpClient(std::function<void(const QString&)> notice, int timeout_ms,
+                           QObject* parent)
+    : QObject(parent), notice_(std::move(notice)), timeout_ms_(timeout_ms),
+      manager_(new QNetworkAccessManager(this))
+{
+}
+
+QtHttpClient::~QtHttpClient() = default;
+
+QNetworkCookieJar* QtHttpClient::cookie_jar() const
+{
+    return manager_->cookieJar();
+}
+
+QtHttpClient::Answer QtHttpClient::wait_for(QNetworkReply* reply)
+{
+    Answer answer;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timer.start(timeout_ms_);
+    if (!reply->isFinished())
+        loop.exec();
+    if (reply->isFinished()) {
+        answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        answer.body = QString::fromUtf8(reply->readAll());
+    } else {
+        reply->abort();
+    }
+    reply->deleteLater();
+    return answer;
+}
+
+void QtHttpClient::notify_slow()
+{
+    // A dead network must not pile up one modal box per poll.
+    if (notice_open_ || !notice_)
+        return;
+    notice_open_ = true;
+    notice_(slow_network_notice());
+    notice_open_ = false;
+}
+
+QString QtHttpClient::net_get(const QString& url)
+{
+    if (!requestable(url))
+        return QString(); // the request could not even be made: no wait, no notice
+    const Answer answer = wait_for(manager_->get(request_for(url)));
+    if (answer.status != 200)
+        notify_slow();
+    return answer.body;
+}
+
+QString QtHttpClient::net_post(const QString& url, const QString& body)
+{
+    if (!requestable(url))
+        return QString();
+    QNetworkRequest request = request_for(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, u"application/x-www-form-urlencoded"_s);
+    const QString text = wait_for(manager_->post(request, body.toUtf8())).body;
+    if (text.isEmpty())
+        notify_slow();
+    return text;
+}
+
+bool QtHttpClient::net_fire(const QString& url)
+{
+    if (!requestable(url))
+        return false;
+    QNetworkReply* reply = manager_->get(request_for(url));
+    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    return true;
+}
+
+} // namespace zorvik::support

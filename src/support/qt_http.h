@@ -1,0 +1,47 @@
+#pragma once
+// HttpClient over QNetworkAccessManager. A request waits in a local event loop, so the window
+// stays responsive and timers keep ticking while it waits.
+
+#include "support/http.h"
+
+#include <QObject>
+#include <functional>
+
+class QNetworkAccessManager;
+class QNetworkCookieJar;
+class QNetworkReply;
+
+namespace zorvik::support {
+
+inline constexpr int kHttpTimeoutMs = 9999;
+
+class QtHttpClient final : public QObject, public HttpClient {
+    Q_OBJECT
+public:
+    // `notice` shows the slow-network notice; it is never open twice at a time.
+    explicit QtHttpClient(std::function<void(const QString&)> notice, int timeout_ms = kHttpTimeoutMs,
+                          QObject* parent = nullptr);
+    ~QtHttpClient() override;
+
+    QString net_get(const QString& url) override;
+    QString net_post(const QString& url, const QString& body) override;
+    bool net_fire(const QString& url) override;
+
+    // The program's one cookie jar, shared with the embedded browser.
+    QNetworkCookieJar* cookie_jar() const;
+
+private:
+    struct Answer {
+        int status = 0; // 0: no answer
+        QString body;
+    };
+    Answer wait_for(QNetworkReply* reply);
+    void notify_slow();
+
+    std::function<void(const QString&)> notice_;
+    int timeout_ms_;
+    QNetworkAccessManager* manager_;
+    bool notice_open_ = false;
+};
+
+} // namespace zorvik::support

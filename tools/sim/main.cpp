@@ -1,0 +1,58 @@
+// zorvik-sim: plays every outside endpoint of the program on loopback ports.
+// Usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release]
+
+#include "sim.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <pthread.h>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    zorvik::sim::Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (arg == "--period" && has_value) {
+            options.period = std::atof(argv[++i]);
+        } else if (arg == "--seed" && has_value) {
+            options.seed = std::strtoull(argv[++i], nullptr, 10);
+        } else if (arg == "--port" && has_value) {
+            options.port = std::atoi(argv[++i]);
+        } else if (arg == "--newer-release") {
+            options.newer_release = true;
+        } else {
+            std::fprintf(stderr, "usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release]\n");
+            return 2;
+        }
+    }
+    if (!(options.period > 0) || options.port < 0 || options.port > 65535) {
+        std::fprintf(stderr, "zorvik-sim: the period must be above 0 and the port 0 to 65535\n");
+        return 2;
+    }
+
+    // The serving threads inherit the blocked stop_signals; the main thread waits for them.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+    zorvik::sim::Simulator sim(options);
+    try {
+        for (const std::string& line : sim.start())
+            std::printf("%s\n", line.c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zorvik-sim: %s\n", e.what());
+        return 1;
+    }
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&stop_signals, &received);
+    sim.stop();
+    return 0;
+}

@@ -1,0 +1,457 @@
+#include "sim.h"
+
+#include <httplib.h>
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <QUrl>
+#include <QUrlQuery>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::sim {
+
+namespace {
+
+std::string utf8(const QString& s)
+{
+    return s.toStdString();
+}
+
+QString text(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+std::string json(const QJsonObject& o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::string json(const QJsonArray& a)
+{
+    return QJsonDocument(a).toJson(QJsonDocument::Compact).toStdString();
+}
+
+QString param(const httplib::Request& req, const char* name)
+{
+    return req.has_param(name) ? text(req.get_param_value(name)) : QString();
+}
+
+constexpr const char* kJson = "application/json; charset=utf-8";
+constexpr const char* kText = "text/plain; charset=utf-8";
+constexpr const char* kHtml = "text/html; charset=utf-8";
+
+} // namespace
+
+std::string Simulator::Role::url() const
+{
+    return "http://127.0.0.1:" + std::to_string(port) + "/";
+}
+
+Simulator::Simulator(const Options& options)
+    : options_(options),
+      schedule_(options.seed, options.period, QDate::currentDate(),
+                QTime::currentTime().msecsSinceStartOfDay() / 1000),
+      started_(std::chrono::steady_clock::now())
+{
+}
+
+Simulator::~Simulator()
+{
+    stop();
+}
+
+double Simulator::elapsed() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+}
+
+qint64 Simulator::newest(const Game&)
+{
+    std::lock_guard lock(mutex_);
+    return schedule_.newest(elapsed());
+}
+
+std::string Simulator::url_of(const std::string& role) const
+{
+    for (const Role& r : roles_)
+        if (r.name == role)
+            return r.url();
+    return std::string();
+}
+
+void Simulator::serve(const std::string& role, httplib::Response& res, const std::string& type,
+                      const std::function<std::string()>& body)
+{
+    Fault fault;
+    {
+        std::lock_guard lock(mutex_);
+        ++requests_[role];
+        auto& queue = faults_[role];
+        if (!queue.empty()) {
+            fault = queue.front();
+            if (--queue.front().remaining <= 0)
+                queue.pop_front();
+        } else {
+            fault.remaining = 0;
+        }
+    }
+    if (fault.delay_ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(fault.delay_ms));
+    res.status = fault.status;
+    if (fault.empty) {
+        res.set_content("", type);
+        return;
+    }
+    std::string content = body();
+    if (fault.malformed)
+        content = content.substr(0, content.size() / 2) + "<<not what you expected";
+    res.set_content(content, type);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The maker's service
+
+void Simulator::routes_service(httplib::Server& s)
+{
+    s.Get("/spcenter/caieventhandle.php", [this](const httplib::Request& req, httplib::Response& res) {
+        serve("service", res, kText, [&] {
+            const QString act = param(req, "act");
+            if (act == u"vemto_datacenter_url")
+                return url_of("datacenter");
+            if (act == u"vemto_dataheartbeat_url")
+                return url_of("service");
+            if (act == u"vemto_zt_pturl") {
+                const QString pt = param(req, "pt");
+                if (pt == u"hele")
+                    return url_of("hele");
+                if (pt == u"ucai")
+                    return url_of("ucai");
+                return std::string();
+            }
+            if (act == u"jump_url")
+                return utf8(u"<html><body>jump "_s + param(req, "jump_type") + u" "_s +
+                            param(req, "vt") + u"</body></html>"_s);
+            return std::string();
+        });
+    });
+    s.Get("/spcenter/zorviksso.php", [this](const httplib::Request&, httplib::Response& res) {
+        serve("service", res, kJson, [&] {
+            const QString base = text(url_of("service"));
+            QJsonObject o{
+                {u"qq"_s, u"客服QQ：10000"_s},
+                {u"tips"_s, u"模拟服务：开奖由 zorvik-sim 生成"_s},
+                {u"ver"_s, options_.newer_release ? u"v1.7"_s : u"v1.6"_s},
+                {u"build"_s, options_.newer_release ? u"20160101"_s : u"20151112"_s},
+                {u"jc"_s, base + u"pages/jc.html"_s},
+                {u"download"_s, base + u"pages/download.html"_s},
+                {u"reg"_s, QJsonObject{{u"hele"_s, text(url_of("hele"))},
+                                       {u"ucai"_s, text(url_of("ucai"))},
+                                       {u"jw"_s, base + u"pages/jw.html"_s}}},
+                {u"friend"_s, QJsonObject{{u"nx"_s, base + u"pages/nx.html"_s},
+                                          {u"bt"_s, base + u"pages/bt.html"_s}}},
+            };
+            return json(o);
+        });
+    });
+    s.Get(R"(/pages/(\w+)\.html)", [this](const httplib::Request& req, httplib::Response& res) {
+        serve("service", res, kHtml,
+              [&] { return "<html><body>zorvik-sim page " + std::string(req.matches[1]) + "</body></html>"; });
+    });
+    s.Get("/kaijiang_arr.php", [this](const httplib::Request& req, httplib::Response& res) {
+        serve("service", res, kText, [&] {
+            std::lock_guard lock(mutex_);
+            uploads_.emplace_back(req.get_param_value("cz"), req.get_param_value("list"));
+            return std::string("ok");
+        });
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The data centre
+
+std::string Simulator::datacenter_newest(const Game& game)
+{
+    const qint64 index = newest(game);
+    const Draw d = schedule_.draw(game, index);
+    double left = 0;
+    {
+        std::lock_guard lock(mutex_);
+        left = schedule_.seconds_left(elapsed());
+    }
+    QJsonObject info{{u"peroid"_s, d.issue},
+                     {u"prize"_s, d.numbers},
+                     {u"nexeId"_s, schedule_.next_issue(game, index)},
+                     {u"nextsec"_s, qint64(std::ceil(left))}};
+    return json(QJsonObject{{u"ret"_s, 0}, {u"information"_s, QJsonArray{info}}});
+}
+
+void Simulator::routes_datacenter(httplib::Server& s)
+{
+    auto handler = [this](const httplib::Request& req, httplib::Response& res) {
+        const QString code = text(req.matches[1]);
+        const bool history = std::string(req.matches[2]) == "getinfo" && req.get_param_value("id") != "new";
+        serve("datacenter", res, history ? kText : kJson, [&]() -> std::string {
+            const Game* game = game_by_code(code);
+            if (!game)
+                return json(QJsonObject{{u"ret"_s, 1}, {u"information"_s, QJsonArray()}});
+            if (!history)
+                return datacenter_newest(*game);
+            // History: up to 100 draws ending at the asked issue, newest first.
+            const QString asked = param(req, "id");
+            const qint64 last = newest(*game);
+            qint64 end = last;
+            for (qint64 i = last; i > last - 200; --i) {
+                if (QString(schedule_.draw(*game, i).issue).remove(u'-') == QString(asked).remove(u'-')) {
+                    end = i;
+                    break;
+                }
+            }
+            QStringList entries;
+            for (qint64 i = end; i > end - 100; --i) {
+                const Draw d = schedule_.draw(*game, i);
+                entries << d.issue + u':' + d.numbers;
+            }
+            return utf8(entries.join(u'|'));
+        });
+    };
+    s.Get(R"(/caipiao/(\w+)/(beforeinfo|getinfo))", handler);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The public results site and its trend page
+
+void Simulator::routes_public(httplib::Server& s)
+{
+    s.Get("/order/preBet_resentAwardNum.html", [this](const httplib::Request&, httplib::Response& res) {
+        serve("public", res, kJson, [&] {
+            const Game& game = *game_by_code(u"chongqing"_s);
+            const qint64 index = newest(game);
+            QJsonArray latest;
+            for (qint64 i = index; i > index - 5; --i) {
+                const Draw d = schedule_.draw(game, i);
+                latest.append(QJsonObject{{u"period"_s, d.issue},
+                                          {u"number"_s, QString(d.numbers).replace(u',', u' ')}});
+            }
+            return json(QJsonObject{{u"latestPeriods"_s, latest}});
+        });
+    });
+    s.Get("/order/preBet_periodInfoTime.html", [this](const httplib::Request&, httplib::Response& res) {
+        serve("public", res, kJson, [&] {
+            double left = 0;
+            {
+                std::lock_guard lock(mutex_);
+                left = schedule_.seconds_left(elapsed());
+            }
+            return json(QJsonObject{{u"secondsLeft"_s, qint64(left * 1000)}});
+        });
+    });
+}
+
+void Simulator::routes_trend(httplib::Server& s)
+{
+    s.Get("/cqssc/", [this](const httplib::Request&, httplib::Response& res) {
+        serve("trend", res, kHtml, [&] {
+            const Game& game = *game_by_code(u"chongqing"_s);
+            const qint64 index = newest(game);
+            QString rows;
+            // Oldest first, as the site lists them.
+            for (qint64 i = index - 99; i <= index; ++i) {
+                const Draw d = schedule_.draw(game, i);
+                QString balls;
+                for (const QString& digit : d.numbers.split(u','))
+                    balls += u"<i class=\"ball\">"_s + digit + u"</i> "_s;
+                rows += u"<tr data-period=\""_s + d.issue + u"\">\r\n<td>"_s + d.issue +
+                        u"</td><td>--</td><td>"_s + balls + u"</td><td>"_s +
+                        QString::number(i) + u"</td></tr>\r\n"_s;
+            }
+            return utf8(u"<html><head><title>重庆时时彩走势</title></head><body><table>"
+                        u"<thead><tr><th>期号</th><th>时间</th><th>开奖号码</th></tr></thead>"
+                        u"<tbody id=\"cpdata\">\r\n"_s + rows + u"</tbody></table></body></html>"_s);
+        });
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The Hele platform's draw endpoints, and the platforms' pages
+
+void Simulator::routes_hele(httplib::Server& s)
+{
+    s.Post("/cp/loadSiteInfo.do", [this](const httplib::Request& req, httplib::Response& res) {
+        serve("hele", res, kJson, [&] {
+            const Game* game = game_by_site(param(req, "siteCode"));
+            if (!game)
+                return json(QJsonObject{{u"code"_s, 0}, {u"message"_s, u"unknown site"_s}});
+            const qint64 index = newest(*game);
+            const Draw d = schedule_.draw(*game, index);
+            double left = 0;
+            {
+                std::lock_guard lock(mutex_);
+                left = schedule_.seconds_left(elapsed());
+            }
+            const QJsonObject message{{u"ld"_s, d.issue},
+                                      {u"lr"_s, d.numbers},
+                                      {u"ud"_s, schedule_.next_issue(*game, index)},
+                                      {u"cdTs"_s, qint64(std::ceil(left))}};
+            return json(QJsonObject{{u"code"_s, 1}, {u"message"_s, text(json(message))}});
+        });
+    });
+    s.Post(R"(/+cp/loadDrawHistory\.do)", [this](const httplib::Request& req, httplib::Response& res) {
+        serve("hele", res, kJson, [&] {
+            const Game* game = game_by_site(param(req, "siteCode"));
+            if (!game)
+                return json(QJsonObject{{u"code"_s, 0}, {u"message"_s, u"unknown site"_s}});
+            const qint64 index = newest(*game);
+            QJsonArray draws; // oldest first
+            for (qint64 i = index - 99; i <= index; ++i) {
+                const Draw d = schedule_.draw(*game, i);
+                draws.append(QJsonObject{{u"n"_s, d.issue}, {u"r"_s, d.numbers}});
+            }
+            return json(QJsonObject{{u"code"_s, 1}, {u"message"_s, text(json(draws))}});
+        });
+    });
+    s.Get(R"(/(cp\.html)?)", [this](const httplib::Request& req, httplib::Response& res) {
+        serve("hele", res, kHtml, [&] {
+            return "<html><head><title>合乐平台</title></head><body><h1>合乐平台 (zorvik-sim)</h1><p>" +
+                   req.get_param_value("g") + "</p></body></html>";
+        });
+    });
+}
+
+void Simulator::routes_ucai(httplib::Server& s)
+{
+    s.Get(R"(/(bet/\w+)?)", [this](const httplib::Request& req, httplib::Response& res) {
+        serve("ucai", res, kHtml, [&] {
+            return "<html><head><title>U彩平台</title></head><body><h1>U彩平台 (zorvik-sim)</h1><p>" +
+                   std::string(req.matches[1]) + "</p></body></html>";
+        });
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Admin
+
+void Simulator::routes_admin(httplib::Server& s)
+{
+    auto force = [this](const httplib::Request&, httplib::Response& res) {
+        QJsonObject made;
+        {
+            std::lock_guard lock(mutex_);
+            schedule_.force();
+        }
+        for (const Game& g : games()) {
+            const Draw d = schedule_.draw(g, newest(g));
+            made.insert(g.code, QJsonObject{{u"issue"_s, d.issue}, {u"numbers"_s, d.numbers}});
+        }
+        res.set_content(json(made), kJson);
+    };
+    s.Get("/sim/draw", force);
+    s.Post("/sim/draw", force);
+
+    auto fault = [this](const httplib::Request& req, httplib::Response& res) {
+        Fault f;
+        const std::string role = req.get_param_value("role");
+        f.remaining = req.has_param("count") ? std::max(1, std::atoi(req.get_param_value("count").c_str())) : 1;
+        f.delay_ms = std::atoi(req.get_param_value("delay").c_str());
+        f.status = req.has_param("status") ? std::atoi(req.get_param_value("status").c_str()) : 200;
+        f.empty = req.get_param_value("empty") == "1";
+        f.malformed = req.get_param_value("malformed") == "1";
+        if (url_of(role).empty()) {
+            res.status = 400;
+            res.set_content("unknown role", kText);
+            return;
+        }
+        std::lock_guard lock(mutex_);
+        faults_[role].push_back(f);
+        res.set_content("ok", kText);
+    };
+    s.Get("/sim/fault", fault);
+    s.Post("/sim/fault", fault);
+
+    s.Get("/sim/state", [this](const httplib::Request&, httplib::Response& res) {
+        QJsonObject draws;
+        for (const Game& g : games()) {
+            QJsonArray list;
+            const qint64 last = newest(g);
+            for (qint64 i = 0; i <= last; ++i) {
+                const Draw d = schedule_.draw(g, i);
+                list.append(QJsonObject{{u"issue"_s, d.issue}, {u"numbers"_s, d.numbers}});
+            }
+            draws.insert(g.code, list);
+        }
+        QJsonArray uploads;
+        QJsonObject requests;
+        {
+            std::lock_guard lock(mutex_);
+            for (const auto& [cz, list] : uploads_)
+                uploads.append(QJsonObject{{u"cz"_s, text(cz)}, {u"list"_s, text(list)}});
+            for (const auto& [role, n] : requests_)
+                requests.insert(text(role), n);
+        }
+        res.set_content(json(QJsonObject{{u"draws"_s, draws}, {u"uploads"_s, uploads},
+                                         {u"requests"_s, requests}}),
+                        kJson);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::vector<std::string> Simulator::start()
+{
+    const char* names[] = {"service", "datacenter", "public", "trend", "hele", "ucai"};
+    int port = options_.port;
+    for (const char* name : names) {
+        Role role;
+        role.name = name;
+        role.server = std::make_unique<httplib::Server>();
+        if (options_.port == 0) {
+            role.port = role.server->bind_to_any_port("127.0.0.1");
+        } else {
+            while (port < 65536 && !role.server->bind_to_port("127.0.0.1", port))
+                ++port;
+            role.port = port++;
+        }
+        if (role.port <= 0 || role.port >= 65536)
+            throw std::runtime_error("no free port for " + role.name);
+        roles_.push_back(std::move(role));
+    }
+    for (Role& role : roles_) {
+        httplib::Server& s = *role.server;
+        routes_admin(s);
+        if (role.name == "service")
+            routes_service(s);
+        else if (role.name == "datacenter")
+            routes_datacenter(s);
+        else if (role.name == "public")
+            routes_public(s);
+        else if (role.name == "trend")
+            routes_trend(s);
+        else if (role.name == "hele")
+            routes_hele(s);
+        else
+            routes_ucai(s);
+    }
+    std::vector<std::string> lines;
+    for (Role& role : roles_) {
+        role.thread = std::thread([&s = *role.server] { s.listen_after_bind(); });
+        lines.push_back(role.name + " " + role.url());
+    }
+    return lines;
+}
+
+void Simulator::stop()
+{
+    for (Role& role : roles_) {
+        role.server->stop();
+        if (role.thread.joinable())
+            role.thread.join();
+    }
+    roles_.clear();
+}
+
+} // namespace zorvik::sim
