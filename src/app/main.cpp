@@ -1,18 +1,28 @@
-// zorvik: the lottery monitoring assistant's main window.
+// zorvik: the lottery monitoring assistant, with its window or headless.
 
+#include "app/headless.h"
 #include "app/main_window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <cstring>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(u"zorvik"_s);
+    bool headless = false;
+    for (int i = 1; i < argc; ++i)
+        headless = headless || std::strcmp(argv[i], "--headless") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (headless)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(u"zorvik"_s);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Zorvik lottery monitoring assistant"_s);
@@ -20,18 +30,37 @@ int main(int argc, char** argv)
     const QCommandLineOption data_dir(u"data-dir"_s,
                                       u"Folder that holds bao/cfg.ini (default: the program's folder)."_s,
                                       u"DIR"_s);
-    parser.addOption(data_dir);
-    parser.process(app);
+    const QCommandLineOption headless_option(u"headless"_s, u"Run without a window, printing events."_s);
+    const QCommandLineOption lottery(u"lottery"_s, u"Lottery to follow in headless mode."_s, u"NAME"_s);
+    const QCommandLineOption service(u"service-base"_s, u"The maker's service."_s, u"URL"_s);
+    const QCommandLineOption public_base(u"public-base"_s, u"The public results site."_s, u"URL"_s);
+    const QCommandLineOption trend(u"trend-base"_s, u"The public site's trend host."_s, u"URL"_s);
+    const QCommandLineOption datacenter(u"datacenter-base"_s, u"The data centre's default address."_s,
+                                        u"URL"_s);
+    parser.addOptions({data_dir, headless_option, lottery, service, public_base, trend, datacenter});
+    parser.process(*app);
 
     const QString dir = parser.isSet(data_dir) ? QDir(parser.value(data_dir)).absolutePath()
                                                : QCoreApplication::applicationDirPath();
     QDir().mkpath(dir);
 
+    zorvik::app::NetConfig net = zorvik::app::net_config_load(zorvik::app::settings_path(dir));
+    const auto override_with = [&](const QCommandLineOption& option, QString& value) {
+        if (parser.isSet(option))
+            value = parser.value(option);
+    };
+    override_with(service, net.service_base);
+    override_with(public_base, net.public_base);
+    override_with(trend, net.trend_base);
+    override_with(datacenter, net.datacenter_default);
+
+    if (headless)
+        return zorvik::app::run_headless(dir, net, parser.value(lottery));
+
     QFile style(u":/zorvik/style.qss"_s);
     if (style.open(QIODevice::ReadOnly))
-        app.setStyleSheet(QString::fromUtf8(style.readAll()));
-
-    zorvik::app::MainWindow window(dir);
+        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+    zorvik::app::MainWindow window(dir, nullptr, net);
     window.show();
-    return app.exec();
+    return QCoreApplication::exec();
 }

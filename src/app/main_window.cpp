@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/core.h"
 #include "app/options.h"
 #include "app/tips_label.h"
 #include "app/window_shell.h"
@@ -7,7 +8,10 @@
 #include "monitor/engine.h"
 #include "monitor/view.h"
 #include "rules/plays.h"
+#include "service/service_link.h"
+#include "support/clock.h"
 #include "support/identity.h"
+#include "support/qt_http.h"
 #include "support/text.h"
 
 #include <QCheckBox>
@@ -102,7 +106,8 @@ QLabel* caption(const QString& text)
 
 } // namespace
 
-MainWindow::MainWindow(const QString& data_dir, support::Shell* shell, QWidget* parent)
+MainWindow::MainWindow(const QString& data_dir, support::Shell* shell, const NetConfig& net,
+                       support::HttpClient* http, QWidget* parent)
     : QMainWindow(parent), data_dir_(data_dir), settings_file_(settings_path(data_dir))
 {
     setObjectName(u"zorvik_frm"_s);
@@ -110,10 +115,17 @@ MainWindow::MainWindow(const QString& data_dir, support::Shell* shell, QWidget* 
         return alert_sound_file_ ? alert_sound_file_->text() : QString();
     });
     shell_ = shell ? shell : own_shell_.get();
-    engine_ = std::make_unique<monitor::MonitorEngine>(*shell_, settings_file_);
+    clock_ = std::make_unique<support::SystemClock>();
+    if (!http) {
+        own_http_ = std::make_unique<support::QtHttpClient>(
+            [this](const QString& text) { shell_->notice(text); });
+        http = own_http_.get();
+    }
+    core_ = std::make_unique<AppCore>(data_dir_, *shell_, *clock_, *http, net);
 
     build_ui();
     setWindowIcon(program_icon());
+    core_->init_var();
     own_shell_->tray().show_tray(true, windowIcon(), QString());
     fill_option_lists();
     load_settings();
@@ -123,13 +135,27 @@ MainWindow::MainWindow(const QString& data_dir, support::Shell* shell, QWidget* 
     connect_editor();
     refresh_editor();
 
-    connect(engine_.get(), &monitor::MonitorEngine::rows_changed, this, &MainWindow::render_rows);
-    engine_->set_alert_options(alert_type_tips_->isChecked(), alert_type_sound_->isChecked());
-    engine_->load();
+    feed::DrawFeed& feed = core_->feed();
+    connect(&feed, &feed::DrawFeed::labels_changed, this, &MainWindow::render_draw_labels);
+    connect(&feed, &feed::DrawFeed::countdown_changed, next_awd_countdown_, &QLabel::setText);
+    connect(&feed, &feed::DrawFeed::rows_changed, this, &MainWindow::render_draws);
+    connect(core_.get(), &AppCore::announced, this, &MainWindow::show_announcement);
+    connect(&engine(), &monitor::MonitorEngine::rows_changed, this, &MainWindow::render_rows);
+    engine().set_alert_options(alert_type_tips_->isChecked(), alert_type_sound_->isChecked());
+    engine().load();
+    // The restored lottery is applied as the user's choice would be.
+    if (combox_select_caizhong_->currentIndex() > 0)
+        apply_caizhong();
+    core_->start();
 
     // A session shutdown closes the window without asking.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
             [this] { closing_without_question_ = true; });
+}
+
+monitor::MonitorEngine& MainWindow::engine()
+{
+    return core_->engine();
 }
 
 MainWindow::~MainWindow()
@@ -174,14 +200,28 @@ void MainWindow::build_ui()
     grid->addLayout(right, 0, 1);
     grid->setColumnStretch(1, 1);
 
-    auto* info = named<QLabel>("info_label", QString::fromUtf16(support::kTitle) + u"  "_s +
-                                                 QString::fromUtf16(support::kVersion) + u" ("_s +
-                                                 QString::fromUtf16(support::kBuild) + u')');
+    auto* info = named<QLabel>("info_label_0", QString::fromUtf16(support::kTitle) + u"  "_s +
+                                                   QString::fromUtf16(support::kVersion) + u" ("_s +
+                                                   QString::fromUtf16(support::kBuild) + u')');
+    info_qq_ = named<QLabel>("info_label_2");
+    info_tips_ = named<QLabel>("info_label_5");
     auto* global_tips = named<QLabel>("global_tips");
     auto* footer = new QHBoxLayout;
     footer->addWidget(info);
-    footer->addStretch(1);
+    footer->addWidget(info_qq_);
+    footer->addWidget(info_tips_, 1);
     footer->addWidget(global_tips);
+    const std::pair<int, QString> links[] = {
+        {20, u"排期公式"_s},    {37, u"使用教程"_s},    {38, QString()},
+        {39, u"注册合乐"_s},    {40, u"注册U彩"_s},     {41, u"注册经纬"_s},
+        {42, u"合作伙伴"_s},    {43, u"友情链接"_s},
+    };
+    for (const auto& [index, text] : links) {
+        TipsLabel* link = tips_label(index, text);
+        link->setCursor(Qt::PointingHandCursor);
+        footer->addWidget(link);
+    }
+    tips_[38]->hide();
     grid->addLayout(footer, 1, 0, 1, 2);
 
     setCentralWidget(central);
@@ -200,6 +240,7 @@ QWidget* MainWindow::build_draw_area()
 {
     auto* frame = named<QGroupBox>("frame_awd", u"开奖信息"_s);
     frame->setFixedWidth(260);
+    frame_awd_ = frame;
     auto* layout = new QVBoxLayout(frame);
 
     auto* form = new QFormLayout;
@@ -229,6 +270,17 @@ QWidget* MainWindow::build_draw_area()
     auto* hint = tips_label(2, u"↑奖号异常时点击刷新，双击展开"_s);
     hint->setWordWrap(true);
     layout->addWidget(hint);
+
+    connect(combox_select_caizhong_, &QComboBox::activated, this, &MainWindow::apply_caizhong);
+    connect(awd_url_, &QComboBox::activated, this,
+            [this](int index) { core_->pick_address(awd_url_->currentText(), index); });
+    connect(awd_url_->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { core_->enter_address(awd_url_->currentText()); });
+    connect(awd_list_, &QTreeWidget::itemClicked, this, &MainWindow::toggle_draw_list);
+    connect(awd_list_, &QTreeWidget::itemDoubleClicked, this,
+            [this] { core_->feed().refresh_awd_list(); });
+    connect(isshowawardtips_, &QCheckBox::toggled, this,
+            [this](bool on) { core_->feed().set_announce(on); });
     return frame;
 }
 
@@ -268,9 +320,11 @@ QWidget* MainWindow::build_monitor_tab()
     auto* alert_new = named<QPushButton>("alert_new", u"添加监控"_s);
     auto* alert_del = named<QPushButton>("alert_del", u"删除选中"_s);
     auto* alert_delall = named<QPushButton>("alert_delall", u"清空所有"_s);
-    // Starting a session needs the draw history, which the draw feed brings.
-    auto* begin_plan = named<QPushButton>("begin_plan", u"点击此处启动监控"_s);
+    // Monitoring sessions come with the per-draw evaluation; until then the button only tells
+    // whether the maker's service answered.
+    auto* begin_plan = named<QPushButton>("begin_plan", u"Zorvik即将出笼..."_s);
     begin_plan->setEnabled(false);
+    begin_plan_ = begin_plan;
     buttons->addWidget(alert_new);
     buttons->addWidget(alert_del);
     buttons->addWidget(alert_delall);
@@ -281,8 +335,8 @@ QWidget* MainWindow::build_monitor_tab()
 
     connect(alert_new, &QPushButton::clicked, this, &MainWindow::new_monitor);
     connect(alert_del, &QPushButton::clicked, this,
-            [this] { engine_->delete_monitor(selected_position()); });
-    connect(alert_delall, &QPushButton::clicked, this, [this] { engine_->delete_all(); });
+            [this] { engine().delete_monitor(selected_position()); });
+    connect(alert_delall, &QPushButton::clicked, this, [this] { engine().delete_all(); });
     connect(alert_list_, &QTreeWidget::itemClicked, this, &MainWindow::show_detail_panel);
     return page;
 }
@@ -395,10 +449,10 @@ QWidget* MainWindow::build_alert_options()
     connect(alert_type_tips_, &QCheckBox::toggled, this, [this](bool on) {
         if (on)
             isshowawardtips_->setChecked(false);
-        engine_->set_alert_options(on, alert_type_sound_->isChecked());
+        engine().set_alert_options(on, alert_type_sound_->isChecked());
     });
     connect(alert_type_sound_, &QCheckBox::toggled, this, [this](bool on) {
-        engine_->set_alert_options(alert_type_tips_->isChecked(), on);
+        engine().set_alert_options(alert_type_tips_->isChecked(), on);
     });
     connect(test, &QPushButton::clicked, this, &MainWindow::test_sound);
     connect(isshowawardtips_, &QCheckBox::clicked, this, &MainWindow::show_award_tips_clicked);
@@ -582,7 +636,7 @@ void MainWindow::save_monitor()
 {
     alert_cfg_error_tips_->hide();
     monitor::EditorRecord r = editor_record();
-    const QString error = engine_->save_monitor(r);
+    const QString error = engine().save_monitor(r);
     if (!error.isEmpty()) {
         alert_cfg_error_tips_->setPlainText(error);
         alert_cfg_error_tips_->show();
@@ -600,7 +654,7 @@ void MainWindow::render_rows()
 {
     alert_list_->clear();
     QTreeWidgetItem* last = nullptr;
-    for (const monitor::MonitorRow& row : engine_->rows()) {
+    for (const monitor::MonitorRow& row : engine().rows()) {
         auto* item = new QTreeWidgetItem(row.columns);
         item->setData(0, Qt::UserRole, row.position);
         if (row.marked) {
@@ -635,7 +689,7 @@ void MainWindow::show_detail_panel()
     const auto position = selected_position();
     if (!position)
         return;
-    const auto record = engine_->list().at(*position);
+    const auto record = engine().list().at(*position);
     if (!record)
         return;
     alert_list_->setFixedHeight(kListHeightWithPanel);
@@ -659,7 +713,7 @@ void MainWindow::copy_numbers()
 
 void MainWindow::modify_selected()
 {
-    const auto editor = engine_->modify_monitor(selected_position(), editor_record());
+    const auto editor = engine().modify_monitor(selected_position(), editor_record());
     if (!editor)
         return;
     show_editor(*editor);
@@ -678,7 +732,12 @@ void MainWindow::link_dispatch(int index)
     case 14:
         modify_selected();
         break;
+    case 2:
+        core_->feed().refresh_awd_list();
+        break;
     default:
+        if (const auto url = core_->service().link_for(index))
+            shell_->open_link(*url);
         break;
     }
 }
@@ -719,6 +778,70 @@ void MainWindow::show_award_tips_clicked()
                          QString::fromUtf16(support::kTitle) + u" - 确认开启"_s))
         isshowawardtips_->setChecked(false);
     save_show_award_tips(settings_file_, isshowawardtips_->isChecked());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Draws, lottery and service
+
+void MainWindow::apply_caizhong()
+{
+    const LotteryChoice choice = core_->choose_lottery(combox_select_caizhong_->currentText());
+    alert_cfg_autotz_->setText(choice.auto_bet ? u"报警后，自动投注："_s
+                                               : u"报警后，自动投注(仅限合乐/U彩平台)："_s);
+    alert_cfg_autotz_->setEnabled(choice.auto_bet);
+    fill_list(alert_cfg_autotz_zjtype_, choice.units, 2);
+    {
+        const QSignalBlocker block(awd_url_);
+        awd_url_->clear();
+        awd_url_->addItems(choice.addresses);
+        awd_url_->setCurrentIndex(choice.saved_index < awd_url_->count() ? choice.saved_index : -1);
+        if (choice.saved_index >= awd_url_->count())
+            awd_url_->setEditText(QString());
+    }
+}
+
+void MainWindow::render_draw_labels(const QString& new_iss, const QString& next_iss,
+                                    const QString& new_award)
+{
+    new_iss_->setText(new_iss);
+    next_iss_->setText(next_iss);
+    new_award_->setText(new_award);
+}
+
+void MainWindow::render_draws()
+{
+    awd_list_->clear();
+    for (const feed::DrawRow& row : core_->feed().rows())
+        awd_list_->addTopLevelItem(new QTreeWidgetItem({row.issue, row.numbers}));
+}
+
+// A click on the draw list shows it large in place of the tab control, or back.
+void MainWindow::toggle_draw_list()
+{
+    TipsLabel* hint = tips_[2];
+    if (hint->text().contains(u"展开"_s)) {
+        zorvik_main_->hide();
+        frame_awd_->setMaximumWidth(QWIDGETSIZE_MAX);
+        frame_awd_->setMinimumWidth(260);
+        hint->setText(u"收起"_s);
+    } else {
+        frame_awd_->setFixedWidth(260);
+        zorvik_main_->show();
+        hint->setText(u"↑奖号异常时点击刷新，双击展开"_s);
+    }
+}
+
+void MainWindow::show_announcement(const service::Announcement& a)
+{
+    if (!a.reached) {
+        begin_plan_->setText(u"网络连接失败,请重开软件再试试..."_s);
+        return;
+    }
+    begin_plan_->setText(u"点击此处启动监控"_s);
+    info_qq_->setText(a.qq);
+    info_tips_->setText(a.tips);
+    tips_[38]->setText(a.new_version_caption);
+    tips_[38]->setVisible(a.new_version);
 }
 
 // ---------------------------------------------------------------------------------------------

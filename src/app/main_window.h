@@ -2,6 +2,7 @@
 // The main window zorvik_frm: draw area, the monitor list and editor, the alert options and the
 // betting area. It maps widgets to the subsystems and renders what they expose.
 
+#include "app/options.h"
 #include "monitor/editor.h"
 
 #include <QMainWindow>
@@ -21,14 +22,20 @@ class QTreeWidget;
 class QWidget;
 
 namespace zorvik::support {
+class HttpClient;
 class Shell;
-}
+class SystemClock;
+} // namespace zorvik::support
 namespace zorvik::monitor {
 class MonitorEngine;
+}
+namespace zorvik::service {
+struct Announcement;
 }
 
 namespace zorvik::app {
 
+class AppCore;
 class TipsLabel;
 class WindowShell;
 
@@ -36,12 +43,14 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // `data_dir` holds bao/cfg.ini. Without a shell the window shows real dialogs, tips and
-    // sounds itself.
+    // sounds itself; without an HTTP client it uses the network.
     explicit MainWindow(const QString& data_dir, support::Shell* shell = nullptr,
+                        const NetConfig& net = {}, support::HttpClient* http = nullptr,
                         QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    monitor::MonitorEngine& engine() { return *engine_; }
+    AppCore& core() { return *core_; }
+    monitor::MonitorEngine& engine();
     QString settings_file() const { return settings_file_; }
 
     // The editor's boxes as a record, and the record shown in the boxes.
@@ -81,12 +90,19 @@ private:
     void choose_sound_file();
     void test_sound();
     void show_award_tips_clicked();
+    void apply_caizhong();
+    void render_draw_labels(const QString& new_iss, const QString& next_iss, const QString& new_award);
+    void render_draws();
+    void toggle_draw_list();
+    void show_announcement(const service::Announcement& a);
 
     QString data_dir_;
     QString settings_file_;
     std::unique_ptr<WindowShell> own_shell_;
     support::Shell* shell_ = nullptr;
-    std::unique_ptr<monitor::MonitorEngine> engine_;
+    std::unique_ptr<support::SystemClock> clock_;
+    std::unique_ptr<support::HttpClient> own_http_;
+    std::unique_ptr<AppCore> core_;
     bool closing_without_question_ = false;
     bool applying_ = false;
     monitor::EditorRecord loaded_; // the last record given to the editor (for modifying)
@@ -122,6 +138,11 @@ private:
     QLineEdit* alert_cfg_autotz_pl_ = nullptr;
     QPushButton* alert_new_do_ = nullptr;
     std::array<TipsLabel*, 44> tips_{};
+
+    QPushButton* begin_plan_ = nullptr;
+    QLabel* info_qq_ = nullptr;
+    QLabel* info_tips_ = nullptr;
+    QWidget* frame_awd_ = nullptr;
 
     // Alert options.
     QCheckBox* alert_type_tips_ = nullptr;

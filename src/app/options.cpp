@@ -73,6 +73,31 @@ void settings_save(const QString& file, const Options& options)
     }
 }
 
+NetConfig net_config_load(const QString& file)
+{
+    const QString section = QString::fromUtf16(keys::kNetSection);
+    return {support::ini_read(section, u"service_base"_s, file),
+            support::ini_read(section, u"public_base"_s, file),
+            support::ini_read(section, u"trend_base"_s, file),
+            support::ini_read(section, u"datacenter_default"_s, file)};
+}
+
+int plt_path_load(const QString& file)
+{
+    bool ok = false;
+    const int index = support::ini_read(QString::fromUtf16(keys::kCaiSection),
+                                        QString::fromUtf16(keys::kPltPath), file)
+                          .trimmed()
+                          .toInt(&ok);
+    return ok ? index : 0;
+}
+
+void plt_path_save(const QString& file, int index)
+{
+    support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kPltPath),
+                       QString::number(index), file);
+}
+
 void save_show_award_tips(const QString& file, bool on)
 {
     support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kShowAwardTips),

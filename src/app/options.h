@@ -21,6 +21,7 @@ inline constexpr char16_t kList[] = u"list";
 inline constexpr char16_t kPltPass[] = u"plt_pass";
 inline constexpr char16_t kStopLoss[] = u"plt_tz_zs";
 inline constexpr char16_t kStopProfit[] = u"plt_tz_zy";
+inline constexpr char16_t kNetSection[] = u"net_cfg";
 } // namespace keys
 
 struct Options {
@@ -44,6 +45,19 @@ Options settings_load(const QString& file);
 
 // Writes every option; an empty text is not written, so the stored value stays.
 void settings_save(const QString& file, const Options& options);
+
+// Base addresses of the outside endpoints (section net_cfg; the command line overrides them).
+struct NetConfig {
+    QString service_base;
+    QString public_base;
+    QString trend_base;
+    QString datacenter_default;
+};
+NetConfig net_config_load(const QString& file);
+
+// The draw-line box's saved index; a value that is not a number counts as 0.
+int plt_path_load(const QString& file);
+void plt_path_save(const QString& file, int index);
 
 // The "自动报号" box's state, written when the user switches it on against the pop-up alerts.
 void save_show_award_tips(const QString& file, bool on);

@@ -157,7 +157,7 @@ TEST_F(Window, CaptionListsAndOptionBoxes)
                              "alert_cfg_autotz_bt", "alert_cfg_autotz_pl", "alert_cfg_id",
                              "alert_sound_file", "alert_sound_test", "tz_plt_pass", "tz_virtual",
                              "tz_virtual_m", "tz_plt_login", "tz_virtual_m_do", "alert_show_tz_number",
-                             "alert_show_tz_info", "info_label", "global_tips"})
+                             "alert_show_tz_info", "info_label_0", "info_label_2", "info_label_5", "global_tips"})
         EXPECT_NE(window_->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
 }
 

@@ -1,0 +1,120 @@
+#include "app/headless.h"
+
+#include "app/core.h"
+#include "feed/catalogue.h"
+#include "support/clock.h"
+#include "support/qt_http.h"
+#include "support/shell.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::app {
+
+namespace {
+
+// One line per event, prefixed with the local time; line breaks inside a text are escaped.
+void print(const QString& kind, const QString& text)
+{
+    QString line = QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) + u' ' + kind;
+    if (!text.isEmpty())
+        line += u' ' + QString(text).replace(u"\r\n"_s, u"\\n"_s).replace(u'\n', u"\\n"_s).replace(u'\r', u"\\n"_s);
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+class PrintingShell final : public support::Shell {
+public:
+    void message(const QString& text) override { print(u"message"_s, text); }
+    bool confirm(const QString& text, const QString& title) override
+    {
+        print(u"confirm"_s, title + u": "_s + text + u" -> OK"_s);
+        return true;
+    }
+    void tip(const QString& text) override { print(u"tip"_s, text); }
+    void alert_sound(const QString& path) override { print(u"sound"_s, path); }
+    void copy_text(const QString& text) override { print(u"copy"_s, text); }
+    void notice(const QString& text) override { print(u"notice"_s, text); }
+    void open_link(const QString& url) override { print(u"link"_s, url); }
+};
+
+int signal_pipe[2] = {-1, -1};
+
+void on_signal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(signal_pipe[1], &byte, 1);
+}
+
+} // namespace
+
+int run_headless(const QString& data_dir, const NetConfig& net, const QString& lottery)
+{
+    if (::pipe(signal_pipe) != 0)
+        return 1;
+    QSocketNotifier stop(signal_pipe[0], QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, qApp, [] { QCoreApplication::quit(); });
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+
+    PrintingShell shell;
+    support::SystemClock clock;
+    support::QtHttpClient http([&shell](const QString& text) { shell.notice(text); });
+    AppCore core(data_dir, shell, clock, http, net);
+
+    QString new_iss, next_iss, new_award;
+    feed::DrawFeed& feed = core.feed();
+    QObject::connect(&feed, &feed::DrawFeed::labels_changed,
+                     [&](const QString& a, const QString& b, const QString& c) {
+                         if (a != new_iss)
+                             print(u"label new_iss"_s, a);
+                         if (b != next_iss)
+                             print(u"label next_iss"_s, b);
+                         if (c != new_award)
+                             print(u"label new_award"_s, c);
+                         new_iss = a;
+                         next_iss = b;
+                         new_award = c;
+                     });
+    QObject::connect(&feed, &feed::DrawFeed::new_draw, [](const QString& issue, const QString& numbers) {
+        print(u"draw"_s, issue + u' ' + numbers);
+    });
+    QObject::connect(&core, &AppCore::announced, [](const service::Announcement& a) {
+        if (!a.reached) {
+            print(u"status begin_plan"_s, u"网络连接失败,请重开软件再试试..."_s);
+            return;
+        }
+        print(u"status begin_plan"_s, u"点击此处启动监控"_s);
+        print(u"status info_label_2"_s, a.qq);
+        print(u"status info_label_5"_s, a.tips);
+        if (a.new_version)
+            print(u"status tips_label_38"_s, a.new_version_caption);
+    });
+
+    core.init_var();
+    const Options options = settings_load(core.settings_file());
+    core.engine().set_alert_options(options.alert_type_tips, options.alert_type_sound);
+    core.engine().load();
+    const QString chosen = lottery.isEmpty() ? options.caizhong : lottery;
+    if (feed::find_lottery(chosen)) {
+        core.choose_lottery(chosen);
+        print(u"lottery"_s, chosen + u" "_s + feed.endpoints().platform_base);
+    } else {
+        print(u"message"_s, u"没有选择彩种: "_s + chosen);
+    }
+    core.start();
+    const int code = QCoreApplication::exec();
+    print(u"stopped"_s, QString());
+    ::close(signal_pipe[0]);
+    ::close(signal_pipe[1]);
+    return code;
+}
+
+} // namespace zorvik::app
