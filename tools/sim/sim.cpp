@@ -409,6 +409,8 @@ std::vector<std::string> Simulator::start()
         Role role;
         role.name = name;
         role.server = std::make_unique<httplib::Server>();
+        // Short keep-alive, so that stopping never waits long for an idle connection.
+        role.server->set_keep_alive_timeout(1);
         if (options_.port == 0) {
             role.port = role.server->bind_to_any_port("127.0.0.1");
         } else {
@@ -441,6 +443,10 @@ std::vector<std::string> Simulator::start()
         role.thread = std::thread([&s = *role.server] { s.listen_after_bind(); });
         lines.push_back(role.name + " " + role.url());
     }
+    // A stop before a server runs would be lost; serve first.
+    for (Role& role : roles_)
+        while (!role.server->is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return lines;
 }
 
