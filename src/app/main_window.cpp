@@ -247,6 +247,7 @@ QWidget* MainWindow::build_draw_area()
     combox_select_caizhong_ = named<QComboBox>("combox_select_caizhong");
     awd_url_ = named<QComboBox>("awd_url");
     awd_url_->setEditable(true);
+    awd_url_->setInsertPolicy(QComboBox::NoInsert); // a typed address is not part of the list
     form->addRow(u"彩种："_s, combox_select_caizhong_);
     form->addRow(u"开奖线路："_s, awd_url_);
     layout->addLayout(form);

@@ -1,0 +1,179 @@
+// The window's draw area, lottery choice and announcements, with the network played by a fake.
+
+#include "app/core.h"
+#include "app/main_window.h"
+#include "fakes/fake_http.h"
+#include "fakes/recording_shell.h"
+#include "qt_printers.h"
+#include "support/ini.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using zorvik::app::MainWindow;
+using zorvik::testing::FakeHttp;
+using zorvik::testing::RecordingShell;
+
+namespace {
+
+class DrawArea : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        http_.route(u"act=vemto_datacenter_url"_s, u"http://dc/"_s);
+        http_.route(u"act=vemto_dataheartbeat_url"_s, u"http://up/"_s);
+        http_.route(u"act=vemto_zt_pturl&pt=ucai"_s, u"http://u1/|http://u2/"_s);
+        http_.route(u"act=vemto_zt_pturl&pt=hele"_s, u"http://h1/"_s);
+        zorvik::app::NetConfig net;
+        net.service_base = u"http://svc/"_s;
+        window_ = std::make_unique<MainWindow>(dir_.path(), &shell_, net, &http_);
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    template <typename W>
+    W* find(const QString& name) const
+    {
+        W* w = window_->findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    QString text(const QString& label) const { return find<QLabel>(label)->text(); }
+
+    void choose_lottery(const QString& name)
+    {
+        auto* box = find<QComboBox>(u"combox_select_caizhong"_s);
+        const int i = box->findText(name);
+        ASSERT_GE(i, 0);
+        box->setCurrentIndex(i);
+        emit box->activated(i);
+    }
+
+    QTemporaryDir dir_;
+    FakeHttp http_;
+    RecordingShell shell_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+QString datacenter_reply(const QString& issue)
+{
+    return u"{\"ret\":0,\"information\":[{\"peroid\":\"20151112-"_s + issue +
+           u"\",\"prize\":\"3,1,4,1,5\",\"nexeId\":\"20151112-0124\",\"nextsec\":125}]}"_s;
+}
+
+} // namespace
+
+TEST_F(DrawArea, ChoosingALotterySetsUpItsPlatform)
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    auto* url = find<QComboBox>(u"awd_url"_s);
+    ASSERT_EQ(url->count(), 2);
+    EXPECT_EQ(url->currentText(), u"http://u1/"_s);
+    EXPECT_EQ(window_->core().feed().endpoints().platform_base, u"http://u1/"_s);
+    EXPECT_EQ(window_->core().feed().endpoints().datacenter_base, u"http://dc/"_s);
+    auto* units = find<QComboBox>(u"alert_cfg_autotz_zjtype"_s);
+    EXPECT_EQ(units->count(), 5);
+    EXPECT_EQ(units->currentText(), u"角"_s);
+    auto* autotz = find<QCheckBox>(u"alert_cfg_autotz"_s);
+    EXPECT_TRUE(autotz->isEnabled());
+
+    choose_lottery(u"经纬平台-幸运分分彩"_s);
+    EXPECT_FALSE(autotz->isEnabled());
+    EXPECT_EQ(autotz->text(), u"报警后，自动投注(仅限合乐/U彩平台)："_s);
+    EXPECT_EQ(units->count(), 4);
+    EXPECT_EQ(url->currentText(), u"请手动输入地址并回车"_s);
+
+    choose_lottery(u"合乐平台-HI彩分分彩"_s);
+    EXPECT_TRUE(autotz->isEnabled());
+    EXPECT_EQ(autotz->text(), u"报警后，自动投注："_s);
+}
+
+TEST_F(DrawArea, DrawsAppearInTheLabelsAndTheList)
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
+    QStringList history;
+    for (int i = 122; i > 116; --i)
+        history << u"20151112-0"_s + QString::number(i) + u":1,2,3,4,5"_s;
+    http_.route(u"&before=100"_s, history.join(u'|'));
+    window_->core().feed().poll_awd();
+    EXPECT_EQ(text(u"new_iss"_s), u"20151112-0123"_s);
+    EXPECT_EQ(text(u"next_iss"_s), u"投注期：0124"_s);
+    EXPECT_EQ(text(u"new_award"_s), u"3,1,4,1,5"_s);
+    EXPECT_EQ(text(u"next_awd_countdown"_s), u"投注截止 02:04"_s);
+    auto* list = find<QTreeWidget>(u"awd_list"_s);
+    ASSERT_EQ(list->topLevelItemCount(), 6);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), u"201511120123"_s);
+    EXPECT_EQ(list->topLevelItem(1)->text(0), u"20151112-0122"_s);
+    EXPECT_EQ(list->topLevelItem(1)->text(1), u"1,2,3,4,5"_s);
+
+    // A click shows the list large in place of the tabs, a second click puts it back.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
+    EXPECT_EQ(text(u"tips_label_2"_s), u"收起"_s);
+    EXPECT_FALSE(find<QTabWidget>(u"zorvik_main"_s)->isVisible());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
+    EXPECT_EQ(text(u"tips_label_2"_s), u"↑奖号异常时点击刷新，双击展开"_s);
+    EXPECT_TRUE(find<QTabWidget>(u"zorvik_main"_s)->isVisible());
+}
+
+TEST_F(DrawArea, PickingADrawLineReloadsAndRemembersIt)
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
+    auto* url = find<QComboBox>(u"awd_url"_s);
+    url->setCurrentIndex(1);
+    const int before = http_.count(u"beforeinfo"_s);
+    emit url->activated(1);
+    EXPECT_EQ(window_->core().feed().endpoints().platform_base, u"http://u2/"_s);
+    EXPECT_EQ(http_.count(u"beforeinfo"_s), before + 1);
+    EXPECT_EQ(zorvik::support::ini_read(u"cai_cfg"_s, u"plt_path"_s, window_->settings_file()), u"1"_s);
+
+    // Typed and confirmed with Enter: used, not remembered.
+    url->setEditText(u"http://typed/"_s);
+    QTest::keyClick(url->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(window_->core().feed().endpoints().platform_base, u"http://typed/"_s);
+    EXPECT_EQ(zorvik::support::ini_read(u"cai_cfg"_s, u"plt_path"_s, window_->settings_file()), u"1"_s);
+}
+
+TEST_F(DrawArea, AnnouncementsAndLinks)
+{
+    http_.route(u"zorviksso.php"_s,
+                u"{\"qq\":\"客服QQ：1\",\"tips\":\"公告\",\"ver\":\"v1.7\",\"build\":\"20160101\","
+                u"\"jc\":\"http://jc/\",\"reg\":{\"hele\":\"http://reg-hele/\"}}"_s);
+    emit window_->core().feed().started_up();
+    EXPECT_EQ(find<QPushButton>(u"begin_plan"_s)->text(), u"点击此处启动监控"_s);
+    EXPECT_EQ(text(u"info_label_2"_s), u"客服QQ：1"_s);
+    EXPECT_EQ(text(u"info_label_5"_s), u"公告"_s);
+    auto* download = find<QLabel>(u"tips_label_38"_s);
+    EXPECT_TRUE(download->isVisible());
+    EXPECT_EQ(download->text(), u"有新版 v1.7(20160101)，点击下载"_s);
+    QTest::mouseClick(find<QLabel>(u"tips_label_39"_s), Qt::LeftButton);
+    QTest::mouseClick(find<QLabel>(u"tips_label_37"_s), Qt::LeftButton);
+    EXPECT_EQ(shell_.links, (QStringList{u"http://reg-hele/"_s, u"http://jc/"_s}));
+
+    http_.route(u"zorviksso.php"_s, QString());
+    emit window_->core().feed().started_up();
+    EXPECT_EQ(find<QPushButton>(u"begin_plan"_s)->text(), u"网络连接失败,请重开软件再试试..."_s);
+}
+
+TEST_F(DrawArea, TheAnnouncementOptionReachesTheFeed)
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    find<QCheckBox>(u"alert_type_tips"_s)->setChecked(false);
+    find<QCheckBox>(u"isshowawardtips"_s)->setChecked(true);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
+    window_->core().feed().poll_awd();
+    EXPECT_EQ(shell_.tips.last(), u"U彩平台-欢乐分分彩最新开奖\r\n20151112-0123：3,1,4,1,5"_s);
+}
