@@ -44,6 +44,7 @@ constexpr int kListHeightFolded = 5610 / 15;
 constexpr int kListHeightWithPanel = 3930 / 15;
 
 const QString kSoundPlaceholder = u"选择文件..."_s;
+constexpr int kDrawAreaWidth = 290;
 
 template <typename W, typename... Args>
 W* named(const char* name, Args&&... args)
@@ -207,6 +208,7 @@ void MainWindow::build_ui()
     info_tips_ = named<QLabel>("info_label_5");
     auto* global_tips = named<QLabel>("global_tips");
     auto* footer = new QHBoxLayout;
+    footer->setSpacing(14);
     footer->addWidget(info);
     footer->addWidget(info_qq_);
     footer->addWidget(info_tips_, 1);
@@ -219,6 +221,7 @@ void MainWindow::build_ui()
     for (const auto& [index, text] : links) {
         TipsLabel* link = tips_label(index, text);
         link->setCursor(Qt::PointingHandCursor);
+        link->setProperty("link", true);
         footer->addWidget(link);
     }
     tips_[38]->hide();
@@ -239,7 +242,7 @@ TipsLabel* MainWindow::tips_label(int index, const QString& text)
 QWidget* MainWindow::build_draw_area()
 {
     auto* frame = named<QGroupBox>("frame_awd", u"开奖信息"_s);
-    frame->setFixedWidth(260);
+    frame->setFixedWidth(kDrawAreaWidth);
     frame_awd_ = frame;
     auto* layout = new QVBoxLayout(frame);
 
@@ -823,10 +826,10 @@ void MainWindow::toggle_draw_list()
     if (hint->text().contains(u"展开"_s)) {
         zorvik_main_->hide();
         frame_awd_->setMaximumWidth(QWIDGETSIZE_MAX);
-        frame_awd_->setMinimumWidth(260);
+        frame_awd_->setMinimumWidth(kDrawAreaWidth);
         hint->setText(u"收起"_s);
     } else {
-        frame_awd_->setFixedWidth(260);
+        frame_awd_->setFixedWidth(kDrawAreaWidth);
         zorvik_main_->show();
         hint->setText(u"↑奖号异常时点击刷新，双击展开"_s);
     }

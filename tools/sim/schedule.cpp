@@ -76,12 +76,15 @@ QString Schedule::issue_at(const Game& game, qint64 index) const
 
 Draw Schedule::draw(const Game& game, qint64 index) const
 {
-    std::seed_seq seq{seed_, std::uint64_t(qHash(game.code)), std::uint64_t(index)};
+    // The numbers follow from the seed and the issue, so a restarted simulator agrees with
+    // itself about past draws.
+    const QString issue = issue_at(game, index);
+    std::seed_seq seq{seed_, std::uint64_t(qHash(game.code)), std::uint64_t(qHash(issue))};
     std::mt19937_64 rng(seq);
     QStringList digits;
     for (int i = 0; i < 5; ++i)
         digits << QString::number(rng() % 10);
-    return {index, issue_at(game, index), digits.join(u',')};
+    return {index, issue, digits.join(u',')};
 }
 
 QString Schedule::next_issue(const Game& game, qint64 index) const
