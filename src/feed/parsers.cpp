@@ -22,19 +22,6 @@ QString cleaned(const QString& text)
     return support::strip_tags(text, true);
 }
 
-QString json_text(const QJsonValue& v)
-{
-    if (v.isString())
-        return v.toString();
-    if (v.isDouble()) {
-        const double d = v.toDouble();
-        if (d == std::trunc(d) && std::fabs(d) < 1e15)
-            return QString::number(qint64(d));
-        return QString::number(d, 'g', 15);
-    }
-    return QString();
-}
-
 } // namespace
 
 std::optional<PublicNewest> parse_public_newest(const QString& reply)
@@ -141,8 +128,8 @@ std::optional<HeleHistory> parse_hele_history(const QString& reply, const QStrin
         if (i >= draws.size())
             continue;
         const QJsonObject entry = draws.at(i).toObject();
-        const QString issue = json_text(entry.value(u"n"_s));
-        const QString numbers = json_text(entry.value(u"r"_s));
+        const QString issue = support::json_text(entry.value(u"n"_s));
+        const QString numbers = support::json_text(entry.value(u"r"_s));
         acc += issue + u':' + numbers + u'|';
         if (left > 0) {
             upload += u"{\"issue\": \""_s + issue + u"\", \"number\": \""_s + numbers +

@@ -47,14 +47,25 @@ std::optional<QJsonValue> walk(const QJsonDocument& doc, const QString& path)
     return current;
 }
 
-QString number_text(double v)
-{
-    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e15)
-        return QString::number(qint64(v));
-    return QString::number(v, 'g', 15);
-}
-
 } // namespace
+
+QString json_text(const QJsonValue& v)
+{
+    switch (v.type()) {
+    case QJsonValue::String:
+        return v.toString();
+    case QJsonValue::Double: {
+        const double d = v.toDouble();
+        if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 1e15)
+            return QString::number(qint64(d));
+        return QString::number(d, 'g', 15);
+    }
+    case QJsonValue::Bool:
+        return v.toBool() ? u"True"_s : u"False"_s;
+    default:
+        return QString();
+    }
+}
 
 JsonReader::JsonReader(const QString& text)
 {
@@ -68,18 +79,7 @@ QString JsonReader::value(const QString& path) const
     if (!valid_)
         return QString();
     const auto v = walk(doc_, path);
-    if (!v)
-        return QString();
-    switch (v->type()) {
-    case QJsonValue::String:
-        return v->toString();
-    case QJsonValue::Double:
-        return number_text(v->toDouble());
-    case QJsonValue::Bool:
-        return v->toBool() ? u"True"_s : u"False"_s;
-    default:
-        return QString();
-    }
+    return v ? json_text(*v) : QString();
 }
 
 bool JsonReader::has(const QString& path) const

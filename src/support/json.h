@@ -3,6 +3,7 @@
 // "reg.hele". Replies are data: they are parsed, never run.
 
 #include <QJsonDocument>
+#include <QJsonValue>
 #include <QString>
 
 namespace zorvik::support {
@@ -21,6 +22,9 @@ private:
     QJsonDocument doc_;
     bool valid_ = false;
 };
+
+// A JSON value as member text (the rule of JsonReader::value).
+QString json_text(const QJsonValue& value);
 
 // One member of one reply.
 QString json_value(const QString& text, const QString& path);

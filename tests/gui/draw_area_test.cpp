@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "fakes/fake_http.h"
 #include "fakes/recording_shell.h"
+#include "gui/find_child.h"
 #include "qt_printers.h"
 #include "support/ini.h"
 
@@ -44,9 +45,7 @@ protected:
     template <typename W>
     W* find(const QString& name) const
     {
-        W* w = window_->findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name.toStdString();
-        return w;
+        return zorvik::testing::find_child<W>(window_.get(), name);
     }
     QString text(const QString& label) const { return find<QLabel>(label)->text(); }
 

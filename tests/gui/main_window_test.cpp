@@ -4,6 +4,7 @@
 #include "app/options.h"
 #include "app/window_shell.h"
 #include "fakes/recording_shell.h"
+#include "gui/find_child.h"
 #include "monitor/engine.h"
 #include "qt_printers.h"
 #include "support/gbk.h"
@@ -49,9 +50,7 @@ protected:
     template <typename W>
     W* find(const QString& name) const
     {
-        W* w = window_->findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name.toStdString();
-        return w;
+        return zorvik::testing::find_child<W>(window_.get(), name);
     }
     QCheckBox* box(const QString& name) const { return find<QCheckBox>(name); }
     QComboBox* combo(const QString& name) const { return find<QComboBox>(name); }
