@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -383,6 +384,22 @@ TEST_F(Window, SoundTest)
     line(u"alert_sound_file"_s)->setText(u" /tmp/ring.wav "_s);
     click(u"alert_sound_test"_s);
     EXPECT_EQ(shell_.sounds, QStringList{u"/tmp/ring.wav"_s});
+}
+
+TEST_F(Window, TheSoundFileBoxOpensAWaveFileDialog)
+{
+    QLineEdit* file = line(u"alert_sound_file"_s);
+    file->setText(u"/old.wav"_s);
+    QString filter;
+    QTimer::singleShot(100, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filter = dialog->nameFilters().join(u';');
+        dialog->reject();
+    });
+    click(file);
+    EXPECT_EQ(filter, u"wav 文件(*.wav)"_s);
+    EXPECT_EQ(file->text(), QString()); // cancelled: the box is emptied
 }
 
 TEST_F(Window, CloseAsksFirst)
