@@ -7,6 +7,7 @@
 #include "feed/catalogue.h"
 #include "monitor/engine.h"
 #include "monitor/view.h"
+#include "notify/sound.h"
 #include "rules/plays.h"
 #include "service/service_link.h"
 #include "support/clock.h"
@@ -43,7 +44,6 @@ namespace {
 constexpr int kListHeightFolded = 5610 / 15;
 constexpr int kListHeightWithPanel = 3930 / 15;
 
-const QString kSoundPlaceholder = u"选择文件..."_s;
 constexpr int kDrawAreaWidth = 290;
 
 template <typename W, typename... Args>
@@ -441,7 +441,7 @@ QWidget* MainWindow::build_alert_options()
     alert_type_tips_->setChecked(true);
     alert_type_sound_->setChecked(true);
     alert_sound_file_ = named<QLineEdit>("alert_sound_file");
-    alert_sound_file_->setPlaceholderText(kSoundPlaceholder);
+    alert_sound_file_->setPlaceholderText(QString::fromUtf16(notify::kSoundPlaceholder));
     alert_sound_file_->setReadOnly(true);
     alert_sound_file_->installEventFilter(this);
     auto* test = named<QPushButton>("alert_sound_test", u"测试铃声"_s);
@@ -766,7 +766,7 @@ void MainWindow::choose_sound_file()
 
 void MainWindow::test_sound()
 {
-    const QString file = support::trim_blanks(alert_sound_file_->text()).remove(kSoundPlaceholder);
+    const QString file = notify::sound_box_file(alert_sound_file_->text());
     if (file.isEmpty()) {
         shell_->message(u"请选择一个声音文件"_s);
         return;

@@ -22,6 +22,15 @@ const QString kHeleSlowTip = u"读取开奖号太慢，检查一下自己网速"
 const QString kDatacenterSlowTip = u"读取开奖号略慢，检查一下自己网络看"_s + u"\r\n"_s +
                                    u"或在左下角“开奖线路”处更换一下平台网址看看。"_s;
 
+// The data centre's history of the 100 draws up to `issue`.
+QString history_address(const Sources& sources, const QString& issue, const QString& time)
+{
+    return QString(sources.history_path)
+        .replace(u"{ISS}"_s, issue)
+        .append(u"&before=100&gtype=list&t={TIME}"_s)
+        .replace(u"{TIME}"_s, time);
+}
+
 bool valid_numbers(const QString& numbers)
 {
     static const QRegularExpression nine(u"[\\d\\,]{9}"_s);
@@ -199,10 +208,7 @@ void DrawFeed::fetch_hele(FetchRecord& record, bool option, const Lottery& lotte
     if (!newest || leading_number(current) >= leading_number(newest->peroid))
         return;
     if (awd_history_.isEmpty()) {
-        awd_history_ = http_.net_get(QString(sources.history_path)
-                                         .replace(u"{ISS}"_s, newest->peroid)
-                                         .append(u"&before=100&gtype=list&t={TIME}"_s)
-                                         .replace(u"{TIME}"_s, stamp_text()));
+        awd_history_ = http_.net_get(history_address(sources, newest->peroid, stamp_text()));
     }
     record.slot = {newest->peroid, newest->prize, newest->nexeId, QString(), newest->nextsec};
 }
@@ -246,10 +252,8 @@ void DrawFeed::fetch_datacenter(FetchRecord& record, bool option, const Sources&
         return;
     record.slot = {newest->peroid, newest->prize, next[1], next[0], newest->nextsec};
     if (awd_history_.isEmpty()) {
-        awd_history_ = http_.net_get(QString(sources.history_path)
-                                         .replace(u"{ISS}"_s, QString(newest->peroid).remove(u'-'))
-                                         .append(u"&before=100&gtype=list&t={TIME}"_s)
-                                         .replace(u"{TIME}"_s, epoch_text()));
+        awd_history_ = http_.net_get(
+            history_address(sources, QString(newest->peroid).remove(u'-'), epoch_text()));
     }
 }
 

@@ -10,11 +10,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::notify {
 
+QString sound_box_file(const QString& box_text)
+{
+    return support::trim_blanks(box_text).remove(QString::fromUtf16(kSoundPlaceholder));
+}
+
 QString alert_sound_path(const QString& path, const QString& box_text, const QString& data_dir)
 {
     QString file = path;
     if (file.isEmpty())
-        file = support::trim_blanks(box_text).remove(u"选择文件..."_s);
+        file = sound_box_file(box_text);
     if (file.isEmpty())
         file = data_dir + u"/bao/alert.wav"_s;
     return file;

@@ -9,7 +9,13 @@ class QSoundEffect;
 
 namespace zorvik::notify {
 
-// The file to play: `path`, else the sound-file box's text trimmed with "选择文件..." removed,
+// The placeholder text of the sound-file box.
+inline constexpr char16_t kSoundPlaceholder[] = u"选择文件...";
+
+// The sound-file box's text trimmed, with the placeholder removed.
+QString sound_box_file(const QString& box_text);
+
+// The file to play: `path`, else the sound-file box's file (sound_box_file),
 // else "bao/alert.wav" under the data folder.
 QString alert_sound_path(const QString& path, const QString& box_text, const QString& data_dir);
 
