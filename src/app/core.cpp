@@ -1,6 +1,8 @@
 #include "app/core.h"
 
 #include "feed/catalogue.h"
+#include "support/identity.h"
+#include "support/shell.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -8,7 +10,7 @@ namespace zorvik::app {
 
 AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::Clock& clock,
                  support::HttpClient& http, const NetConfig& net, QObject* parent)
-    : QObject(parent), settings_file_(settings_path(data_dir)),
+    : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell),
       service_(http, net.service_base, net.datacenter_default), feed_(http, clock, shell),
       engine_(shell, settings_file_)
 {
@@ -17,6 +19,34 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     feed_.endpoints().datacenter_base = net.datacenter_default;
     connect(&feed_, &feed::DrawFeed::started_up, this,
             [this] { emit announced(service_.fetch_announcements()); });
+    connect(&engine_, &monitor::MonitorEngine::write_failed, this, [this] { report_write(false); });
+}
+
+QString write_failure_text(const QString& file)
+{
+    return u"设置文件写入失败（磁盘已满或没有写入权限），刚才的修改没有保存："_s + file;
+}
+
+void AppCore::report_write(bool written)
+{
+    if (written) {
+        write_failure_told_ = false;
+        return;
+    }
+    if (write_failure_told_)
+        return;
+    write_failure_told_ = true;
+    shell_.tip(write_failure_text(settings_file_));
+}
+
+bool AppCore::show_award_tips_clicked(bool on, bool alert_tips)
+{
+    if (!on || !alert_tips)
+        return on;
+    on = shell_.confirm(u"如果开启此功能，将会影响弹窗报警功能，仍然继续开启此功能么？"_s,
+                        QString::fromUtf16(support::kTitle) + u" - 确认开启"_s);
+    report_write(save_show_award_tips(settings_file_, on));
+    return on;
 }
 
 void AppCore::init_var()
@@ -36,12 +66,12 @@ LotteryChoice AppCore::choose_lottery(const QString& name)
     feed_.set_lottery(name);
     LotteryChoice choice;
     choice.platform = u"hele"_s;
-    choice.units = u"--选择--|元|角|分"_s;
+    choice.units = QString::fromUtf16(kUnits);
     if (name.contains(u"合乐"_s)) {
         choice.platform = u"hele"_s;
     } else if (name.contains(u"U彩"_s)) {
         choice.platform = u"ucai"_s;
-        choice.units = u"--选择--|元|角|分|厘"_s;
+        choice.units = QString::fromUtf16(kUnitsUcai);
     } else if (name.contains(u"经纬"_s)) {
         choice.platform = u"jw"_s;
         choice.auto_bet = false;
@@ -58,7 +88,7 @@ void AppCore::pick_address(const QString& address, int index)
 {
     feed_.endpoints().platform_base = address;
     feed_.reload_awd();
-    plt_path_save(settings_file_, index);
+    report_write(plt_path_save(settings_file_, index));
 }
 
 void AppCore::enter_address(const QString& address)

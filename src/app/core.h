@@ -18,6 +18,14 @@ class Shell;
 
 namespace zorvik::app {
 
+// The money-unit box's lists: Hele and Jingwei lotteries, and UCai ones (which add 厘).
+inline constexpr char16_t kUnits[] = u"--选择--|元|角|分";
+inline constexpr char16_t kUnitsUcai[] = u"--选择--|元|角|分|厘";
+inline constexpr int kUnitsSelected = 2;
+
+// Told once when the settings file cannot be written.
+QString write_failure_text(const QString& file);
+
 // What choosing a lottery sets up besides the feed.
 struct LotteryChoice {
     QString platform;    // "hele", "ucai" or "jw"
@@ -50,11 +58,21 @@ public:
     void pick_address(const QString& address, int index);
     void enter_address(const QString& address);
 
+    // The "自动报号" box was clicked to `on` while "弹窗报警" is `alert_tips`: ticking it against
+    // the pop-up alerts asks first, and the resulting state is saved. Returns that state.
+    bool show_award_tips_clicked(bool on, bool alert_tips);
+
+    // Reports the outcome of a settings-file write: the first failure is told (as a tip, never
+    // a box that would hold up the draw cycle); after a write succeeds again, the next is told.
+    void report_write(bool written);
+
 signals:
     void announced(const service::Announcement& announcement);
 
 private:
     QString settings_file_;
+    support::Shell& shell_;
+    bool write_failure_told_ = false;
     service::ServiceLink service_;
     feed::DrawFeed feed_;
     monitor::MonitorEngine engine_;

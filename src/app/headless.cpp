@@ -59,14 +59,17 @@ int run_headless(const QString& data_dir, const NetConfig& net, const QString& l
 {
     if (::pipe(signal_pipe) != 0)
         return 1;
-    QSocketNotifier stop(signal_pipe[0], QSocketNotifier::Read);
-    QObject::connect(&stop, &QSocketNotifier::activated, qApp, [] { QCoreApplication::quit(); });
-    std::signal(SIGINT, on_signal);
-    std::signal(SIGTERM, on_signal);
-
     PrintingShell shell;
     support::SystemClock clock;
     support::QtHttpClient http([&shell](const QString& text) { shell.notice(text); });
+
+    QSocketNotifier stop(signal_pipe[0], QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, qApp, [&http] {
+        http.stop(); // a request waiting now is cut short by the stop, not by the network
+        QCoreApplication::quit();
+    });
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
     AppCore core(data_dir, shell, clock, http, net);
 
     QString new_iss, next_iss, new_award;
@@ -87,11 +90,9 @@ int run_headless(const QString& data_dir, const NetConfig& net, const QString& l
         print(u"draw"_s, issue + u' ' + numbers);
     });
     QObject::connect(&core, &AppCore::announced, [](const service::Announcement& a) {
-        if (!a.reached) {
-            print(u"status begin_plan"_s, u"网络连接失败,请重开软件再试试..."_s);
+        print(u"status begin_plan"_s, a.begin_plan);
+        if (!a.reached)
             return;
-        }
-        print(u"status begin_plan"_s, u"点击此处启动监控"_s);
         print(u"status info_label_2"_s, a.qq);
         print(u"status info_label_5"_s, a.tips);
         if (a.new_version)

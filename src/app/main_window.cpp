@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -39,10 +40,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace zorvik::app {
 
 namespace {
-
-// List view heights with and without the detail panel (twips at 15 per pixel).
-constexpr int kListHeightFolded = 5610 / 15;
-constexpr int kListHeightWithPanel = 3930 / 15;
 
 constexpr int kDrawAreaWidth = 290;
 
@@ -193,9 +190,9 @@ void MainWindow::build_ui()
                                           {u"成本"_s, 1200 / 15}, {u"状态"_s, 900 / 15},
                                           {u"返奖"_s, 1200 / 15}, {u"订单号"_s, 1500 / 15},
                                           {u"注码"_s, 4500 / 15}, {u"备注"_s, 100 / 15}});
-    tz_list->setFixedHeight(140);
+    tz_list->setMinimumHeight(72);
     log_layout->addWidget(tz_list);
-    right->addWidget(log_box);
+    right->addWidget(log_box, 0);
 
     grid->addWidget(draw_area, 0, 0);
     grid->addLayout(right, 0, 1);
@@ -224,11 +221,11 @@ void MainWindow::build_ui()
         link->setProperty("link", true);
         footer->addWidget(link);
     }
-    tips_[38]->hide();
+    tips_[tips::kNewVersionLink]->hide();
     grid->addLayout(footer, 1, 0, 1, 2);
 
     setCentralWidget(central);
-    resize(1180, 800);
+    resize(1180, 700);
 }
 
 TipsLabel* MainWindow::tips_label(int index, const QString& text)
@@ -271,15 +268,17 @@ QWidget* MainWindow::build_draw_area()
 
     awd_list_ = list_view("awd_list", {{u"期号"_s, 1685 / 15}, {u"奖号"_s, 1200 / 15}});
     layout->addWidget(awd_list_, 1);
-    auto* hint = tips_label(2, u"↑奖号异常时点击刷新，双击展开"_s);
+    auto* hint = tips_label(tips::kDrawListHint, QString::fromUtf16(kDrawListHint));
     hint->setWordWrap(true);
     layout->addWidget(hint);
 
     connect(combox_select_caizhong_, &QComboBox::activated, this, &MainWindow::apply_caizhong);
     connect(awd_url_, &QComboBox::activated, this,
             [this](int index) { core_->pick_address(awd_url_->currentText(), index); });
-    connect(awd_url_->lineEdit(), &QLineEdit::returnPressed, this,
-            [this] { core_->enter_address(awd_url_->currentText()); });
+    // Enter is handled on its release, once: the box's own handling of the key press would also
+    // report it as a pick from the list (and save the index) when the text equals an item.
+    awd_url_->setCompleter(nullptr);
+    awd_url_->lineEdit()->installEventFilter(this);
     connect(awd_list_, &QTreeWidget::itemClicked, this, &MainWindow::toggle_draw_list);
     connect(awd_list_, &QTreeWidget::itemDoubleClicked, this,
             [this] { core_->feed().refresh_awd_list(); });
@@ -300,8 +299,10 @@ QWidget* MainWindow::build_monitor_tab()
     alert_list_->setHeaderLabels(headers);
     for (int i = 0; i < int(std::size(monitor::kMonitorColumns)); ++i)
         alert_list_->setColumnWidth(i, monitor::kMonitorColumns[i].width);
-    alert_list_->setFixedHeight(kListHeightFolded);
-    layout->addWidget(alert_list_);
+    // The statistics column takes the width left over; the others keep their widths.
+    alert_list_->header()->setStretchLastSection(true);
+    alert_list_->setMinimumHeight(120);
+    layout->addWidget(alert_list_, 1);
 
     detail_panel_ = named<QWidget>("monitor_detail_panel");
     auto* detail = new QGridLayout(detail_panel_);
@@ -312,9 +313,9 @@ QWidget* MainWindow::build_monitor_tab()
     alert_show_tz_info_->setWordWrap(true);
     detail->addWidget(caption(u"号码："_s), 0, 0);
     detail->addWidget(alert_show_tz_number_, 0, 1);
-    detail->addWidget(tips_label(11, u"︽"_s), 0, 2);
-    detail->addWidget(tips_label(12, u"复制号码"_s), 0, 3);
-    detail->addWidget(tips_label(14, u"修改"_s), 0, 4);
+    detail->addWidget(tips_label(tips::kFoldDetail, u"︽"_s), 0, 2);
+    detail->addWidget(tips_label(tips::kCopyNumbers, u"复制号码"_s), 0, 3);
+    detail->addWidget(tips_label(tips::kModifySelected, u"修改"_s), 0, 4);
     detail->addWidget(alert_show_tz_info_, 1, 0, 1, 5);
     detail->setColumnStretch(1, 1);
     detail_panel_->hide();
@@ -326,7 +327,7 @@ QWidget* MainWindow::build_monitor_tab()
     auto* alert_delall = named<QPushButton>("alert_delall", u"清空所有"_s);
     // Monitoring sessions come with the per-draw evaluation; until then the button only tells
     // whether the maker's service answered.
-    auto* begin_plan = named<QPushButton>("begin_plan", u"Zorvik即将出笼..."_s);
+    auto* begin_plan = named<QPushButton>("begin_plan", QString::fromUtf16(service::kBeginPlanWaiting));
     begin_plan->setEnabled(false);
     begin_plan_ = begin_plan;
     buttons->addWidget(alert_new);
@@ -335,13 +336,15 @@ QWidget* MainWindow::build_monitor_tab()
     buttons->addStretch(1);
     buttons->addWidget(begin_plan);
     layout->addLayout(buttons);
-    layout->addStretch(1);
 
     connect(alert_new, &QPushButton::clicked, this, &MainWindow::new_monitor);
     connect(alert_del, &QPushButton::clicked, this,
             [this] { engine().delete_monitor(selected_position()); });
     connect(alert_delall, &QPushButton::clicked, this, [this] { engine().delete_all(); });
     connect(alert_list_, &QTreeWidget::itemClicked, this, &MainWindow::show_detail_panel);
+    // An open detail panel follows the selection (keyboard, rebuilds), so what it shows is
+    // always the row that copy and modify act on.
+    connect(alert_list_, &QTreeWidget::itemSelectionChanged, this, &MainWindow::follow_selection);
     return page;
 }
 
@@ -360,7 +363,7 @@ QWidget* MainWindow::build_editor_tab()
         alert_cfg_pos_[size_t(i)]->setObjectName(u"alert_cfg_pos_"_s + QString::number(i));
         pos_layout->addWidget(alert_cfg_pos_[size_t(i)]);
     }
-    pos_layout->addWidget(tips_label(3, QString()));
+    pos_layout->addWidget(tips_label(tips::kGroupName, QString()));
     pos_layout->addStretch(1);
     form->addWidget(caption(u"监控位置："_s), row, 0);
     form->addWidget(pos_frame, row++, 1, 1, 3);
@@ -371,7 +374,8 @@ QWidget* MainWindow::build_editor_tab()
     form->addWidget(alert_cfg_extra_tztype_, row++, 1);
 
     alert_cfg_numbers_ = named<QPlainTextEdit>("alert_cfg_numbers");
-    alert_cfg_numbers_->setFixedHeight(70);
+    alert_cfg_numbers_->setMinimumHeight(44);
+    alert_cfg_numbers_->setMaximumHeight(70);
     alert_cfg_numbers_->setTabChangesFocus(true);
     auto* clear = named<QPushButton>("alert_cfg_numbers_clear", u"清空"_s);
     form->addWidget(caption(u"投注号码："_s), row, 0, Qt::AlignTop);
@@ -387,7 +391,7 @@ QWidget* MainWindow::build_editor_tab()
     alert_cfg_type_ = named<QComboBox>("alert_cfg_type");
     form->addWidget(caption(u"监控类别："_s), row, 0);
     form->addWidget(alert_cfg_type_, row, 1);
-    form->addWidget(tips_label(7, QString()), row++, 2);
+    form->addWidget(tips_label(tips::kCategoryCaption, QString()), row++, 2);
 
     alert_cfg_cond_ = named<QComboBox>("alert_cfg_cond");
     alert_cfg_cond_comp_ = named<QLineEdit>("alert_cfg_cond_comp");
@@ -396,20 +400,20 @@ QWidget* MainWindow::build_editor_tab()
     cond->addWidget(alert_cfg_cond_comp_, 1);
     form->addWidget(caption(u"报警条件："_s), row, 0);
     form->addLayout(cond, row, 1);
-    form->addWidget(tips_label(10, QString()), row++, 2, 1, 2);
+    form->addWidget(tips_label(tips::kConditionSentence, QString()), row++, 2, 1, 2);
 
     alert_cfg_status_init_ = named<QLineEdit>("alert_cfg_status_init");
     form->addWidget(caption(u"初始状态："_s), row, 0);
     form->addWidget(alert_cfg_status_init_, row, 1);
-    form->addWidget(tips_label(9, QString()), row++, 2, 1, 2);
+    form->addWidget(tips_label(tips::kConditionHint, QString()), row++, 2, 1, 2);
 
     alert_cfg_autotz_ = named<QCheckBox>("alert_cfg_autotz", u"报警后，自动投注："_s);
     form->addWidget(alert_cfg_autotz_, row++, 0, 1, 2);
-    alert_cfg_autotz_bt_ = named<QLineEdit>("alert_cfg_autotz_bt", u"1,2,4,8,16,32,64,128"_s);
+    alert_cfg_autotz_bt_ = named<QLineEdit>("alert_cfg_autotz_bt", QString::fromUtf16(monitor::kDefaultPlan));
     form->addWidget(caption(u"倍投方案："_s), row, 0);
     form->addWidget(alert_cfg_autotz_bt_, row++, 1, 1, 2);
     alert_cfg_autotz_zjtype_ = named<QComboBox>("alert_cfg_autotz_zjtype");
-    alert_cfg_autotz_pl_ = named<QLineEdit>("alert_cfg_autotz_pl", u"1920"_s);
+    alert_cfg_autotz_pl_ = named<QLineEdit>("alert_cfg_autotz_pl", QString::fromUtf16(monitor::kDefaultOdds));
     auto* money = new QHBoxLayout;
     money->addWidget(alert_cfg_autotz_zjtype_);
     money->addWidget(caption(u"赔率："_s));
@@ -420,7 +424,7 @@ QWidget* MainWindow::build_editor_tab()
     alert_cfg_id_ = named<QLineEdit>("alert_cfg_id", u"0"_s);
     alert_cfg_id_->setReadOnly(true);
     alert_cfg_id_->hide();
-    alert_new_do_ = named<QPushButton>("alert_new_do", u"确定添加"_s);
+    alert_new_do_ = named<QPushButton>("alert_new_do", QString::fromUtf16(monitor::kAddCaption));
     alert_new_do_->setDefault(true);
     form->addWidget(alert_cfg_id_, row, 0);
     form->addWidget(alert_new_do_, row++, 1);
@@ -480,8 +484,8 @@ QWidget* MainWindow::build_betting_area()
                                                       tz_virtual_m_do})
         w->setEnabled(false);
 
-    layout->addWidget(tips_label(18, QString()), 0, 0, 1, 2);
-    layout->addWidget(tips_label(19, u"平台密码："_s), 1, 0);
+    layout->addWidget(tips_label(tips::kAccount, QString()), 0, 0, 1, 2);
+    layout->addWidget(tips_label(tips::kPasswordCaption, u"平台密码："_s), 1, 0);
     layout->addWidget(tz_plt_pass_, 1, 1);
     layout->addWidget(tz_plt_login, 1, 2);
     layout->addWidget(caption(u"止盈："_s), 2, 0);
@@ -491,11 +495,11 @@ QWidget* MainWindow::build_betting_area()
     layout->addWidget(tz_virtual, 4, 0);
     layout->addWidget(tz_virtual_m, 4, 1);
     layout->addWidget(tz_virtual_m_do, 4, 2);
-    layout->addWidget(tips_label(21, QString()), 0, 3);
-    layout->addWidget(tips_label(33, u"当前收入：0"_s), 1, 3);
-    layout->addWidget(tips_label(36, QString()), 2, 3);
-    layout->addWidget(tips_label(22, QString()), 3, 3, 2, 1);
-    tips_[22]->setWordWrap(true);
+    layout->addWidget(tips_label(tips::kBalanceLine, QString()), 0, 3);
+    layout->addWidget(tips_label(tips::kIncomeLine, u"当前收入：0"_s), 1, 3);
+    layout->addWidget(tips_label(tips::kBetSummaryLine, QString()), 2, 3);
+    layout->addWidget(tips_label(tips::kBetStatusLine, QString()), 3, 3, 2, 1);
+    tips_[tips::kBetStatusLine]->setWordWrap(true);
     layout->setColumnStretch(3, 1);
     return box;
 }
@@ -506,7 +510,7 @@ void MainWindow::fill_option_lists()
     fill_list(alert_cfg_type_, rules::categories(), 0);
     fill_list(alert_cfg_cond_, rules::comparisons(), 0);
     fill_list(alert_cfg_extra_tztype_, u"直选单式"_s, 0);
-    fill_list(alert_cfg_autotz_zjtype_, u"--选择--|元|角|分"_s, 2);
+    fill_list(alert_cfg_autotz_zjtype_, QString::fromUtf16(kUnits), kUnitsSelected);
 }
 
 void MainWindow::load_settings()
@@ -555,10 +559,10 @@ void MainWindow::apply_editor_state(bool write_backs)
     input.threshold = alert_cfg_cond_comp_->text();
     const rules::EditorState s = rules::refresh_editor(input);
 
-    tips_[3]->setText(s.group);
-    tips_[7]->setText(s.category_caption);
-    tips_[9]->setText(s.hint);
-    tips_[10]->setText(s.sentence);
+    tips_[tips::kGroupName]->setText(s.group);
+    tips_[tips::kCategoryCaption]->setText(s.category_caption);
+    tips_[tips::kConditionHint]->setText(s.hint);
+    tips_[tips::kConditionSentence]->setText(s.sentence);
     if (!write_backs)
         return;
     alert_cfg_extra_tztype_->setVisible(s.plays_visible);
@@ -589,7 +593,8 @@ monitor::EditorRecord MainWindow::editor_record() const
     for (int i = 0; i < 5; ++i)
         r.ticked[size_t(i)] = alert_cfg_pos_[size_t(i)]->isChecked();
     r.play = alert_cfg_extra_tztype_->currentText();
-    r.numbers = alert_cfg_numbers_->toPlainText();
+    // The box gives bare line feeds; the rules read line breaks as carriage return and line feed.
+    r.numbers = support::crlf_line_breaks(alert_cfg_numbers_->toPlainText());
     r.category = alert_cfg_type_->currentText();
     r.comparison = alert_cfg_cond_->currentText();
     r.threshold = alert_cfg_cond_comp_->text();
@@ -606,7 +611,7 @@ void MainWindow::show_editor(const monitor::EditorRecord& r)
     loaded_ = r;
     applying_ = true;
     alert_cfg_id_->setText(QString::number(r.id));
-    alert_new_do_->setText(r.id > 0 ? u"确定修改"_s : u"确定添加"_s);
+    alert_new_do_->setText(QString::fromUtf16(r.id > 0 ? monitor::kModifyCaption : monitor::kAddCaption));
     for (int i = 0; i < 5; ++i)
         alert_cfg_pos_[size_t(i)]->setChecked(r.ticked[size_t(i)]);
     const int count = rules::group_letters(r.ticked).count;
@@ -632,7 +637,7 @@ void MainWindow::show_editor(const monitor::EditorRecord& r)
 void MainWindow::new_monitor()
 {
     alert_cfg_id_->setText(u"0"_s);
-    alert_new_do_->setText(u"确定添加"_s);
+    alert_new_do_->setText(QString::fromUtf16(monitor::kAddCaption));
     zorvik_main_->setCurrentIndex(1);
 }
 
@@ -648,7 +653,7 @@ void MainWindow::save_monitor()
     }
     alert_cfg_id_->setText(QString::number(r.id));
     if (r.id == 0)
-        alert_new_do_->setText(u"确定添加"_s);
+        alert_new_do_->setText(QString::fromUtf16(monitor::kAddCaption));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -656,6 +661,7 @@ void MainWindow::save_monitor()
 
 void MainWindow::render_rows()
 {
+    rendering_ = true;
     alert_list_->clear();
     QTreeWidgetItem* last = nullptr;
     for (const monitor::MonitorRow& row : engine().rows()) {
@@ -678,6 +684,18 @@ void MainWindow::render_rows()
         alert_list_->setCurrentItem(last);
         alert_list_->scrollToItem(last);
     }
+    rendering_ = false;
+    follow_selection();
+}
+
+void MainWindow::follow_selection()
+{
+    if (rendering_ || detail_panel_->isHidden())
+        return;
+    if (selected_position())
+        show_detail_panel();
+    else
+        fold_detail_panel();
 }
 
 std::optional<int> MainWindow::selected_position() const
@@ -694,9 +712,10 @@ void MainWindow::show_detail_panel()
     if (!position)
         return;
     const auto record = engine().list().at(*position);
-    if (!record)
+    if (!record) {
+        fold_detail_panel();
         return;
-    alert_list_->setFixedHeight(kListHeightWithPanel);
+    }
     detail_panel_->show();
     alert_show_tz_number_->setText(record->field(monitor::kNumbers));
     alert_show_tz_number_->setCursorPosition(0);
@@ -705,7 +724,6 @@ void MainWindow::show_detail_panel()
 
 void MainWindow::fold_detail_panel()
 {
-    alert_list_->setFixedHeight(kListHeightFolded);
     detail_panel_->hide();
 }
 
@@ -727,16 +745,16 @@ void MainWindow::modify_selected()
 void MainWindow::link_dispatch(int index)
 {
     switch (index) {
-    case 11:
+    case tips::kFoldDetail:
         fold_detail_panel();
         break;
-    case 12:
+    case tips::kCopyNumbers:
         copy_numbers();
         break;
-    case 14:
+    case tips::kModifySelected:
         modify_selected();
         break;
-    case 2:
+    case tips::kDrawListHint:
         core_->feed().refresh_awd_list();
         break;
     default:
@@ -751,6 +769,15 @@ void MainWindow::link_dispatch(int index)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (awd_url_ && watched == awd_url_->lineEdit() &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return QMainWindow::eventFilter(watched, event);
+        if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+            core_->enter_address(awd_url_->currentText());
+        return true;
+    }
     if (watched == alert_sound_file_ && event->type() == QEvent::MouseButtonRelease) {
         choose_sound_file();
         return true;
@@ -776,12 +803,8 @@ void MainWindow::test_sound()
 
 void MainWindow::show_award_tips_clicked()
 {
-    if (!isshowawardtips_->isChecked() || !alert_type_tips_->isChecked())
-        return;
-    if (!shell_->confirm(u"如果开启此功能，将会影响弹窗报警功能，仍然继续开启此功能么？"_s,
-                         QString::fromUtf16(support::kTitle) + u" - 确认开启"_s))
-        isshowawardtips_->setChecked(false);
-    save_show_award_tips(settings_file_, isshowawardtips_->isChecked());
+    isshowawardtips_->setChecked(
+        core_->show_award_tips_clicked(isshowawardtips_->isChecked(), alert_type_tips_->isChecked()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -793,7 +816,7 @@ void MainWindow::apply_caizhong()
     alert_cfg_autotz_->setText(choice.auto_bet ? u"报警后，自动投注："_s
                                                : u"报警后，自动投注(仅限合乐/U彩平台)："_s);
     alert_cfg_autotz_->setEnabled(choice.auto_bet);
-    fill_list(alert_cfg_autotz_zjtype_, choice.units, 2);
+    fill_list(alert_cfg_autotz_zjtype_, choice.units, kUnitsSelected);
     {
         const QSignalBlocker block(awd_url_);
         awd_url_->clear();
@@ -822,7 +845,7 @@ void MainWindow::render_draws()
 // A click on the draw list shows it large in place of the tab control, or back.
 void MainWindow::toggle_draw_list()
 {
-    TipsLabel* hint = tips_[2];
+    TipsLabel* hint = tips_[tips::kDrawListHint];
     if (hint->text().contains(u"展开"_s)) {
         zorvik_main_->hide();
         frame_awd_->setMaximumWidth(QWIDGETSIZE_MAX);
@@ -831,21 +854,19 @@ void MainWindow::toggle_draw_list()
     } else {
         frame_awd_->setFixedWidth(kDrawAreaWidth);
         zorvik_main_->show();
-        hint->setText(u"↑奖号异常时点击刷新，双击展开"_s);
+        hint->setText(QString::fromUtf16(kDrawListHint));
     }
 }
 
 void MainWindow::show_announcement(const service::Announcement& a)
 {
-    if (!a.reached) {
-        begin_plan_->setText(u"网络连接失败,请重开软件再试试..."_s);
+    begin_plan_->setText(a.begin_plan);
+    if (!a.reached)
         return;
-    }
-    begin_plan_->setText(u"点击此处启动监控"_s);
     info_qq_->setText(a.qq);
     info_tips_->setText(a.tips);
-    tips_[38]->setText(a.new_version_caption);
-    tips_[38]->setVisible(a.new_version);
+    tips_[tips::kNewVersionLink]->setText(a.new_version_caption);
+    tips_[tips::kNewVersionLink]->setVisible(a.new_version);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -859,6 +880,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     own_shell_->tray().show_tray(false);
+    if (own_http_)
+        own_http_->stop(); // a request still waiting is cut short by the exit, not the network
     event->accept();
 }
 

@@ -23,6 +23,7 @@ class QWidget;
 
 namespace zorvik::support {
 class HttpClient;
+class QtHttpClient;
 class Shell;
 class SystemClock;
 } // namespace zorvik::support
@@ -82,6 +83,7 @@ private:
     void render_rows();
     std::optional<int> selected_position() const;
     void show_detail_panel();
+    void follow_selection();
     void fold_detail_panel();
     void copy_numbers();
     void modify_selected();
@@ -101,10 +103,11 @@ private:
     std::unique_ptr<WindowShell> own_shell_;
     support::Shell* shell_ = nullptr;
     std::unique_ptr<support::SystemClock> clock_;
-    std::unique_ptr<support::HttpClient> own_http_;
+    std::unique_ptr<support::QtHttpClient> own_http_;
     std::unique_ptr<AppCore> core_;
     bool closing_without_question_ = false;
     bool applying_ = false;
+    bool rendering_ = false;
     monitor::EditorRecord loaded_; // the last record given to the editor (for modifying)
 
     // Draw area.
@@ -137,7 +140,7 @@ private:
     QComboBox* alert_cfg_autotz_zjtype_ = nullptr;
     QLineEdit* alert_cfg_autotz_pl_ = nullptr;
     QPushButton* alert_new_do_ = nullptr;
-    std::array<TipsLabel*, 44> tips_{};
+    std::array<TipsLabel*, 44> tips_{}; // the label group by index
 
     QPushButton* begin_plan_ = nullptr;
     QLabel* info_qq_ = nullptr;

@@ -65,12 +65,18 @@ Options settings_load(const QString& file)
     return options;
 }
 
-void settings_save(const QString& file, const Options& options)
+bool settings_save(const QString& file, const Options& options)
 {
+    bool written = true;
     for (const OptionKey& entry : kTable) {
-        support::ini_write(QString::fromUtf16(entry.section), QString::fromUtf16(entry.key),
-                           std::visit(Saver{options}, entry.member), file);
+        const QString value = std::visit(Saver{options}, entry.member);
+        if (value.isEmpty())
+            continue; // not written: the stored value stays
+        written = support::ini_write(QString::fromUtf16(entry.section),
+                                     QString::fromUtf16(entry.key), value, file) != 0 &&
+                  written;
     }
+    return written;
 }
 
 NetConfig net_config_load(const QString& file)
@@ -92,16 +98,16 @@ int plt_path_load(const QString& file)
     return ok ? index : 0;
 }
 
-void plt_path_save(const QString& file, int index)
+bool plt_path_save(const QString& file, int index)
 {
-    support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kPltPath),
-                       QString::number(index), file);
+    return support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kPltPath),
+                       QString::number(index), file) != 0;
 }
 
-void save_show_award_tips(const QString& file, bool on)
+bool save_show_award_tips(const QString& file, bool on)
 {
-    support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kShowAwardTips),
-                       on ? u"1"_s : u"0"_s, file);
+    return support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kShowAwardTips),
+                       on ? u"1"_s : u"0"_s, file) != 0;
 }
 
 } // namespace zorvik::app

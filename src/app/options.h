@@ -43,8 +43,9 @@ QString settings_path(const QString& data_dir);
 // a check-box key whose value is neither "0" nor "1".
 Options settings_load(const QString& file);
 
-// Writes every option; an empty text is not written, so the stored value stays.
-void settings_save(const QString& file, const Options& options);
+// Writes every option; an empty text is not written, so the stored value stays. False when a
+// write failed (the file then keeps what it had).
+bool settings_save(const QString& file, const Options& options);
 
 // Base addresses of the outside endpoints (section net_cfg; the command line overrides them).
 struct NetConfig {
@@ -57,9 +58,9 @@ NetConfig net_config_load(const QString& file);
 
 // The draw-line box's saved index; a value that is not a number counts as 0.
 int plt_path_load(const QString& file);
-void plt_path_save(const QString& file, int index);
+bool plt_path_save(const QString& file, int index); // false: not written
 
 // The "自动报号" box's state, written when the user switches it on against the pop-up alerts.
-void save_show_award_tips(const QString& file, bool on);
+bool save_show_award_tips(const QString& file, bool on); // false: not written
 
 } // namespace zorvik::app

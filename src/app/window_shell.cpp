@@ -36,9 +36,19 @@ bool WindowShell::confirm(const QString& text, const QString& title)
     return box.exec() == QMessageBox::Ok;
 }
 
+// The notice is shown without waiting for OK: it is raised from inside a request of the draw
+// cycle, which must go on (polls, countdown, reload) while the box is open. One at a time.
 void WindowShell::notice(const QString& text)
 {
-    message(text);
+    if (notice_box_)
+        return;
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromUtf16(support::kTitle), text,
+                                QMessageBox::Ok, window_);
+    box->setObjectName(u"slow_network_notice"_s);
+    box->button(QMessageBox::Ok)->setText(u"确定"_s);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    notice_box_ = box;
+    box->open();
 }
 
 void WindowShell::open_link(const QString& url)

@@ -6,7 +6,10 @@
 #include "notify/tray.h"
 #include "support/shell.h"
 
+#include <QPointer>
 #include <functional>
+
+class QMessageBox;
 
 class QWidget;
 
@@ -33,6 +36,7 @@ private:
     std::function<QString()> sound_box_;
     notify::TrayTips tray_;
     notify::AlertSound sound_;
+    QPointer<QMessageBox> notice_box_; // the open slow-network notice, if any
 };
 
 } // namespace zorvik::app

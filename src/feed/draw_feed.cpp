@@ -31,6 +31,26 @@ QString history_address(const Sources& sources, const QString& issue, const QStr
         .replace(u"{TIME}"_s, time);
 }
 
+// Issues of one lottery compared as numbers with every "-" removed: true when `issue` is an
+// older draw than `newest`. Issues that are not digits do not compare (never older).
+bool issue_before(const QString& issue, const QString& newest)
+{
+    const QString a = QString(issue).remove(u'-');
+    const QString b = QString(newest).remove(u'-');
+    static const QRegularExpression digits(u"^\\d+$"_s);
+    if (a.isEmpty() || b.isEmpty() || !digits.match(a).hasMatch() || !digits.match(b).hasMatch())
+        return false;
+    const auto strip = [](const QString& s) {
+        qsizetype i = 0;
+        while (i + 1 < s.size() && s[i] == u'0')
+            ++i;
+        return s.mid(i);
+    };
+    const QString x = strip(a);
+    const QString y = strip(b);
+    return x.size() != y.size() ? x.size() < y.size() : x < y;
+}
+
 bool valid_numbers(const QString& numbers)
 {
     static const QRegularExpression nine(u"[\\d\\,]{9}"_s);
@@ -67,6 +87,8 @@ void DrawFeed::start()
 void DrawFeed::set_lottery(const QString& name)
 {
     lottery_ = name;
+    ++generation_;
+    newest_handled_.clear(); // another lottery's issues do not compare with this one's
     reset_awd();
 }
 
@@ -92,30 +114,44 @@ void DrawFeed::poll_awd()
     if (!lottery)
         return;
     polling_ = true;
+    const quint64 generation = generation_;
     const bool option = announce_;
-    FetchRecord record;
-    fetch(*lottery, record, option);
-
-    const QString issue = QString(record.slot[0]).remove(u' ');
-    const QString numbers = QString(record.slot[1]).remove(u' ');
-    if (!issue.isEmpty() && !numbers.isEmpty() && valid_numbers(numbers)) {
-        awd_iss_ = issue;
-        awd_nums_ = numbers;
-        next_iss_no_ = record.slot[2];
-        next_iss_date_ = record.slot[3];
-        bet_iss_ = next_iss_date_.isEmpty() ? next_iss_no_ : next_iss_date_ + u'-' + next_iss_no_;
-        emit labels_changed(awd_iss_, u"投注期："_s + next_iss_no_, awd_nums_);
-        if (done_iss_.isEmpty() || done_iss_ != awd_iss_) {
-            tick_countdown(record.slot[4]);
-            on_new_awd();
-            if (option)
-                shell_.tip(lottery_ + u"最新开奖"_s + u"\r\n"_s + done_iss_ + u"："_s + awd_nums_);
-        }
-    }
+    Poll poll;
+    fetch(*lottery, poll, option);
     polling_ = false;
+    // The lottery or the draw line changed while the replies were awaited: what came back
+    // belongs to the old one and must not reach the new one's state.
+    if (generation == generation_)
+        take(poll, option);
     if (reload_pending_) {
         reload_pending_ = false;
         reload_awd();
+    }
+}
+
+void DrawFeed::take(const Poll& poll, bool option)
+{
+    if (poll.history)
+        awd_history_ = *poll.history;
+    const QString issue = QString(poll.record.slot[0]).remove(u' ');
+    const QString numbers = QString(poll.record.slot[1]).remove(u' ');
+    if (issue.isEmpty() || numbers.isEmpty() || !valid_numbers(numbers))
+        return;
+    // A source that lags behind another (the data centre after a reload) must not bring back a
+    // draw older than one already handled: it is ignored as if nothing had been read.
+    if (issue_before(issue, newest_handled_))
+        return;
+    awd_iss_ = issue;
+    awd_nums_ = numbers;
+    next_iss_no_ = poll.record.slot[2];
+    next_iss_date_ = poll.record.slot[3];
+    bet_iss_ = next_iss_date_.isEmpty() ? next_iss_no_ : next_iss_date_ + u'-' + next_iss_no_;
+    emit labels_changed(awd_iss_, u"投注期："_s + next_iss_no_, awd_nums_);
+    if (done_iss_.isEmpty() || done_iss_ != awd_iss_) {
+        tick_countdown(poll.record.slot[4]);
+        on_new_awd();
+        if (option)
+            shell_.tip(lottery_ + u"最新开奖"_s + u"\r\n"_s + done_iss_ + u"："_s + awd_nums_);
     }
 }
 
@@ -126,27 +162,29 @@ void DrawFeed::on_new_awd()
     const QString issue = awd_iss_;
     refresh_awd_list();
     done_iss_ = issue;
+    newest_handled_ = issue;
     emit new_draw(issue, awd_nums_);
 }
 
-void DrawFeed::fetch(const Lottery& lottery, FetchRecord& record, bool option)
+void DrawFeed::fetch(const Lottery& lottery, Poll& poll, bool option)
 {
     const Sources sources = derive_sources(lottery, endpoints_);
     switch (lottery.source_kind) {
     case SourceKind::Public:
-        fetch_public(record, option, sources);
+        fetch_public(poll, option, sources);
         break;
     case SourceKind::Hele:
-        fetch_hele(record, option, lottery, sources);
+        fetch_hele(poll, option, lottery, sources);
         break;
     case SourceKind::Datacenter:
-        fetch_datacenter(record, option, sources);
+        fetch_datacenter(poll, option, sources);
         break;
     }
 }
 
-void DrawFeed::fetch_public(FetchRecord& record, bool option, const Sources& sources)
+void DrawFeed::fetch_public(Poll& poll, bool option, const Sources& sources)
 {
+    FetchRecord& record = poll.record;
     const QString reply =
         http_.net_get(QString(sources.primary_address).replace(u"{TIME}"_s, epoch_text()));
     if (reply.isEmpty()) {
@@ -166,20 +204,21 @@ void DrawFeed::fetch_public(FetchRecord& record, bool option, const Sources& sou
         endpoints_.public_base + u"order/preBet_periodInfoTime.html?gameEn=ssc&cache="_s +
         epoch_text()));
     if (!record.slot[0].isEmpty() && !record.slot[1].isEmpty())
-        fetch_public_trend();
+        fetch_public_trend(poll);
 }
 
-void DrawFeed::fetch_public_trend()
+void DrawFeed::fetch_public_trend(Poll& poll)
 {
     const QString page =
         http_.net_get(endpoints_.trend_base + u"cqssc/?periodNumber=100&t="_s + epoch_text());
     if (const auto history = parse_trend(page))
-        awd_history_ = *history;
+        poll.history = *history;
 }
 
-void DrawFeed::fetch_hele(FetchRecord& record, bool option, const Lottery& lottery,
+void DrawFeed::fetch_hele(Poll& poll, bool option, const Lottery& lottery,
                           const Sources& sources)
 {
+    FetchRecord& record = poll.record;
     if (hele_turn_) {
         hele_turn_ = false;
         const QString reply = http_.net_post(
@@ -192,8 +231,8 @@ void DrawFeed::fetch_hele(FetchRecord& record, bool option, const Lottery& lotte
         const auto site = parse_hele_site(reply);
         if (!site)
             return;
-        fetch_hele_history(lottery.site_code + u"&noOfD=_100"_s, site->cdTs, lottery.cz_code,
-                           option);
+        fetch_hele_history(poll, lottery.site_code + u"&noOfD=_100"_s, site->cdTs,
+                           lottery.cz_code, option);
         record.slot = {site->ld, site->lr, site->ud, QString(), site->cdTs};
         return;
     }
@@ -207,13 +246,12 @@ void DrawFeed::fetch_hele(FetchRecord& record, bool option, const Lottery& lotte
     const QString current = awd_iss_.isEmpty() ? u"0"_s : awd_iss_;
     if (!newest || leading_number(current) >= leading_number(newest->peroid))
         return;
-    if (awd_history_.isEmpty()) {
-        awd_history_ = http_.net_get(history_address(sources, newest->peroid, stamp_text()));
-    }
+    if (awd_history_.isEmpty())
+        poll.history = http_.net_get(history_address(sources, newest->peroid, stamp_text()));
     record.slot = {newest->peroid, newest->prize, newest->nexeId, QString(), newest->nextsec};
 }
 
-void DrawFeed::fetch_hele_history(const QString& query, const QString& countdown,
+void DrawFeed::fetch_hele_history(Poll& poll, const QString& query, const QString& countdown,
                                   const QString& cz_code, bool option)
 {
     const QString reply =
@@ -232,11 +270,12 @@ void DrawFeed::fetch_hele_history(const QString& query, const QString& countdown
                        history->upload_list);
         last_upload_md5_ = digest;
     }
-    awd_history_ = history->history;
+    poll.history = history->history;
 }
 
-void DrawFeed::fetch_datacenter(FetchRecord& record, bool option, const Sources& sources)
+void DrawFeed::fetch_datacenter(Poll& poll, bool option, const Sources& sources)
 {
+    FetchRecord& record = poll.record;
     const QString reply =
         http_.net_get(QString(sources.primary_address).replace(u"{TIME}"_s, epoch_text()));
     if (reply.isEmpty()) {
@@ -251,10 +290,9 @@ void DrawFeed::fetch_datacenter(FetchRecord& record, bool option, const Sources&
     if (next.size() < 2)
         return;
     record.slot = {newest->peroid, newest->prize, next[1], next[0], newest->nextsec};
-    if (awd_history_.isEmpty()) {
-        awd_history_ = http_.net_get(
+    if (awd_history_.isEmpty())
+        poll.history = http_.net_get(
             history_address(sources, QString(newest->peroid).remove(u'-'), epoch_text()));
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -277,6 +315,7 @@ void DrawFeed::reload_awd()
 {
     // Inside a waiting poll the reload runs when that poll is done.
     if (polling_) {
+        ++generation_; // the waiting poll read the old state or address
         reload_pending_ = true;
         return;
     }
@@ -314,7 +353,9 @@ void DrawFeed::tick_countdown(const QString& seconds)
 {
     bool ok = false;
     const double given = seconds.trimmed().toDouble(&ok);
-    const qint64 s = (ok && !seconds.isEmpty() ? qint64(std::floor(given)) : countdown_) - 1;
+    // A value that is not a countdown (out of range, not a number) reads as none.
+    const bool usable = ok && !seconds.isEmpty() && countdown_in_range(given);
+    const qint64 s = (usable ? qint64(std::floor(given)) : qint64(countdown_)) - 1;
     if (s < 0) {
         countdown_text_ = u"投注已截止,等待开奖..."_s;
     } else {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <QVector>
+#include <optional>
 
 namespace zorvik::support {
 class Clock;
@@ -70,14 +71,20 @@ signals:
     void started_up(); // after the first poll of the start-up timer
 
 private:
-    void fetch(const Lottery& lottery, FetchRecord& record, bool option);
-    void fetch_public(FetchRecord& record, bool option, const Sources& sources);
-    void fetch_public_trend();
-    void fetch_hele(FetchRecord& record, bool option, const Lottery& lottery,
-                    const Sources& sources);
-    void fetch_hele_history(const QString& query, const QString& countdown,
+    // What one poll read: the fetch record and, when a source gave one, a new history. It is
+    // taken into the state only when the poll still belongs to the current lottery and line.
+    struct Poll {
+        FetchRecord record;
+        std::optional<QString> history;
+    };
+    void fetch(const Lottery& lottery, Poll& poll, bool option);
+    void fetch_public(Poll& poll, bool option, const Sources& sources);
+    void fetch_public_trend(Poll& poll);
+    void fetch_hele(Poll& poll, bool option, const Lottery& lottery, const Sources& sources);
+    void fetch_hele_history(Poll& poll, const QString& query, const QString& countdown,
                             const QString& cz_code, bool option);
-    void fetch_datacenter(FetchRecord& record, bool option, const Sources& sources);
+    void fetch_datacenter(Poll& poll, bool option, const Sources& sources);
+    void take(const Poll& poll, bool option);
     void on_new_awd();
     QString epoch_text() const;
     QString stamp_text() const;
@@ -104,6 +111,8 @@ private:
     QString countdown_text_;
     int reload_counter_ = kReloadTicks;
 
+    QString newest_handled_; // the newest issue handled for this lottery
+    quint64 generation_ = 0;  // changes with the lottery and at every reload
     bool polling_ = false;
     bool reload_pending_ = false;
     QTimer poll_timer_;

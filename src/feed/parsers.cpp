@@ -5,7 +5,6 @@
 #include "support/text.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QStringList>
@@ -54,10 +53,10 @@ QString parse_public_countdown(const QString& reply)
     const support::JsonReader json(reply);
     const QString left = json.value(u"secondsLeft"_s);
     bool ok = false;
-    const double ms = left.toDouble(&ok);
-    if (!ok)
+    const double seconds = left.toDouble(&ok) / 1000.0;
+    if (!ok || !countdown_in_range(seconds))
         return QString();
-    return QString::number(qint64(std::nearbyint(ms / 1000.0)));
+    return QString::number(qint64(std::nearbyint(seconds)));
 }
 
 std::optional<QString> parse_trend(const QString& html)
@@ -116,9 +115,10 @@ std::optional<HeleHistory> parse_hele_history(const QString& reply, const QStrin
 {
     if (!reply.contains(u"\"code\":1"_s))
         return std::nullopt;
-    const QJsonDocument list =
-        QJsonDocument::fromJson(support::json_value(reply, u"message"_s).toUtf8());
-    const QJsonArray draws = list.array();
+    const QJsonArray draws =
+        support::parse_object_literal(support::json_value(reply, u"message"_s))
+            .value_or(QJsonValue())
+            .toArray();
     QString acc;
     QString upload = u"["_s;
     int left = 10;
@@ -164,6 +164,11 @@ std::optional<DatacenterNewest> parse_datacenter_newest(const QString& reply)
     if (d.peroid.isEmpty())
         return std::nullopt;
     return d;
+}
+
+bool countdown_in_range(double seconds)
+{
+    return std::isfinite(seconds) && std::fabs(seconds) <= kMaxCountdownSeconds;
 }
 
 double leading_number(const QString& text)

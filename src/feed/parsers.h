@@ -61,6 +61,11 @@ struct DatacenterNewest {
 // Nothing when the reply is not "ret" 0 or has no issue.
 std::optional<DatacenterNewest> parse_datacenter_newest(const QString& reply);
 
+// A countdown beyond a day either way (or not a number) is not a countdown: no lottery waits
+// that long, and such values come only from a broken or hostile reply.
+inline constexpr double kMaxCountdownSeconds = 86400;
+bool countdown_in_range(double seconds);
+
 // A text read as a number the way the stored formats were compared: its leading decimal
 // number, 0 when there is none.
 double leading_number(const QString& text);

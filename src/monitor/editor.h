@@ -10,6 +10,12 @@
 
 namespace zorvik::monitor {
 
+// The editor's initial plan and odds, and its save button's captions.
+inline constexpr char16_t kDefaultPlan[] = u"1,2,4,8,16,32,64,128";
+inline constexpr char16_t kDefaultOdds[] = u"1920";
+inline constexpr char16_t kAddCaption[] = u"确定添加";
+inline constexpr char16_t kModifyCaption[] = u"确定修改";
+
 struct EditorRecord {
     int id = 0;                  // list position being modified; 0 while adding
     QString original;            // text of the record being modified, as it was loaded
@@ -21,9 +27,9 @@ struct EditorRecord {
     QString threshold;
     QString initial_status;
     bool auto_bet = false;
-    QString plan = QStringLiteral("1,2,4,8,16,32,64,128");
+    QString plan = QString::fromUtf16(kDefaultPlan);
     int unit_index = 2;
-    QString odds = QStringLiteral("1920");
+    QString odds = QString::fromUtf16(kDefaultOdds);
 };
 
 // Why a record could not be built: a message box, or the validation text of the error box.

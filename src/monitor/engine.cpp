@@ -51,9 +51,16 @@ void MonitorEngine::refresh()
     }
 }
 
-void MonitorEngine::save_list() const
+bool MonitorEngine::save_list()
 {
-    support::ini_write(kSection, kKey, list_.stored_form(), settings_file_);
+    return stored(support::ini_write(kSection, kKey, list_.stored_form(), settings_file_) != 0);
+}
+
+bool MonitorEngine::stored(bool written)
+{
+    if (!written)
+        emit write_failed();
+    return written;
 }
 
 QString MonitorEngine::save_monitor(EditorRecord& editor)
@@ -128,7 +135,7 @@ void MonitorEngine::delete_all()
         return;
     list_.clear();
     refresh();
-    support::ini_write(kSection, kKey, u"|"_s, settings_file_);
+    stored(support::ini_write(kSection, kKey, u"|"_s, settings_file_) != 0);
 }
 
 } // namespace zorvik::monitor

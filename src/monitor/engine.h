@@ -45,14 +45,17 @@ public:
     void delete_monitor(std::optional<int> position);
     void delete_all();
 
-    // Writes the stored form of the list to the settings file.
-    void save_list() const;
+    // Writes the stored form of the list to the settings file; false (and write_failed) when the
+    // file could not be written and keeps its previous content.
+    bool save_list();
 
 signals:
     void rows_changed();
+    void write_failed();
 
 private:
     QString confirm_title() const;
+    bool stored(bool written);
 
     support::Shell& shell_;
     QString settings_file_;

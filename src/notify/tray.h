@@ -1,5 +1,7 @@
 #pragma once
-// The notification-area icon with the window caption as its tooltip, and the pop-up tips.
+// The notification-area icon with the window caption as its tooltip, and the pop-up tips: a
+// balloon from the icon where the desktop has a notification area, otherwise a notification
+// through the desktop's notification service (org.freedesktop.Notifications).
 
 #include <QIcon>
 #include <QObject>
@@ -23,12 +25,15 @@ public:
     void show_tray(bool on, const QIcon& icon = {}, const QString& tooltip = {});
     bool shown() const;
     void set_tooltip(const QString& text);
-    // A balloon titled "Zorvik提示" for 2 s; it replaces the one on screen. Without an icon in
-    // the notification area nothing is shown and false comes back.
+    // A tip titled "Zorvik提示" for 2 s that replaces the one on screen: a balloon from the icon,
+    // or without one a desktop notification. False when neither can be shown.
     bool show_tip(const QString& message);
 
 private:
+    bool notify_desktop(const QString& message);
+
     std::unique_ptr<QSystemTrayIcon> icon_;
+    uint last_notification_ = 0; // the service's id of our last tip, replaced by the next
 };
 
 } // namespace zorvik::notify

@@ -45,9 +45,11 @@ Announcement ServiceLink::fetch_announcements()
                          QString::fromUtf16(support::kVersion) + u"&vb="_s +
                          QString::fromUtf16(support::kBuild));
     Announcement a;
+    a.begin_plan = QString::fromUtf16(kBeginPlanOffline);
     if (announcement_.isEmpty())
         return a;
     a.reached = true;
+    a.begin_plan = QString::fromUtf16(kBeginPlanReady);
     const support::JsonReader json(announcement_);
     a.qq = json.value(u"qq"_s);
     a.tips = json.value(u"tips"_s);

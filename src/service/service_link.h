@@ -14,8 +14,14 @@ namespace zorvik::service {
 
 inline constexpr char16_t kManualAddress[] = u"请手动输入地址并回车";
 
+// The start button's captions: before the announcements, after them, and when none came.
+inline constexpr char16_t kBeginPlanWaiting[] = u"Zorvik即将出笼...";
+inline constexpr char16_t kBeginPlanReady[] = u"点击此处启动监控";
+inline constexpr char16_t kBeginPlanOffline[] = u"网络连接失败,请重开软件再试试...";
+
 struct Announcement {
     bool reached = false;     // the service answered
+    QString begin_plan;       // the start button's caption
     QString qq;               // contact text
     QString tips;             // notice text
     bool new_version = false; // a newer release than this program

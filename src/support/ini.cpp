@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <fcntl.h>
+#include <unistd.h>
 #include <QVector>
 
 #include <optional>
@@ -130,9 +132,22 @@ QString section_or_boot(const QString& section)
     return name.isEmpty() ? u"Boot"_s : name;
 }
 
+// A name must come back as itself: no line break or NUL, and nothing GBK cannot hold (such a
+// character would be written as "?" and the name never found again).
 bool storable_name(const QString& name)
 {
-    return !name.contains(u'\r') && !name.contains(u'\n') && !name.contains(QChar(0));
+    return !name.contains(u'\r') && !name.contains(u'\n') && !name.contains(QChar(0)) &&
+           from_gbk(to_gbk(name)) == name;
+}
+
+// Makes a rename inside `folder` survive a power cut.
+void sync_folder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 } // namespace
@@ -225,11 +240,16 @@ int ini_write(const QString& section, const QString& key, const QString& value,
     if (!save.open(QIODevice::WriteOnly))
         return 0;
     save.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (save.write(out) != out.size()) {
+    // Every step is checked before the rename: a buffered write that fails only when flushed
+    // (a full disk) must leave the old file in place and report the failure.
+    if (save.write(out) != out.size() || !save.flush() || ::fsync(save.handle()) != 0) {
         save.cancelWriting();
         return 0;
     }
-    return save.commit() ? 1 : 0;
+    if (!save.commit())
+        return 0;
+    sync_folder(QFileInfo(file).absolutePath());
+    return 1;
 }
 
 } // namespace zorvik::support

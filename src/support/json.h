@@ -1,12 +1,16 @@
 #pragma once
-// Reads members out of JSON replies by member paths such as "information[0].peroid" or
-// "reg.hele". Replies are data: they are parsed, never run.
+// Reads members out of server replies by member paths such as "information[0].peroid" or
+// "reg.hele". A reply is read as a JavaScript object literal (single-quoted strings, bare member
+// names, trailing commas and comments allowed), as data only: nothing in it is ever run.
 
-#include <QJsonDocument>
 #include <QJsonValue>
 #include <QString>
+#include <optional>
 
 namespace zorvik::support {
+
+// The value of an object-literal text, or nothing when the text is not one literal.
+std::optional<QJsonValue> parse_object_literal(const QString& text);
 
 class JsonReader {
 public:
@@ -16,11 +20,10 @@ public:
     QString value(const QString& path) const;
     // True when the member exists (null included).
     bool has(const QString& path) const;
-    bool valid() const { return valid_; }
+    bool valid() const { return root_.has_value(); }
 
 private:
-    QJsonDocument doc_;
-    bool valid_ = false;
+    std::optional<QJsonValue> root_;
 };
 
 // A JSON value as member text (the rule of JsonReader::value).

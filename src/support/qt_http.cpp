@@ -77,8 +77,9 @@ QtHttpClient::Answer QtHttpClient::wait_for(QNetworkReply* reply)
 
 void QtHttpClient::notify_slow()
 {
-    // A dead network must not pile up one modal box per poll.
-    if (notice_open_ || !notice_)
+    // A dead network must not pile up one box per poll; a request cut short by the program's
+    // own end is no news to the user.
+    if (notice_open_ || !notice_ || stopping_)
         return;
     notice_open_ = true;
     notice_(slow_network_notice());
@@ -87,7 +88,7 @@ void QtHttpClient::notify_slow()
 
 QString QtHttpClient::net_get(const QString& url)
 {
-    if (!requestable(url))
+    if (stopping_ || !requestable(url))
         return QString(); // the request could not even be made: no wait, no notice
     const Answer answer = wait_for(manager_->get(request_for(url)));
     if (answer.status != 200)
@@ -97,7 +98,7 @@ QString QtHttpClient::net_get(const QString& url)
 
 QString QtHttpClient::net_post(const QString& url, const QString& body)
 {
-    if (!requestable(url))
+    if (stopping_ || !requestable(url))
         return QString();
     QNetworkRequest request = request_for(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, u"application/x-www-form-urlencoded"_s);
@@ -109,10 +110,19 @@ QString QtHttpClient::net_post(const QString& url, const QString& body)
 
 bool QtHttpClient::net_fire(const QString& url)
 {
-    if (!requestable(url))
+    if (stopping_ || !requestable(url))
         return false;
     QNetworkReply* reply = manager_->get(request_for(url));
-    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    ++fires_waiting_;
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        --fires_waiting_;
+        reply->deleteLater();
+    });
+    // A hung host must not hold a request (and its connection) for ever: uploads would pile up.
+    QTimer::singleShot(timeout_ms_, reply, [reply] {
+        if (!reply->isFinished())
+            reply->abort();
+    });
     return true;
 }
 

@@ -30,6 +30,11 @@ public:
     // The program's one cookie jar, shared with the embedded browser.
     QNetworkCookieJar* cookie_jar() const;
 
+    // The program is ending: waits give up at once, and no notice is shown for them.
+    void stop() { stopping_ = true; }
+    // Requests sent with net_fire that have neither been answered nor timed out yet.
+    int fires_waiting() const { return fires_waiting_; }
+
 private:
     struct Answer {
         int status = 0; // 0: no answer
@@ -42,6 +47,8 @@ private:
     int timeout_ms_;
     QNetworkAccessManager* manager_;
     bool notice_open_ = false;
+    bool stopping_ = false;
+    int fires_waiting_ = 0;
 };
 
 } // namespace zorvik::support

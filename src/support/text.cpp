@@ -201,4 +201,21 @@ QString url_encode(const QString& text)
     return out;
 }
 
+QString crlf_line_breaks(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            out += u"\r\n";
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace zorvik::support

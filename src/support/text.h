@@ -21,6 +21,10 @@ int to_int(const QString& text);
 // Leading and trailing blanks (the space character only) removed.
 QString trim_blanks(const QString& text);
 
+// Every line break (a lone line feed, a lone carriage return, or the pair) written as the pair
+// carriage return and line feed, as a Windows text box gives it.
+QString crlf_line_breaks(const QString& text);
+
 // The text trimmed with every HTML tag removed; `squeeze` also drops blanks and CR LF pairs.
 QString strip_tags(const QString& text, bool squeeze);
 

