@@ -42,6 +42,24 @@ QString param(const httplib::Request& req, const char* name)
     return req.has_param(name) ? text(req.get_param_value(name)) : QString();
 }
 
+// A request must carry exactly the query keys its endpoint is asked with (in any order);
+// a real server answers anything else as a page it does not have.
+bool asked_with(const httplib::Request& req, std::initializer_list<const char*> keys)
+{
+    if (req.params.size() != keys.size())
+        return false;
+    for (const char* key : keys)
+        if (!req.has_param(key))
+            return false;
+    return true;
+}
+
+void not_found(httplib::Response& res)
+{
+    res.status = 404;
+    res.set_content("<html><body><h1>404 Not Found</h1></body></html>", "text/html; charset=utf-8");
+}
+
 constexpr const char* kJson = "application/json; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
 constexpr const char* kHtml = "text/html; charset=utf-8";
@@ -71,10 +89,11 @@ double Simulator::elapsed() const
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
 }
 
-qint64 Simulator::newest(const Game&)
+qint64 Simulator::newest(const Game&, const std::string& role)
 {
     std::lock_guard lock(mutex_);
-    return schedule_.newest(elapsed());
+    const auto lag = lag_.find(role);
+    return schedule_.newest(elapsed()) - (lag == lag_.end() ? 0 : lag->second);
 }
 
 std::string Simulator::url_of(const std::string& role) const
@@ -120,6 +139,13 @@ void Simulator::serve(const std::string& role, httplib::Response& res, const std
 void Simulator::routes_service(httplib::Server& s)
 {
     s.Get("/spcenter/caieventhandle.php", [this](const httplib::Request& req, httplib::Response& res) {
+        const std::string act = req.get_param_value("act");
+        const bool known = ((act == "vemto_datacenter_url" || act == "vemto_dataheartbeat_url") &&
+                            asked_with(req, {"act", "pt"}) && req.get_param_value("pt") == "default") ||
+                           (act == "vemto_zt_pturl" && asked_with(req, {"act", "pt"})) ||
+                           (act == "jump_url" && asked_with(req, {"act", "jump_type", "v", "vt"}));
+        if (!known)
+            return not_found(res);
         serve("service", res, kText, [&] {
             const QString act = param(req, "act");
             if (act == u"vemto_datacenter_url")
@@ -140,7 +166,9 @@ void Simulator::routes_service(httplib::Server& s)
             return std::string();
         });
     });
-    s.Get("/spcenter/zorviksso.php", [this](const httplib::Request&, httplib::Response& res) {
+    s.Get("/spcenter/zorviksso.php", [this](const httplib::Request& req, httplib::Response& res) {
+        if (!asked_with(req, {"a", "code", "vn", "vb"}) || req.get_param_value("a") != "annouce")
+            return not_found(res);
         serve("service", res, kJson, [&] {
             const QString base = text(url_of("service"));
             QJsonObject o{
@@ -164,6 +192,8 @@ void Simulator::routes_service(httplib::Server& s)
               [&] { return "<html><body>zorvik-sim page " + std::string(req.matches[1]) + "</body></html>"; });
     });
     s.Get("/kaijiang_arr.php", [this](const httplib::Request& req, httplib::Response& res) {
+        if (!asked_with(req, {"cz", "list"}))
+            return not_found(res);
         serve("service", res, kText, [&] {
             std::lock_guard lock(mutex_);
             uploads_.emplace_back(req.get_param_value("cz"), req.get_param_value("list"));
@@ -177,7 +207,7 @@ void Simulator::routes_service(httplib::Server& s)
 
 std::string Simulator::datacenter_newest(const Game& game)
 {
-    const qint64 index = newest(game);
+    const qint64 index = newest(game, "datacenter");
     const Draw d = schedule_.draw(game, index);
     double left = 0;
     {
@@ -195,16 +225,31 @@ void Simulator::routes_datacenter(httplib::Server& s)
 {
     auto handler = [this](const httplib::Request& req, httplib::Response& res) {
         const QString code = text(req.matches[1]);
-        const bool history = std::string(req.matches[2]) == "getinfo" && req.get_param_value("id") != "new";
+        const std::string path = req.matches[2];
+        const Game* game = game_by_code(code);
+        // Each game is read the way its lottery's source reads it: the newest draw of a Hele game
+        // with getinfo?id=new, of a data-centre game with beforeinfo; histories of both with
+        // getinfo and an issue. The public site's game is never asked here.
+        const bool hele = game && !game->site_code.isEmpty();
+        const bool datacenter = game && game->form == IssueForm::Dashed;
+        const bool newest_asked = req.get_param_value("id") == "new";
+        bool known = false;
+        if (path == "beforeinfo")
+            known = datacenter && newest_asked && asked_with(req, {"id", "v"});
+        else if (newest_asked)
+            known = hele && asked_with(req, {"id", "t"});
+        else
+            known = (hele || datacenter) && asked_with(req, {"id", "before", "gtype", "t"}) &&
+                    req.get_param_value("before") == "100" && req.get_param_value("gtype") == "list";
+        if (!known)
+            return not_found(res);
+        const bool history = !newest_asked;
         serve("datacenter", res, history ? kText : kJson, [&]() -> std::string {
-            const Game* game = game_by_code(code);
-            if (!game)
-                return json(QJsonObject{{u"ret"_s, 1}, {u"information"_s, QJsonArray()}});
             if (!history)
                 return datacenter_newest(*game);
             // History: up to 100 draws ending at the asked issue, newest first.
             const QString asked = param(req, "id");
-            const qint64 last = newest(*game);
+            const qint64 last = newest(*game, "datacenter");
             qint64 end = last;
             for (qint64 i = last; i > last - 200; --i) {
                 if (QString(schedule_.draw(*game, i).issue).remove(u'-') == QString(asked).remove(u'-')) {
@@ -228,10 +273,12 @@ void Simulator::routes_datacenter(httplib::Server& s)
 
 void Simulator::routes_public(httplib::Server& s)
 {
-    s.Get("/order/preBet_resentAwardNum.html", [this](const httplib::Request&, httplib::Response& res) {
+    s.Get("/order/preBet_resentAwardNum.html", [this](const httplib::Request& req, httplib::Response& res) {
+        if (!asked_with(req, {"gameEn", "t"}) || req.get_param_value("gameEn") != "ssc")
+            return not_found(res);
         serve("public", res, kJson, [&] {
             const Game& game = *game_by_code(u"chongqing"_s);
-            const qint64 index = newest(game);
+            const qint64 index = newest(game, "public");
             QJsonArray latest;
             for (qint64 i = index; i > index - 5; --i) {
                 const Draw d = schedule_.draw(game, i);
@@ -241,7 +288,9 @@ void Simulator::routes_public(httplib::Server& s)
             return json(QJsonObject{{u"latestPeriods"_s, latest}});
         });
     });
-    s.Get("/order/preBet_periodInfoTime.html", [this](const httplib::Request&, httplib::Response& res) {
+    s.Get("/order/preBet_periodInfoTime.html", [this](const httplib::Request& req, httplib::Response& res) {
+        if (!asked_with(req, {"gameEn", "cache"}) || req.get_param_value("gameEn") != "ssc")
+            return not_found(res);
         serve("public", res, kJson, [&] {
             double left = 0;
             {
@@ -255,10 +304,12 @@ void Simulator::routes_public(httplib::Server& s)
 
 void Simulator::routes_trend(httplib::Server& s)
 {
-    s.Get("/cqssc/", [this](const httplib::Request&, httplib::Response& res) {
+    s.Get("/cqssc/", [this](const httplib::Request& req, httplib::Response& res) {
+        if (!asked_with(req, {"periodNumber", "t"}) || req.get_param_value("periodNumber") != "100")
+            return not_found(res);
         serve("trend", res, kHtml, [&] {
             const Game& game = *game_by_code(u"chongqing"_s);
-            const qint64 index = newest(game);
+            const qint64 index = newest(game, "public");
             QString rows;
             // Oldest first, as the site lists them.
             for (qint64 i = index - 99; i <= index; ++i) {
@@ -282,12 +333,15 @@ void Simulator::routes_trend(httplib::Server& s)
 
 void Simulator::routes_hele(httplib::Server& s)
 {
+    // The platform reads its form fields from the query and the body alike (httplib merges them).
     s.Post("/cp/loadSiteInfo.do", [this](const httplib::Request& req, httplib::Response& res) {
+        if (!req.has_param("siteCode") || req.params.size() > 2)
+            return not_found(res);
         serve("hele", res, kJson, [&] {
             const Game* game = game_by_site(param(req, "siteCode"));
             if (!game)
                 return json(QJsonObject{{u"code"_s, 0}, {u"message"_s, u"unknown site"_s}});
-            const qint64 index = newest(*game);
+            const qint64 index = newest(*game, "hele");
             const Draw d = schedule_.draw(*game, index);
             double left = 0;
             {
@@ -302,11 +356,13 @@ void Simulator::routes_hele(httplib::Server& s)
         });
     });
     s.Post(R"(/+cp/loadDrawHistory\.do)", [this](const httplib::Request& req, httplib::Response& res) {
+        if (!req.has_param("siteCode") || req.get_param_value("noOfD") != "_100")
+            return not_found(res);
         serve("hele", res, kJson, [&] {
             const Game* game = game_by_site(param(req, "siteCode"));
             if (!game)
                 return json(QJsonObject{{u"code"_s, 0}, {u"message"_s, u"unknown site"_s}});
-            const qint64 index = newest(*game);
+            const qint64 index = newest(*game, "hele");
             QJsonArray draws; // oldest first
             for (qint64 i = index - 99; i <= index; ++i) {
                 const Draw d = schedule_.draw(*game, i);
@@ -345,7 +401,7 @@ void Simulator::routes_admin(httplib::Server& s)
             schedule_.force();
         }
         for (const Game& g : games()) {
-            const Draw d = schedule_.draw(g, newest(g));
+            const Draw d = schedule_.draw(g, newest(g, std::string()));
             made.insert(g.code, QJsonObject{{u"issue"_s, d.issue}, {u"numbers"_s, d.numbers}});
         }
         res.set_content(json(made), kJson);
@@ -356,6 +412,13 @@ void Simulator::routes_admin(httplib::Server& s)
     auto fault = [this](const httplib::Request& req, httplib::Response& res) {
         Fault f;
         const std::string role = req.get_param_value("role");
+        if (req.has_param("lag") && !url_of(role).empty()) {
+            // Holds the role's draws this many behind the others until lag=0 is asked.
+            std::lock_guard lock(mutex_);
+            lag_[role] = std::max(0, std::atoi(req.get_param_value("lag").c_str()));
+            res.set_content("ok", kText);
+            return;
+        }
         f.remaining = req.has_param("count") ? std::max(1, std::atoi(req.get_param_value("count").c_str())) : 1;
         f.delay_ms = std::atoi(req.get_param_value("delay").c_str());
         f.status = req.has_param("status") ? std::atoi(req.get_param_value("status").c_str()) : 200;
@@ -377,7 +440,7 @@ void Simulator::routes_admin(httplib::Server& s)
         QJsonObject draws;
         for (const Game& g : games()) {
             QJsonArray list;
-            const qint64 last = newest(g);
+            const qint64 last = newest(g, std::string());
             for (qint64 i = 0; i <= last; ++i) {
                 const Draw d = schedule_.draw(g, i);
                 list.append(QJsonObject{{u"issue"_s, d.issue}, {u"numbers"_s, d.numbers}});

@@ -70,7 +70,8 @@ private:
                const std::function<std::string()>& body);
 
     double elapsed() const;
-    qint64 newest(const Game& game);
+    // The newest draw index as `role` serves it (a lagging role serves older draws).
+    qint64 newest(const Game& game, const std::string& role);
     std::string datacenter_newest(const Game& game);
     std::string url_of(const std::string& role) const;
 
@@ -80,6 +81,7 @@ private:
     mutable std::mutex mutex_;
     std::map<std::string, std::deque<Fault>> faults_;
     std::map<std::string, int> requests_;
+    std::map<std::string, int> lag_;
     std::vector<std::pair<std::string, std::string>> uploads_;
     std::vector<Role> roles_;
 };
