@@ -2,14 +2,12 @@
 
 #include "app/headless.h"
 #include "app/main_window.h"
+#include "app/translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstring>
 #include <memory>
 
@@ -60,12 +58,7 @@ int main(int argc, char** argv)
     if (headless)
         return zorvik::app::run_headless(dir, net, parser.value(lottery));
 
-    // Qt's own dialogs and standard buttons speak Chinese like the rest of the window.
-    // ("qt" is the catalogue that pulls in qtbase and the other modules' texts.)
-    auto* translator = new QTranslator(qApp);
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), u"qt"_s, u"_"_s,
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
+    zorvik::app::install_chinese_translations();
     QFile style(u":/zorvik/style.qss"_s);
     if (style.open(QIODevice::ReadOnly))
         qApp->setStyleSheet(QString::fromUtf8(style.readAll()));

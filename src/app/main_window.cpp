@@ -225,7 +225,7 @@ void MainWindow::build_ui()
     grid->addLayout(footer, 1, 0, 1, 2);
 
     setCentralWidget(central);
-    resize(1180, 700);
+    resize(1280, 700);
 }
 
 TipsLabel* MainWindow::tips_label(int index, const QString& text)
@@ -277,8 +277,12 @@ QWidget* MainWindow::build_draw_area()
             [this](int index) { core_->pick_address(awd_url_->currentText(), index); });
     // Enter is handled on its release, once: the box's own handling of the key press would also
     // report it as a pick from the list (and save the index) when the text equals an item.
+    // Leaving the box after typing an item's text is no pick either (the box would report it as
+    // one when its editing finishes).
     awd_url_->setCompleter(nullptr);
     awd_url_->lineEdit()->installEventFilter(this);
+    disconnect(awd_url_->lineEdit(), &QLineEdit::editingFinished, awd_url_, nullptr);
+    disconnect(awd_url_->lineEdit(), &QLineEdit::returnPressed, awd_url_, nullptr);
     connect(awd_list_, &QTreeWidget::itemClicked, this, &MainWindow::toggle_draw_list);
     connect(awd_list_, &QTreeWidget::itemDoubleClicked, this,
             [this] { core_->feed().refresh_awd_list(); });
@@ -300,7 +304,9 @@ QWidget* MainWindow::build_monitor_tab()
     for (int i = 0; i < int(std::size(monitor::kMonitorColumns)); ++i)
         alert_list_->setColumnWidth(i, monitor::kMonitorColumns[i].width);
     // The statistics column takes the width left over; the others keep their widths.
-    alert_list_->header()->setStretchLastSection(true);
+    alert_list_->header()->setStretchLastSection(false);
+    alert_list_->header()->setSectionResizeMode(int(std::size(monitor::kMonitorColumns)) - 1,
+                                                QHeaderView::Stretch);
     alert_list_->setMinimumHeight(120);
     layout->addWidget(alert_list_, 1);
 

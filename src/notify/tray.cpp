@@ -61,7 +61,7 @@ bool TrayTips::show_tip(const QString& message)
 // the caller; the answer only tells which notification the next tip replaces.
 bool TrayTips::notify_desktop(const QString& message)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = bus_name_.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(bus_name_);
     if (!bus.isConnected() || !bus.interface() ||
         !bus.interface()->isServiceRegistered(kService).value())
         return false;

@@ -29,11 +29,16 @@ public:
     // or without one a desktop notification. False when neither can be shown.
     bool show_tip(const QString& message);
 
+    // The D-Bus connection (by its Qt connection name) that carries desktop notifications;
+    // empty, as by default, for the session bus.
+    void use_bus(const QString& connection_name) { bus_name_ = connection_name; }
+
 private:
     bool notify_desktop(const QString& message);
 
     std::unique_ptr<QSystemTrayIcon> icon_;
     uint last_notification_ = 0; // the service's id of our last tip, replaced by the next
+    QString bus_name_;
 };
 
 } // namespace zorvik::notify

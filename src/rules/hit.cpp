@@ -1,6 +1,8 @@
 #include "rules/hit.h"
 
 #include <QHash>
+#include <QSet>
+#include <algorithm>
 #include <QStringTokenizer>
 #include <QVarLengthArray>
 #include <vector>
@@ -10,9 +12,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace zorvik::rules {
 
 namespace {
-
-// Drawn digits longer than this come only from malformed input; they never hit.
-constexpr qsizetype kMaxDrawn = qsizetype(1) << 22;
 
 // Calls f on every item of `text` as split_bet_items splits it (at commas when there is one;
 // otherwise every non-blank character, a surrogate pair as one; a text shorter than two
@@ -48,6 +47,109 @@ qsizetype count_items(QStringView text)
     qsizetype n = 0;
     for_each_item(text, [&n](QStringView) { return ++n, true; });
     return n;
+}
+
+// The drawn digits: the draw's digit text for each position letter A to E, any other letter as
+// itself. Read piece by piece, so that a crafted input (tens of thousands of letters, long
+// digit texts) is never built unless the rule needs it whole.
+class DrawnText {
+public:
+    DrawnText(const QStringView (&digits)[5], qsizetype parts, QStringView letters)
+        : digits_(digits), parts_(parts), letters_(letters)
+    {
+        for (QChar letter : letters_)
+            size_ += piece(letter).size();
+    }
+
+    qsizetype size() const { return size_; }
+    // Only a letter can bring a comma: the draw's digit texts are split at them.
+    bool has_comma() const { return letters_.contains(u','); }
+
+    // Calls f on every character in order; f returns false to stop.
+    template <typename F>
+    void each_char(F&& f) const
+    {
+        for (QChar letter : letters_) {
+            for (QChar c : piece(letter))
+                if (!f(c))
+                    return;
+        }
+    }
+
+    // Calls f on every distinct piece (each digit text once, each other letter once per use).
+    template <typename F>
+    void each_piece(F&& f) const
+    {
+        bool seen[5] = {};
+        for (QChar letter : letters_) {
+            const int index = letter.unicode() - u'A';
+            if (index < 0 || index >= 5) {
+                f(QStringView(&letter, 1));
+            } else if (index < parts_ && !seen[index]) {
+                seen[index] = true;
+                f(digits_[index]);
+            }
+        }
+    }
+
+    QStringView build(QVarLengthArray<QChar, 64>& buffer) const
+    {
+        buffer.reserve(size_);
+        each_char([&buffer](QChar c) { return buffer.append(c), true; });
+        return QStringView(buffer.data(), buffer.size());
+    }
+
+private:
+    QStringView piece(const QChar& letter) const
+    {
+        const int index = letter.unicode() - u'A';
+        if (index >= 0 && index < 5)
+            return index < parts_ ? digits_[index] : QStringView();
+        return QStringView(&letter, 1);
+    }
+
+    const QStringView (&digits_)[5];
+    qsizetype parts_;
+    QStringView letters_;
+    qsizetype size_ = 0;
+};
+
+// The items of a drawn text without a comma (non-blank characters, a surrogate pair as one), read
+// piece by piece. An item is handed over in a small buffer: f must copy what it keeps.
+template <typename F>
+void each_drawn_char_item(const DrawnText& text, F&& f)
+{
+    if (text.size() == 0)
+        return;
+    if (text.size() < 2) {
+        QVarLengthArray<QChar, 64> buffer;
+        f(text.build(buffer));
+        return;
+    }
+    QChar pending;
+    bool has_pending = false;
+    bool go = true;
+    text.each_char([&](QChar c) {
+        if (has_pending) {
+            has_pending = false;
+            if (c.isLowSurrogate()) {
+                const QChar pair[2] = {pending, c};
+                return go = f(QStringView(pair, 2));
+            }
+            if (!(go = f(QStringView(&pending, 1))))
+                return false;
+        }
+        if (c == u' ')
+            return true;
+        if (c.isHighSurrogate()) {
+            pending = c;
+            has_pending = true;
+            return true;
+        }
+        return go = f(QStringView(&c, 1));
+    });
+    if (go && has_pending)
+        f(QStringView(&pending, 1));
 }
 
 // Which of many needles occur in one haystack, in time linear in their total length
@@ -144,35 +246,55 @@ Form form_of(QStringView a, QStringView b, QStringView c)
     return pairs == 0 ? Form::z6 : pairs == 3 ? Form::bz : Form::z3;
 }
 
-bool compound_hit(QStringView drawn, qsizetype n, QStringView numbers, QStringView play)
+// Drawn texts longer than this are built whole only by rules that cannot read them piece by
+// piece; past it such a rule gives up (a miss): they come only from crafted input.
+constexpr qsizetype kMaxDrawn = qsizetype(1) << 22;
+
+bool compound_hit(const DrawnText& text, qsizetype n, QStringView numbers, QStringView play)
 {
     if (n == 0)
         return false; // no position, nothing to match
+    // The drawn items, as split_bet_items gives them: at commas (which only a letter brings, so
+    // the text is built), else character by character, piece by piece.
+    if (text.has_comma() && text.size() > kMaxDrawn)
+        return false;
+    QVarLengthArray<QChar, 64> buffer;
+    const QStringView built = text.has_comma() ? text.build(buffer) : QStringView();
+    const auto each_item = [&](auto&& f) {
+        if (text.has_comma())
+            for_each_item(built, f);
+        else
+            each_drawn_char_item(text, f);
+    };
+
     // Without "*" the same set serves every position; it is not materialised n times.
     const bool per_position = numbers.contains(u'*');
     const qsizetype set_count = per_position ? numbers.count(u'*') + 1 : n;
-    // More sets than drawn digits, or sets that do not match the positions: a miss.
-    if (set_count != n || set_count > count_items(drawn))
-        return false;
+    if (set_count != n)
+        return false; // sets that do not match the positions: a miss
+    qsizetype items = 0;
+    each_item([&](QStringView) { return ++items < set_count; });
+    if (set_count > items)
+        return false; // more sets than drawn digits: a miss
 
     // Which drawn digits the shared set holds: asked directly, or in one scan of the set when
-    // the drawn text is long.
+    // there are many.
     const bool scanned = !per_position && set_count * numbers.size() > kDirectWork;
     NeedleScan shared;
-    QVarLengthArray<int, 8> handles;
+    std::vector<int> handles;
     if (scanned) {
-        for_each_item(drawn, [&](QStringView digit) {
-            handles.append(shared.add(digit));
-            return handles.size() < set_count;
+        each_item([&](QStringView digit) {
+            handles.push_back(shared.add(digit));
+            return qsizetype(handles.size()) < set_count;
         });
         shared.scan(numbers);
     }
     QStringTokenizer sets(numbers, u'*');
     auto set = sets.begin();
-    QStringView remembered[3];
+    QVarLengthArray<QChar, 4> remembered[3];
     qsizetype i = 0;
     qsizetype matches = 0;
-    for_each_item(drawn, [&](QStringView digit) {
+    each_item([&](QStringView digit) {
         if (i >= set_count)
             return false;
         bool match = false;
@@ -180,22 +302,69 @@ bool compound_hit(QStringView drawn, qsizetype n, QStringView numbers, QStringVi
             match = (*set).contains(digit);
             ++set;
         } else {
-            match = scanned ? shared.found(handles[i]) : numbers.contains(digit);
+            match = scanned ? shared.found(handles[size_t(i)]) : numbers.contains(digit);
         }
         matches += match ? 1 : 0;
         if (i < 3)
-            remembered[i] = digit;
+            remembered[i].append(digit.data(), digit.size());
         ++i;
         return true;
     });
+    const auto kept = [&](int k) { return QStringView(remembered[k].data(), remembered[k].size()); };
     bool form = false;
     if (play == u"直选复式")
         form = true;
     else if (play == u"组三复式")
-        form = form_of(remembered[0], remembered[1], remembered[2]) == Form::z3;
+        form = form_of(kept(0), kept(1), kept(2)) == Form::z3;
     else if (play == u"组六复式")
-        form = form_of(remembered[0], remembered[1], remembered[2]) == Form::z6;
+        form = form_of(kept(0), kept(1), kept(2)) == Form::z6;
     return form && matches == n;
+}
+
+// 定位胆 and 不定位:一码 (needed 1) and 不定位:二码 (needed 2): at least that many items of the
+// bet, counted one by one, occur in the drawn text.
+bool item_hit(const DrawnText& text, QStringView numbers, int needed)
+{
+    int count = 0;
+    // Items of single characters are looked up in the set of characters the pieces hold, so a
+    // drawn text of any length costs its pieces, not its length.
+    const bool single_chars = !numbers.contains(u',') && numbers.size() >= 2 &&
+                              std::none_of(numbers.begin(), numbers.end(),
+                                           [](QChar c) { return c.isSurrogate(); });
+    if (single_chars && text.size() > 64) {
+        QSet<char16_t> held;
+        text.each_piece([&held](QStringView piece) {
+            for (QChar c : piece)
+                held.insert(c.unicode());
+        });
+        for_each_item(numbers, [&](QStringView item) {
+            count += held.contains(item.front().unicode()) ? 1 : 0;
+            return count < needed;
+        });
+        return count >= needed;
+    }
+    if (text.size() > kMaxDrawn)
+        return false;
+    QVarLengthArray<QChar, 64> buffer;
+    const QStringView drawn = text.build(buffer);
+    if (count_items(numbers) * drawn.size() <= kDirectWork) {
+        for_each_item(numbers, [&](QStringView item) {
+            count += drawn.contains(item) ? 1 : 0;
+            return count < needed;
+        });
+    } else {
+        NeedleScan scan;
+        std::vector<int> handles;
+        for_each_item(numbers, [&](QStringView item) {
+            handles.push_back(scan.add(item));
+            return true;
+        });
+        scan.scan(drawn);
+        for (int handle : handles)
+            if (scan.found(handle) && ++count >= needed)
+                break;
+    }
+    return count >= needed;
 }
 
 } // namespace
@@ -216,7 +385,7 @@ HitResult hit_test(const QString& draw, const QString& letters, const QString& n
                    const QString& play_text)
 {
     const QStringView play = QStringView(play_text).trimmed();
-    // The first five digits of the draw, A to E; a shorter draw leaves the rest missing.
+    // The first five digit texts of the draw, A to E; a shorter draw leaves the rest missing.
     QStringView d[5];
     qsizetype parts = 0;
     for (QStringView part : QStringTokenizer(draw, u',')) {
@@ -224,56 +393,20 @@ HitResult hit_test(const QString& draw, const QString& letters, const QString& n
             break;
         d[parts++] = part;
     }
-
-    qsizetype projected = 0;
-    for (QChar letter : letters) {
-        const int index = letter.unicode() - u'A';
-        projected += (index >= 0 && index < 5) ? (index < parts ? d[index].size() : 0) : 1;
-    }
-    if (numbers.isEmpty() || projected > kMaxDrawn)
+    const DrawnText drawn(d, parts, letters);
+    if (numbers.isEmpty())
         return {false, u"挂"_s};
-    QVarLengthArray<QChar, 64> buffer;
-    buffer.reserve(projected);
-    for (QChar letter : letters) {
-        const int index = letter.unicode() - u'A';
-        if (index >= 0 && index < 5) {
-            if (index < parts)
-                buffer.append(d[index].data(), d[index].size());
-        } else {
-            buffer.append(letter);
-        }
-    }
-    const QStringView drawn(buffer.data(), buffer.size());
-    const qsizetype n = letters.size();
 
     bool hit = false;
     const bool any_item = QStringView(u"|定位胆|不定位:一码|").contains(play);
     if (any_item || play == u"不定位:二码") {
-        // Hits when at least one item (two for 二码, counted one by one) occurs in the drawn text.
-        const int needed = any_item ? 1 : 2;
-        int count = 0;
-        if (count_items(numbers) * drawn.size() <= kDirectWork) {
-            for_each_item(numbers, [&](QStringView item) {
-                count += drawn.contains(item) ? 1 : 0;
-                return count < needed;
-            });
-        } else {
-            NeedleScan scan;
-            std::vector<int> handles;
-            for_each_item(numbers, [&](QStringView item) {
-                handles.push_back(scan.add(item));
-                return true;
-            });
-            scan.scan(drawn);
-            for (int handle : handles)
-                if (scan.found(handle) && ++count >= needed)
-                    break;
-        }
-        hit = count >= needed;
+        hit = item_hit(drawn, numbers, any_item ? 1 : 2);
     } else if (play.contains(u"复式")) {
-        hit = compound_hit(drawn, n, numbers, play);
-    } else {
-        hit = QStringView(numbers).contains(drawn);
+        hit = compound_hit(drawn, letters.size(), numbers, play);
+    } else if (drawn.size() <= numbers.size()) {
+        // The drawn digits as one of the bet numbers: never longer than the bet text.
+        QVarLengthArray<QChar, 64> buffer;
+        hit = QStringView(numbers).contains(drawn.build(buffer));
     }
     return hit ? HitResult{true, u"中"_s} : HitResult{false, u"挂"_s};
 }

@@ -63,8 +63,11 @@ QtHttpClient::Answer QtHttpClient::wait_for(QNetworkReply* reply)
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     timer.start(timeout_ms_);
-    if (!reply->isFinished())
+    if (!reply->isFinished() && !stopping_) {
+        waiting_.append(&loop);
         loop.exec();
+        waiting_.removeOne(&loop);
+    }
     if (reply->isFinished()) {
         answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         answer.body = QString::fromUtf8(reply->readAll());
@@ -73,6 +76,13 @@ QtHttpClient::Answer QtHttpClient::wait_for(QNetworkReply* reply)
     }
     reply->deleteLater();
     return answer;
+}
+
+void QtHttpClient::stop()
+{
+    stopping_ = true;
+    for (QEventLoop* loop : waiting_)
+        loop->quit();
 }
 
 void QtHttpClient::notify_slow()

@@ -4,12 +4,14 @@
 
 #include "support/http.h"
 
+#include <QList>
 #include <QObject>
 #include <functional>
 
 class QNetworkAccessManager;
 class QNetworkCookieJar;
 class QNetworkReply;
+class QEventLoop;
 
 namespace zorvik::support {
 
@@ -30,8 +32,9 @@ public:
     // The program's one cookie jar, shared with the embedded browser.
     QNetworkCookieJar* cookie_jar() const;
 
-    // The program is ending: waits give up at once, and no notice is shown for them.
-    void stop() { stopping_ = true; }
+    // The program is ending: waiting requests give up at once, new ones are not sent, and no
+    // notice is shown for them.
+    void stop();
     // Requests sent with net_fire that have neither been answered nor timed out yet.
     int fires_waiting() const { return fires_waiting_; }
 
@@ -48,6 +51,7 @@ private:
     QNetworkAccessManager* manager_;
     bool notice_open_ = false;
     bool stopping_ = false;
+    QList<QEventLoop*> waiting_;
     int fires_waiting_ = 0;
 };
 

@@ -112,3 +112,37 @@ TEST(CliProcess, BatchSurvivesMalformedInput)
                                "(commands: hit, count, cost, win, validate, group, plays, "
                                "money, md5, urlencode, date, ini-get, ini-set, batch)\n"));
 }
+
+TEST(CliProcess, CraftedHitLinesCostTheirSizeNotTheirProduct)
+{
+    // Tens of thousands of position letters against a bet of a hundred thousand digits: each
+    // line is answered right, and the whole batch long before the process wait gives up.
+    QStringList comma_items;
+    for (int i = 0; i < 15000; ++i)
+        comma_items << QString::number(i * 7919 + 100000);
+    const QString letters = u"ABCDE"_s.repeated(8000);
+    const QString long_draw = QString(100, u'1') + u",2,3,4,5"_s;
+    const QStringList lines = {
+        u"hit\t1,2,3,4,5\t"_s + letters + u"\t定位胆\t"_s + QString(100000, u'9'),
+        u"hit\t1,2,3,4,5\t"_s + letters + u"\t不定位:二码\t"_s + QString(99998, u'9') + u"12"_s,
+        u"hit\t"_s + long_draw + u'\t' + QString(40000, u'A') + u"\t直选复式\t"_s +
+            u"0123456789"_s.repeated(10000),
+        u"hit\t"_s + long_draw + u'\t' + QString(40000, u'A') + u"\t组六复式\t"_s +
+            u"0123456789"_s.repeated(10000),
+        u"hit\t1,2,3,4,5\t"_s + u"AF"_s.repeated(20000) + u"\t定位胆\t"_s + comma_items.join(u','),
+        u"hit\t1,2,3,4,5\t"_s + u"AF"_s.repeated(20000) + u"\t定位胆\t"_s + comma_items.join(u',') +
+            u",1F1"_s,
+        // Sixteen million drawn characters: read piece by piece, never built.
+        u"hit\t"_s + QString(400, u'1') + u",2,3,4,5\t"_s + QString(40000, u'A') + u"\t直选复式\t"_s +
+            u"0123456789"_s.repeated(10000),
+        u"hit\t"_s + QString(400, u'1') + u",2,3,4,5\t"_s + QString(40000, u'A') + u"\t不定位:二码\t"_s +
+            u"1"_s.repeated(2),
+    };
+    QProcess p;
+    p.start(QStringLiteral(ZORVIK_CLI_PATH), {u"batch"_s});
+    ASSERT_TRUE(p.waitForStarted());
+    p.write((lines.join(u'\n') + u'\n').toUtf8());
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished(5000)); // building the texts whole took many seconds and a gigabyte
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), u"挂\n中\n中\n挂\n挂\n中\n中\n中\n"_s);
+}

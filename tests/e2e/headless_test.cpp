@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
@@ -203,4 +204,36 @@ TEST(Headless, KeepsGoingThroughFaults)
     // The wait past the time-out and the server errors were told (the faults of a role fall on
     // whichever program asks next).
     EXPECT_GE((dc_out + pub_out + hele_out).filter(u" notice 网速太慢了"_s).size(), 3);
+}
+
+TEST(Headless, StoppingWhileARequestWaitsTellsNoSlowNetwork)
+{
+    Sim sim(6);
+    ASSERT_EQ(sim.urls_.size(), 6);
+    Headless dc(sim, u"U彩平台-欢乐分分彩"_s);
+    QTest::qWait(3500); // the first poll is done
+    sim.fault(u"datacenter"_s, u"delay=8000"_s, 3);
+    QTest::qWait(6000); // a poll now waits for its reply
+    QElapsedTimer clock;
+    clock.start();
+    const QStringList out = dc.stop();
+    EXPECT_LT(clock.elapsed(), 4000); // the waiting request does not hold up the stop
+    EXPECT_TRUE(out.filter(u" notice "_s).isEmpty()) << out.join(u'\n').toStdString();
+    ASSERT_FALSE(out.isEmpty());
+    EXPECT_TRUE(out.last().endsWith(u"stopped"_s));
+}
+
+TEST(Headless, ADataCentreOneDrawBehindNeverRepeatsADraw)
+{
+    Sim sim(4);
+    ASSERT_EQ(sim.urls_.size(), 6);
+    Headless hele(sim, u"合乐平台-HI彩分分彩"_s);
+    QTest::qWait(3000); // the first draw is in
+    const QUrl service(sim.url(u"service"_s));
+    httplib::Client client("127.0.0.1", service.port());
+    ASSERT_TRUE(client.Get("/sim/fault?role=datacenter&lag=1"));
+    QTest::qWait(15000);
+    const QStringList out = hele.stop();
+    // Each printed draw is newer than the one before: none is handled twice.
+    check_draws(Headless::draws(out), sim.draws(u"hele_fenfen"_s), false, 3);
 }

@@ -225,3 +225,120 @@ TEST_F(Feed, ReloadOnTheThreeHundredFirstTick)
         feed_.on_tick();
     EXPECT_EQ(http_.count(u"beforeinfo"_s), before + 2);
 }
+
+TEST_F(Feed, APollThatEndsAfterALotteryChangeIsDiscarded)
+{
+    feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"caipiao/ucai_60s/beforeinfo"_s,
+                datacenter_reply(u"20151112-0123"_s, u"1,2,3,4,5"_s, u"20151112-0124"_s));
+    http_.route(u"caipiao/ucai_60s/getinfo"_s, history_text(6));
+    http_.route(u"caipiao/jw_60s/beforeinfo"_s,
+                datacenter_reply(u"20151112-0777"_s, u"9,9,9,9,9"_s, u"20151112-0778"_s));
+    http_.route(u"caipiao/jw_60s/getinfo"_s, u"20151112-0776:8,8,8,8,8|"_s + history_text(5));
+    // The user picks another lottery while the first poll waits for its reply.
+    bool switched = false;
+    http_.during_wait = [&] {
+        if (!switched) {
+            switched = true;
+            feed_.set_lottery(u"经纬平台-幸运分分彩"_s);
+        }
+    };
+    feed_.poll_awd();
+    EXPECT_TRUE(handled_.isEmpty());
+    EXPECT_TRUE(feed_.awd_iss().isEmpty());
+    EXPECT_TRUE(feed_.awd_history().isEmpty());
+    EXPECT_TRUE(feed_.rows().isEmpty());
+
+    // The next poll reads the new lottery, with its own history.
+    feed_.poll_awd();
+    EXPECT_EQ(handled_, QStringList{u"20151112-0777"_s});
+    EXPECT_TRUE(feed_.awd_history().startsWith(u"201511120777:9,9,9,9,9|20151112-0776:8,8,8,8,8"_s));
+    EXPECT_EQ(feed_.rows().at(1).numbers, u"8,8,8,8,8"_s);
+}
+
+TEST_F(Feed, APollThatEndsAfterAReloadIsDiscardedAndTheReloadFollows)
+{
+    feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"20151112-0123"_s, u"1,2,3,4,5"_s, u"20151112-0124"_s));
+    http_.route(u"getinfo"_s, history_text(6));
+    bool moved = false;
+    http_.during_wait = [&] {
+        if (!moved) {
+            moved = true;
+            feed_.endpoints().platform_base = u"http://other/"_s;
+            feed_.reload_awd(); // the draw line changed: runs after this poll
+        }
+    };
+    QSignalSpy handled(&feed_, &DrawFeed::new_draw);
+    feed_.poll_awd();
+    // The reload's own poll handled the draw, once.
+    EXPECT_EQ(handled_, QStringList{u"20151112-0123"_s});
+    EXPECT_EQ(http_.count(u"beforeinfo"_s), 2);
+}
+
+TEST_F(Feed, ADataCentreOneDrawBehindNeverBringsAnOlderDrawBack)
+{
+    feed_.set_lottery(u"合乐平台-HI彩分分彩"_s);
+    // The data centre lags the platform by one draw.
+    http_.route(u"caipiao/hele_fenfen/getinfo?id=new"_s,
+                datacenter_reply(u"201511121233"_s, u"0,0,0,0,0"_s, u"201511121234"_s));
+    http_.route(u"caipiao/hele_fenfen/getinfo?id=201511121233"_s, history_text(5));
+    http_.route(u"cp/loadSiteInfo.do"_s,
+                u"{\"code\":1,\"message\":\"{\\\"ld\\\":\\\"201511121234\\\",\\\"lr\\\":\\\"1,2,3,4,5\\\",\\\"ud\\\":\\\"201511121235\\\",\\\"cdTs\\\":30}\"}"_s);
+    http_.route(u"cp/loadDrawHistory.do"_s,
+                u"{\"code\":1,\"message\":\"[{\\\"n\\\":\\\"201511121234\\\",\\\"r\\\":\\\"1,2,3,4,5\\\"}]\"}"_s);
+    feed_.poll_awd(); // data centre: 1233
+    feed_.poll_awd(); // platform: 1234
+    ASSERT_EQ(handled_, (QStringList{u"201511121233"_s, u"201511121234"_s}));
+    QSignalSpy labels(&feed_, &DrawFeed::labels_changed);
+    for (int reload = 0; reload < 3; ++reload) {
+        // Each reload's poll falls on a data-centre turn every other time.
+        for (int i = 0; i < 301; ++i)
+            feed_.on_tick();
+        feed_.poll_awd();
+    }
+    EXPECT_EQ(handled_, (QStringList{u"201511121233"_s, u"201511121234"_s}));
+    for (const QList<QVariant>& shown : labels)
+        EXPECT_NE(shown.at(0).toString(), u"201511121233"_s); // the older draw is not shown again
+    // A newer draw is still taken.
+    http_.route(u"caipiao/hele_fenfen/getinfo?id=new"_s,
+                datacenter_reply(u"201511121235"_s, u"2,2,2,2,2"_s, u"201511121236"_s));
+    feed_.poll_awd();
+    feed_.poll_awd();
+    EXPECT_EQ(handled_.last(), u"201511121235"_s);
+}
+
+TEST_F(Feed, IssuesOfAnotherLotteryDoNotCountAsOlder)
+{
+    // A data-centre issue (12 digits) handled first; the public site's issues have 11.
+    feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"20151112-0123"_s, u"1,2,3,4,5"_s, u"20151112-0124"_s));
+    feed_.poll_awd();
+    feed_.set_lottery(u"合乐平台-重庆时时彩"_s);
+    http_.route(u"preBet_resentAwardNum"_s,
+                u"{latestPeriods:[{period:'151112079',number:'1 2 3 4 5',},],}"_s);
+    feed_.poll_awd();
+    EXPECT_EQ(handled_, (QStringList{u"20151112-0123"_s, u"20151112079"_s}));
+}
+
+TEST_F(Feed, CountdownsOutOfRangeReadAsNone)
+{
+    feed_.tick_countdown(u"61"_s);
+    ASSERT_EQ(feed_.countdown_text(), u"投注截止 01:00"_s);
+    for (const QString& bad : {u"1e300"_s, u"-1e300"_s, u"nan"_s, u"inf"_s, u"5e95"_s, u"86402"_s}) {
+        feed_.tick_countdown(bad);
+        EXPECT_EQ(feed_.countdown(), 59) << bad.toStdString(); // the running countdown goes on
+        feed_.tick_countdown(u"61"_s);
+    }
+    // Both sides of the bound: a day is still a countdown, a day and a second is not.
+    feed_.tick_countdown(u"86400"_s);
+    EXPECT_EQ(feed_.countdown(), 86399);
+    feed_.tick_countdown(u"-5"_s);
+    EXPECT_EQ(feed_.countdown_text(), u"投注已截止,等待开奖..."_s);
+
+    EXPECT_EQ(parse_public_countdown(u"{\"secondsLeft\":5e95}"_s), QString());
+    EXPECT_EQ(parse_public_countdown(u"{\"secondsLeft\":-1e300}"_s), QString());
+    EXPECT_EQ(parse_public_countdown(u"{\"secondsLeft\":\"nan\"}"_s), QString());
+    EXPECT_EQ(parse_public_countdown(u"{\"secondsLeft\":86400000}"_s), u"86400"_s);
+    EXPECT_EQ(parse_public_countdown(u"{\"secondsLeft\":86401000}"_s), QString());
+}

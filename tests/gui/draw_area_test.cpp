@@ -8,7 +8,10 @@
 #include "qt_printers.h"
 #include "support/ini.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,4 +178,66 @@ TEST_F(DrawArea, TheAnnouncementOptionReachesTheFeed)
     http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
     window_->core().feed().poll_awd();
     EXPECT_EQ(shell_.tips.last(), u"U彩平台-欢乐分分彩最新开奖\r\n20151112-0123：3,1,4,1,5"_s);
+}
+
+TEST_F(DrawArea, OneEnterInTheDrawLineReloadsOnceAndSavesNothing)
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
+    auto* url = find<QComboBox>(u"awd_url"_s);
+    url->lineEdit()->setFocus();
+    const QString settings = window_->settings_file();
+    for (const QString& typed : {u"http://typed/"_s, u"http://u2/"_s}) { // the second is an item
+        url->setEditText(typed);
+        const int before = http_.count(u"beforeinfo"_s);
+        QTest::keyClick(url->lineEdit(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(http_.count(u"beforeinfo"_s), before + 1) << typed.toStdString();
+        EXPECT_EQ(window_->core().feed().endpoints().platform_base, typed);
+        EXPECT_EQ(zorvik::support::ini_read(u"cai_cfg"_s, u"plt_path"_s, settings), QString());
+    }
+    // The keypad's Enter is Enter too; other keys change nothing.
+    int before = http_.count(u"beforeinfo"_s);
+    QTest::keyClick(url->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(http_.count(u"beforeinfo"_s), before + 1);
+    before = http_.count(u"beforeinfo"_s);
+    QTest::keyClick(url->lineEdit(), Qt::Key_A);
+    QTest::keyClick(url->lineEdit(), Qt::Key_Backspace);
+    QTest::keyClick(url->lineEdit(), Qt::Key_Tab); // leaving the box with an item's text in it
+    QCoreApplication::processEvents();
+    EXPECT_EQ(http_.count(u"beforeinfo"_s), before);
+    EXPECT_EQ(zorvik::support::ini_read(u"cai_cfg"_s, u"plt_path"_s, settings), QString());
+    // A pick from the list is still a pick: one reload, index saved.
+    before = http_.count(u"beforeinfo"_s);
+    url->showPopup();
+    QAbstractItemView* popup = url->view();
+    const QModelIndex item = popup->model()->index(1, 0);
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, popup->visualRect(item).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(http_.count(u"beforeinfo"_s), before + 1);
+    EXPECT_EQ(zorvik::support::ini_read(u"cai_cfg"_s, u"plt_path"_s, settings), u"1"_s);
+}
+
+TEST_F(DrawArea, AWriteThatFailsIsToldOnceAsATip)
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    // The settings file cannot be replaced: a folder stands where its temporary file would go.
+    const QString settings = window_->settings_file();
+    QFile::remove(settings);
+    ASSERT_TRUE(QDir().mkpath(settings));
+    auto* url = find<QComboBox>(u"awd_url"_s);
+    shell_.clear();
+    emit url->activated(1);
+    emit url->activated(0);
+    EXPECT_TRUE(shell_.messages.isEmpty()); // never a box in the draw cycle
+    ASSERT_EQ(shell_.tips.size(), 1);
+    EXPECT_EQ(shell_.tips.first(), zorvik::app::write_failure_text(settings));
+    // Once the file can be written again, a later failure is told again.
+    ASSERT_TRUE(QDir().rmdir(settings));
+    emit url->activated(1);
+    EXPECT_EQ(zorvik::support::ini_read(u"cai_cfg"_s, u"plt_path"_s, settings), u"1"_s);
+    QFile::remove(settings);
+    ASSERT_TRUE(QDir().mkpath(settings));
+    emit url->activated(0);
+    EXPECT_EQ(shell_.tips.size(), 2);
 }

@@ -2,8 +2,13 @@
 
 #include "app/main_window.h"
 #include "app/options.h"
+#include "app/translations.h"
 #include "app/window_shell.h"
+#include "fakes/fake_http.h"
+#include "fakes/fixed_clock.h"
 #include "fakes/recording_shell.h"
+#include "feed/draw_feed.h"
+#include "support/http.h"
 #include "gui/find_child.h"
 #include "monitor/engine.h"
 #include "qt_printers.h"
@@ -16,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -470,4 +476,143 @@ TEST(WindowShell, ConfirmationBoxAnsweredBothWays)
         EXPECT_EQ(shell.confirm(u"确认退出?"_s, u"标题"_s), ok);
         EXPECT_EQ(seen, u"确认退出?|标题"_s);
     }
+}
+
+TEST_F(Window, LineBreaksInTheNumberBoxReadAsWindowsLineBreaks)
+{
+    // One bet per line in a 单式 play is valid and stored with blanks.
+    add_monitor(u"直选单式"_s, QString(), u"3"_s);
+    auto* numbers = find<QPlainTextEdit>(u"alert_cfg_numbers"_s);
+    numbers->clear();
+    numbers->setFocus();
+    QTest::keyClicks(numbers, u"123"_s);
+    QTest::keyClick(numbers, Qt::Key_Return);
+    QTest::keyClicks(numbers, u"456"_s);
+    QTest::keyClick(numbers, Qt::Key_Return);
+    QTest::keyClicks(numbers, u"789"_s);
+    shell_.clear();
+    click(u"alert_new_do"_s);
+    EXPECT_FALSE(find<QWidget>(u"alert_cfg_error_tips"_s)->isVisible());
+    ASSERT_EQ(shell_.messages, QStringList{u"添加成功"_s});
+    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(alert_list()->topLevelItem(0)->text(1), u"123 456 789"_s);
+
+    // A 复式 play gets its line break as a blank, which it refuses, instead of a set of
+    // 343 lines.
+    click(u"alert_new"_s);
+    choose(u"alert_cfg_extra_tztype"_s, u"直选复式"_s);
+    numbers->clear();
+    numbers->setFocus();
+    QTest::keyClicks(numbers, u"123"_s);
+    QTest::keyClick(numbers, Qt::Key_Return);
+    QTest::keyClicks(numbers, u"456"_s);
+    click(u"alert_new_do"_s);
+    EXPECT_TRUE(find<QWidget>(u"alert_cfg_error_tips"_s)->isVisible());
+    EXPECT_EQ(find<QPlainTextEdit>(u"alert_cfg_error_tips"_s)->toPlainText(),
+              u"号码格式有误，发现有号码不是3星直选复式, 不允许包含空格, 如下：\n123 456"_s);
+    EXPECT_EQ(alert_list()->topLevelItemCount(), 1);
+}
+
+TEST_F(Window, TheDetailPanelFollowsTheSelection)
+{
+    add_monitor(u"直选单式"_s, u"111"_s, u"3"_s);
+    add_monitor(u"直选单式"_s, u"222"_s, u"3"_s);
+    add_monitor(u"直选单式"_s, u"333"_s, u"3"_s);
+    select_row(0);
+    ASSERT_EQ(line(u"alert_show_tz_number"_s)->text(), u"111"_s);
+    // By keyboard.
+    alert_list()->setFocus();
+    QTest::keyClick(alert_list(), Qt::Key_Down);
+    EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), u"222"_s);
+    // After an add the last row is selected, and the panel shows it.
+    add_monitor(u"直选单式"_s, u"444"_s, u"3"_s);
+    find<QTabWidget>(u"zorvik_main"_s)->setCurrentIndex(0);
+    EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), u"444"_s);
+    // Copy acts on what the panel shows, which is the selected row.
+    select_row(1);
+    shell_.clear();
+    click_label(12);
+    EXPECT_EQ(shell_.copied, QStringList{u"222"_s});
+    // After a delete the panel shows the newly selected row.
+    click(u"alert_del"_s);
+    EXPECT_EQ(alert_list()->topLevelItemCount(), 3);
+    const QString shown = line(u"alert_show_tz_number"_s)->text();
+    EXPECT_EQ(shown, alert_list()->currentItem()->text(1));
+    EXPECT_NE(shown, u"222"_s);
+    // Delete everything: nothing is selected, the panel folds.
+    click(u"alert_delall"_s);
+    EXPECT_FALSE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
+}
+
+TEST_F(Window, FitsASmallScreenAndShowsEveryColumn)
+{
+    const QSize least = window_->minimumSizeHint().expandedTo(window_->minimumSize());
+    EXPECT_LE(least.width(), 1366);
+    EXPECT_LE(least.height(), 700); // 768 less a panel and the title bar
+    window_->resize(1280, 700);
+    QCoreApplication::processEvents();
+    EXPECT_LE(window_->height(), 700);
+    QTreeWidget* list = alert_list();
+    int right = 0;
+    for (int c = 0; c < list->columnCount(); ++c) {
+        EXPECT_GT(list->columnWidth(c), 0);
+        right = std::max(right, list->header()->sectionViewportPosition(c) + list->columnWidth(c));
+    }
+    EXPECT_LE(right, list->viewport()->width()); // no column cut off at the right
+    // The statistics column gets the room left; the others keep their widths.
+    EXPECT_EQ(list->columnWidth(1), 2300 / 15);
+    EXPECT_GE(list->columnWidth(6), 4700 / 15 - 60);
+}
+
+TEST(WindowShell, TheSlowNetworkNoticeNeverHoldsUpTheDrawCycle)
+{
+    QWidget parent;
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    QTemporaryDir dir;
+    zorvik::app::WindowShell shell(&parent, dir.path(), {});
+    zorvik::testing::FakeHttp http;
+    zorvik::testing::FixedClock clock;
+    zorvik::feed::DrawFeed feed(http, clock, shell);
+    feed.endpoints().datacenter_base = u"http://dc/"_s;
+    feed.set_lottery(u"U彩平台-欢乐分分彩"_s);
+    QStringList handled;
+    QObject::connect(&feed, &zorvik::feed::DrawFeed::new_draw,
+                     [&](const QString& issue, const QString&) { handled << issue; });
+    // Every request fails slowly: the client raises the notice inside its wait.
+    http.during_wait = [&] { shell.notice(zorvik::support::slow_network_notice()); };
+    // Should the notice wait for OK, a watchdog answers it after a while and says so.
+    bool held_up = false;
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
+            held_up = true;
+            modal->close();
+        }
+    });
+    watchdog.start(2000);
+    for (int issue = 123; issue < 127; ++issue) {
+        http.route(u"beforeinfo"_s, u"{\"ret\":0,\"information\":[{\"peroid\":\"20151112-0"_s +
+                                         QString::number(issue) + u"\",\"prize\":\"1,2,3,4,5\","
+                                         u"\"nexeId\":\"20151112-0999\",\"nextsec\":40}]}"_s);
+        feed.poll_awd();
+    }
+    EXPECT_FALSE(held_up);
+    EXPECT_EQ(handled.size(), 4);
+    const auto boxes = parent.findChildren<QMessageBox*>(u"slow_network_notice"_s);
+    ASSERT_EQ(boxes.size(), 1); // one at a time
+    EXPECT_EQ(boxes.first()->text(), zorvik::support::slow_network_notice());
+    // Once it is answered, the next failure may tell again.
+    QTest::mouseClick(boxes.first()->button(QMessageBox::Ok), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(parent.findChildren<QMessageBox*>(u"slow_network_notice"_s).isEmpty());
+    shell.notice(zorvik::support::slow_network_notice());
+    EXPECT_EQ(parent.findChildren<QMessageBox*>(u"slow_network_notice"_s).size(), 1);
+}
+
+TEST(Translations, QtsOwnTextsSpeakChinese)
+{
+    ASSERT_TRUE(zorvik::app::install_chinese_translations());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"取消"_s);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Open"), u"打开"_s);
 }

@@ -2,7 +2,10 @@
 #include "notify/tray.h"
 #include "qt_printers.h"
 
+#include <QDBusConnection>
 #include <QFile>
+#include <QProcess>
+#include <QTest>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -68,9 +71,10 @@ TEST(AlertSound, PlaysExistingFilesOnlyAndANewSoundCutsTheLast)
     EXPECT_EQ(sound.playing(), QString());
 }
 
-TEST(TrayTips, WithoutANotificationAreaTipsShowNothing)
+TEST(TrayTips, WithoutANotificationAreaOrServiceTipsShowNothing)
 {
     TrayTips tray;
+    tray.use_bus(u"no such connection"_s);
     EXPECT_FALSE(tray.show_tip(u"before the icon"_s));
     tray.show_tray(true, QIcon(), u"caption"_s);
     EXPECT_EQ(tray.shown(), QSystemTrayIcon::isSystemTrayAvailable());
@@ -79,3 +83,87 @@ TEST(TrayTips, WithoutANotificationAreaTipsShowNothing)
     EXPECT_FALSE(tray.shown());
     EXPECT_FALSE(tray.show_tip(u"after"_s));
 }
+
+namespace {
+
+// The desktop's notification service, as a test plays it: records every Notify call.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Call {
+        QString app;
+        uint replaces = 0;
+        QString summary;
+        QString body;
+        int timeout = 0;
+    };
+    QList<Call> calls;
+
+public slots:
+    uint Notify(const QString& app, uint replaces, const QString&, const QString& summary,
+                const QString& body, const QStringList&, const QVariantMap&, int timeout)
+    {
+        calls.append({app, replaces, summary, body, timeout});
+        return 41;
+    }
+};
+
+// A private session bus for one test.
+class PrivateBus {
+public:
+    PrivateBus()
+    {
+        daemon_.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(5000))
+            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    }
+    ~PrivateBus()
+    {
+        QDBusConnection::disconnectFromBus(u"tips-client"_s);
+        QDBusConnection::disconnectFromBus(u"tips-server"_s);
+        daemon_.kill();
+        daemon_.waitForFinished(3000);
+    }
+    QString address() const { return address_; }
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+} // namespace
+
+TEST(TrayTips, WithoutATrayTipsGoToTheDesktopsNotificationService)
+{
+    PrivateBus bus;
+    if (bus.address().isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    QDBusConnection server = QDBusConnection::connectToBus(bus.address(), u"tips-server"_s);
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), u"tips-client"_s);
+    ASSERT_TRUE(server.isConnected());
+    ASSERT_TRUE(client.isConnected());
+
+    TrayTips tray;
+    tray.use_bus(u"tips-client"_s);
+    ASSERT_FALSE(tray.shown()); // no notification area offscreen
+    EXPECT_FALSE(tray.show_tip(u"nobody listens"_s)); // no service on the bus yet
+
+    FakeNotifications service;
+    ASSERT_TRUE(server.registerObject(u"/org/freedesktop/Notifications"_s, &service,
+                                      QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(server.registerService(u"org.freedesktop.Notifications"_s));
+    EXPECT_TRUE(tray.show_tip(u"号码已复制到剪切板"_s));
+    QTRY_COMPARE_WITH_TIMEOUT(service.calls.size(), 1, 5000);
+    EXPECT_EQ(service.calls[0].summary, u"Zorvik提示"_s);
+    EXPECT_EQ(service.calls[0].body, u"号码已复制到剪切板"_s);
+    EXPECT_EQ(service.calls[0].timeout, 2000);
+    EXPECT_EQ(service.calls[0].replaces, 0u);
+    // The next tip replaces the one on screen.
+    QTest::qWait(100); // the first call's answer (its id) comes back
+    EXPECT_TRUE(tray.show_tip(u"第二条"_s));
+    QTRY_COMPARE_WITH_TIMEOUT(service.calls.size(), 2, 5000);
+    EXPECT_EQ(service.calls[1].replaces, 41u);
+}
+
+#include "notify_test.moc"

@@ -154,3 +154,32 @@ TEST_F(Http, FireSendsWithoutWaiting)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(fired_, 1);
 }
+
+TEST_F(Http, AFiredRequestToAHungHostGivesUp)
+{
+    ASSERT_TRUE(http_.net_fire(url("/slow")));
+    ASSERT_TRUE(http_.net_fire(url("/slow")));
+    EXPECT_EQ(http_.fires_waiting(), 2);
+    QElapsedTimer clock;
+    clock.start();
+    while (http_.fires_waiting() > 0 && clock.elapsed() < 1800)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(http_.fires_waiting(), 0); // let go after the time-out, long before the answer
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_TRUE(notices_.isEmpty());
+}
+
+TEST_F(Http, StoppingEndsAWaitWithoutANotice)
+{
+    QTimer::singleShot(100, [this] { http_.stop(); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(http_.net_get(url("/slow")), QString());
+    EXPECT_LT(clock.elapsed(), 450); // well before the time-out
+    EXPECT_TRUE(notices_.isEmpty());
+    // Nothing more is sent once stopped.
+    EXPECT_EQ(http_.net_get(url("/ok")), QString());
+    EXPECT_EQ(http_.net_post(url("/echo"), u"a"_s), QString());
+    EXPECT_FALSE(http_.net_fire(url("/fired")));
+    EXPECT_TRUE(notices_.isEmpty());
+}

@@ -7,6 +7,9 @@
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace zorvik::support;
@@ -145,6 +148,21 @@ TEST_F(IniFile, LineBreaksInAValueCannotForgeKeys)
     EXPECT_EQ(ini_write(u"a"_s, u"k\nj"_s, u"1"_s, path()), 0);
 }
 
+TEST_F(IniFile, NamesGbkCannotHoldAreRefused)
+{
+    // Written as "?", such a name would never be found again and every write would add a
+    // section.
+    EXPECT_EQ(ini_write(u"cfg😀"_s, u"k"_s, u"1"_s, path()), 0);
+    EXPECT_EQ(ini_write(u"cai_cfg"_s, u"键😀"_s, u"1"_s, path()), 0);
+    EXPECT_EQ(ini_write(u"cai_cfg"_s, u"k\u00e9\u0301"_s, u"1"_s, path()), 0);
+    EXPECT_TRUE(bytes().isEmpty());
+    // Chinese names GBK holds are kept and read back, every time into the same line.
+    ASSERT_EQ(ini_write(u"彩票"_s, u"键"_s, u"1"_s, path()), 1);
+    ASSERT_EQ(ini_write(u"彩票"_s, u"键"_s, u"2"_s, path()), 1);
+    EXPECT_EQ(ini_read(u"彩票"_s, u"键"_s, path()), u"2"_s);
+    EXPECT_EQ(bytes().count('\n'), 2);
+}
+
 TEST_F(IniFile, ReadStopsAtTheBufferLimit)
 {
     const QString value = QString(50000, u'x');
@@ -180,4 +198,66 @@ TEST_F(IniFile, AFailedWriteLeavesTheFileAsItWas)
     if (written != 0)
         GTEST_SKIP() << "running with rights that ignore folder permissions";
     EXPECT_EQ(bytes(), kWindowsFile);
+}
+
+namespace {
+
+// Holds the file-size limit of this process at `bytes` (writes past it fail with EFBIG, the way
+// a full disk fails them) for the life of the object.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+
+} // namespace
+
+TEST_F(IniFile, AWriteThatFailsWhenFlushedLeavesTheFileAndReportsFailure)
+{
+    write_bytes(kWindowsFile); // well under the write buffer, so nothing fails before the flush
+    {
+        const FileSizeLimit limit(64);
+        EXPECT_EQ(ini_write(u"alert_cfg"_s, u"list"_s, u"|A~B~C"_s, path()), 0);
+    }
+    EXPECT_EQ(bytes(), kWindowsFile);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{u"cfg.ini"_s});
+    // A file that fits under the limit is still written.
+    {
+        const FileSizeLimit limit(4096);
+        EXPECT_EQ(ini_write(u"cai_cfg"_s, u"plt_path"_s, u"2"_s, path()), 1);
+    }
+    EXPECT_EQ(ini_read(u"cai_cfg"_s, u"plt_path"_s, path()), u"2"_s);
+}
+
+TEST_F(IniFile, AFullDiskLeavesTheFileAsItWas)
+{
+    const QString mount_point = dir_.filePath(u"small"_s);
+    ASSERT_TRUE(QDir().mkpath(mount_point));
+    if (::mount("tmpfs", QFile::encodeName(mount_point).constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    struct Unmount {
+        QByteArray where;
+        ~Unmount() { ::umount(where.constData()); }
+    } unmount{QFile::encodeName(mount_point)};
+
+    const QString file = mount_point + u"/cfg.ini"_s;
+    ASSERT_EQ(ini_write(u"cai_cfg"_s, u"plt_path"_s, u"1"_s, file), 1);
+    QFile filler(mount_point + u"/filler"_s);
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    filler.close();
+    EXPECT_EQ(ini_write(u"cai_cfg"_s, u"plt_path"_s, u"2"_s, file), 0);
+    EXPECT_EQ(ini_read(u"cai_cfg"_s, u"plt_path"_s, file), u"1"_s);
 }

@@ -44,3 +44,53 @@ TEST(JsonValue, TextInsideAMemberIsReadAgain)
     EXPECT_EQ(json_value(message, u"ld"_s), u"201511121234"_s);
     EXPECT_EQ(json_value(message, u"cdTs"_s), u"0"_s);
 }
+
+TEST(ObjectLiteral, WhatAScriptReaderAccepts)
+{
+    EXPECT_EQ(json_value(u"{'ret':0}"_s, u"ret"_s), u"0"_s);
+    EXPECT_EQ(json_value(u"{ret:0}"_s, u"ret"_s), u"0"_s);
+    EXPECT_EQ(json_value(u"{ret:0,}"_s, u"ret"_s), u"0"_s);
+    EXPECT_EQ(json_value(u"{information:[{peroid:'20151112-0123',},],}"_s, u"information[0].peroid"_s),
+              u"20151112-0123"_s);
+    EXPECT_EQ(json_value(u"  {$a_1 : \"x\"} ;"_s, u"$a_1"_s), u"x"_s);
+    EXPECT_EQ(json_value(u"({ret:1})"_s, u"ret"_s), u"1"_s);
+    EXPECT_EQ(json_value(u"{/* c */ a: 1 // d\n}"_s, u"a"_s), u"1"_s);
+    EXPECT_EQ(json_value(u"{'a':'it\\'s \\x41\\u4e2d\\n'}"_s, u"a"_s), u"it's A中\n"_s);
+    EXPECT_EQ(json_value(u"{\"a\":\"say \\\"hi\\\"\"}"_s, u"a"_s), u"say \"hi\""_s);
+    EXPECT_EQ(json_value(u"{a:-5,b:+.5,c:0x1F,d:1e3,e:010,f:09,g:5.}"_s, u"a"_s), u"-5"_s);
+    EXPECT_EQ(json_value(u"{a:-5,b:+.5,c:0x1F,d:1e3,e:010,f:09,g:5.}"_s, u"b"_s), u"0.5"_s);
+    EXPECT_EQ(json_value(u"{a:-5,b:+.5,c:0x1F,d:1e3,e:010,f:09,g:5.}"_s, u"c"_s), u"31"_s);
+    EXPECT_EQ(json_value(u"{a:-5,b:+.5,c:0x1F,d:1e3,e:010,f:09,g:5.}"_s, u"d"_s), u"1000"_s);
+    EXPECT_EQ(json_value(u"{a:-5,b:+.5,c:0x1F,d:1e3,e:010,f:09,g:5.}"_s, u"e"_s), u"8"_s); // octal
+    EXPECT_EQ(json_value(u"{a:-5,b:+.5,c:0x1F,d:1e3,e:010,f:09,g:5.}"_s, u"f"_s), u"9"_s);
+    EXPECT_EQ(json_value(u"{a:-5,b:+.5,c:0x1F,d:1e3,e:010,f:09,g:5.}"_s, u"g"_s), u"5"_s);
+    EXPECT_EQ(json_value(u"{a:NaN,b:-Infinity,c:undefined,d:true}"_s, u"a"_s), u"NaN"_s);
+    EXPECT_EQ(json_value(u"{a:NaN,b:-Infinity,c:undefined,d:true}"_s, u"b"_s), u"-Infinity"_s);
+    EXPECT_FALSE(JsonReader(u"{a:NaN,b:-Infinity,c:undefined,d:true}"_s).has(u"c"_s));
+    EXPECT_EQ(json_value(u"{1:'one',2.50:'two'}"_s, u"1"_s), u"one"_s);
+    EXPECT_EQ(json_value(u"{a:1,a:2}"_s, u"a"_s), u"2"_s); // the last one wins
+    EXPECT_EQ(json_value(u"[1,,3]"_s, u"[2]"_s), u"3"_s);
+    EXPECT_EQ(json_value(u"{\"中文\":\"值\"}"_s, u"中文"_s), u"值"_s);
+    EXPECT_EQ(json_value(u"\uFEFF{ret:0}"_s, u"ret"_s), u"0"_s); // a byte-order mark first
+}
+
+TEST(ObjectLiteral, AnythingButDataIsUnreadable)
+{
+    for (const QString& text :
+         {u"{ret:0} alert(1)"_s, u"{ret:f()}"_s, u"{ret:0+1}"_s, u"{ret:window}"_s,
+          u"{ret:'open}"_s, u"{ret:'line\nbreak'}"_s, u"{ret 0}"_s, u"{ret:0,,}"_s, u"{,}"_s,
+          u"{ret:0x}"_s, u"{ret:1e}"_s, u"{ret:0} /* open"_s, u"{ret:-'1'}"_s, u"{a:[1,2}"_s,
+          u"{a:(1}"_s, u"{'a' 1}"_s, u"{a:1}}"_s, u"new Object()"_s, u"{a:\\u0041}"_s})
+        EXPECT_FALSE(JsonReader(text).valid()) << text.toStdString();
+}
+
+TEST(ObjectLiteral, NestingIsBounded)
+{
+    // Deep enough for any reply, but a crafted one cannot exhaust the stack.
+    const QString fine = QString(150, u'[') + u'1' + QString(150, u']');
+    EXPECT_TRUE(JsonReader(fine).valid());
+    const QString deep = QString(200000, u'[') + u'1' + QString(200000, u']');
+    EXPECT_FALSE(JsonReader(deep).valid());
+    const QString deep_objects = QString(50000, u'{').replace(u"{"_s, u"{a:"_s) + u'1' + QString(50000, u'}');
+    EXPECT_FALSE(JsonReader(deep_objects).valid());
+}
