@@ -10,7 +10,7 @@ namespace zorvik::app {
 
 AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::Clock& clock,
                  support::HttpClient& http, const NetConfig& net, QObject* parent)
-    : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell),
+    : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell), simulated_(clock),
       service_(http, net.service_base, net.datacenter_default), feed_(http, clock, shell),
       engine_(shell, settings_file_)
 {
@@ -20,6 +20,61 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     connect(&feed_, &feed::DrawFeed::started_up, this,
             [this] { emit announced(service_.fetch_announcements()); });
     connect(&engine_, &monitor::MonitorEngine::write_failed, this, [this] { report_write(false); });
+
+    engine_.set_draw_source([this] {
+        monitor::DrawState state;
+        state.awd_iss = feed_.awd_iss();
+        state.awd_nums = feed_.awd_nums();
+        state.next_iss_no = feed_.next_iss_no();
+        state.bet_iss = feed_.bet_iss();
+        state.lookup = &feed_.awd_lookup();
+        return state;
+    });
+    engine_.set_placer(&no_account_);
+    connect(&feed_, &feed::DrawFeed::new_draw, this,
+            [this](const QString& issue, const QString& numbers) {
+                emit new_draw(issue, numbers); // told first, then judged
+                // A start that waited for draw history judges this draw itself.
+                if (start_pending_ && !engine_.monitoring() && feed_.awd_history().size() > 0) {
+                    start_pending_ = false;
+                    start_monitoring();
+                    return;
+                }
+                engine_.evaluate_draw();
+            });
+}
+
+monitor::BetResult AppCore::NoAccountPlacer::place(const monitor::BetOrder&)
+{
+    return {0, QString(), QString(), u"未登录平台，无法投注（勾选“我要装逼”可模拟投注）"_s};
+}
+
+void AppCore::set_virtual(bool on)
+{
+    virtual_ = on;
+    engine_.set_placer(on ? static_cast<monitor::BetPlacer*>(&simulated_) : &no_account_);
+}
+
+bool AppCore::start_monitoring()
+{
+    if (feed_.awd_history().isEmpty()) {
+        shell_.message(u"还未获取到历史开奖号，无法开启监控"_s);
+        return false;
+    }
+    report_write(settings_save(settings_file_, options_source_ ? options_source_()
+                                                               : settings_load(settings_file_)));
+    engine_.set_monitoring(true);
+    return true;
+}
+
+void AppCore::begin_plan_clicked()
+{
+    if (!engine_.monitoring()) {
+        start_monitoring();
+        return;
+    }
+    if (shell_.confirm(u"确认要停止监控？"_s, QString::fromUtf16(support::kTitle) + u" - 确认停止"_s))
+        engine_.set_monitoring(false);
 }
 
 QString write_failure_text(const QString& file)
@@ -64,6 +119,7 @@ void AppCore::start()
 LotteryChoice AppCore::choose_lottery(const QString& name)
 {
     feed_.set_lottery(name);
+    engine_.set_lottery(name);
     LotteryChoice choice;
     choice.platform = u"hele"_s;
     choice.units = QString::fromUtf16(kUnits);

@@ -4,11 +4,14 @@
 
 #include "app/options.h"
 #include "feed/draw_feed.h"
+#include "monitor/bet_placer.h"
 #include "monitor/engine.h"
+#include "platform/simulated_placer.h"
 #include "service/service_link.h"
 
 #include <QObject>
 #include <QStringList>
+#include <functional>
 
 namespace zorvik::support {
 class Clock;
@@ -62,16 +65,42 @@ public:
     // the pop-up alerts asks first, and the resulting state is saved. Returns that state.
     bool show_award_tips_clicked(bool on, bool alert_tips);
 
+    // The start button: asks before stopping a running session, else starts one.
+    void begin_plan_clicked();
+    // Starts monitoring once draw history is there (saving the options first); false, with a
+    // message, before that.
+    bool start_monitoring();
+    // Starts monitoring at the first new draw that finds draw history, as a click would.
+    void start_when_ready() { start_pending_ = true; }
+    // "我要装逼": bets are placed with simulated money.
+    void set_virtual(bool on);
+    bool virtual_betting() const { return virtual_; }
+    // Where the window's options (saved at every start) and the stop amounts come from.
+    void set_options_source(std::function<Options()> source) { options_source_ = std::move(source); }
+
     // Reports the outcome of a settings-file write: the first failure is told (as a tip, never
     // a box that would hold up the draw cycle); after a write succeeds again, the next is told.
     void report_write(bool written);
 
 signals:
     void announced(const service::Announcement& announcement);
+    // A new draw, before the monitors judge it.
+    void new_draw(const QString& issue, const QString& numbers);
 
 private:
+    // Real bets go through the platform drivers; until an account is logged in, none is placed.
+    class NoAccountPlacer final : public monitor::BetPlacer {
+    public:
+        monitor::BetResult place(const monitor::BetOrder&) override;
+    };
+
     QString settings_file_;
     support::Shell& shell_;
+    bool virtual_ = false;
+    bool start_pending_ = false;
+    std::function<Options()> options_source_;
+    platform::SimulatedPlacer simulated_;
+    NoAccountPlacer no_account_;
     bool write_failure_told_ = false;
     service::ServiceLink service_;
     feed::DrawFeed feed_;

@@ -55,7 +55,14 @@ void on_signal(int)
 
 } // namespace
 
-int run_headless(const QString& data_dir, const NetConfig& net, const QString& lottery)
+QString line_name(int which)
+{
+    static const char16_t* const names[] = {u"bet_status_line", u"bet_summary_line",
+                                            u"income_line", u"balance_line"};
+    return which >= 0 && which < 4 ? QString::fromUtf16(names[which]) : QString();
+}
+
+int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOptions& run)
 {
     if (::pipe(signal_pipe) != 0)
         return 1;
@@ -86,9 +93,30 @@ int run_headless(const QString& data_dir, const NetConfig& net, const QString& l
                          next_iss = b;
                          new_award = c;
                      });
-    QObject::connect(&feed, &feed::DrawFeed::new_draw, [](const QString& issue, const QString& numbers) {
+    QObject::connect(&core, &AppCore::new_draw, [](const QString& issue, const QString& numbers) {
         print(u"draw"_s, issue + u' ' + numbers);
     });
+    monitor::MonitorEngine& engine = core.engine();
+    const auto row_text = [&engine](int row) {
+        QStringList cells;
+        for (const QString& cell : engine.bet_log().at(row).columns)
+            cells << cell;
+        return cells.join(u'\t');
+    };
+    QObject::connect(&engine, &monitor::MonitorEngine::bet_added,
+                     [&](int row) { print(u"bet"_s, row_text(row)); });
+    QObject::connect(&engine, &monitor::MonitorEngine::bet_settled,
+                     [&](int row) { print(u"settled"_s, row_text(row)); });
+    QObject::connect(&engine, &monitor::MonitorEngine::line_changed,
+                     [](monitor::Line which, const QString& text) {
+                         print(u"label "_s + line_name(int(which)), text);
+                     });
+    QObject::connect(&engine, &monitor::MonitorEngine::monitoring_changed,
+                     [](bool on) { print(on ? u"monitoring on"_s : u"monitoring off"_s, QString()); });
+    QObject::connect(&engine, &monitor::MonitorEngine::alerted,
+                     [](int position, const QString& title) {
+                         print(u"alert"_s, QString::number(position) + u' ' + title);
+                     });
     QObject::connect(&core, &AppCore::announced, [](const service::Announcement& a) {
         print(u"status begin_plan"_s, a.begin_plan);
         if (!a.reached)
@@ -102,8 +130,14 @@ int run_headless(const QString& data_dir, const NetConfig& net, const QString& l
     core.init_var();
     const Options options = settings_load(core.settings_file());
     core.engine().set_alert_options(options.alert_type_tips, options.alert_type_sound);
+    core.set_options_source([&options] { return options; });
+    core.engine().set_stop_source(
+        [&options] { return std::pair<QString, QString>(options.plt_tz_zy, options.plt_tz_zs); });
+    core.set_virtual(run.virtual_money);
     core.engine().load();
-    const QString chosen = lottery.isEmpty() ? options.caizhong : lottery;
+    if (run.start)
+        core.start_when_ready();
+    const QString chosen = run.lottery.isEmpty() ? options.caizhong : run.lottery;
     if (feed::find_lottery(chosen)) {
         core.choose_lottery(chosen);
         print(u"lottery"_s, chosen + u" "_s + feed.endpoints().platform_base);

@@ -7,7 +7,16 @@
 
 namespace zorvik::app {
 
-// Runs until SIGINT or SIGTERM; `lottery` empty means the one in the settings file.
-int run_headless(const QString& data_dir, const NetConfig& net, const QString& lottery);
+struct HeadlessOptions {
+    QString lottery; // empty: the one in the settings file
+    bool start = false;        // start monitoring as soon as draw history is there
+    bool virtual_money = false; // "我要装逼": bets with simulated money
+};
+
+// Runs until SIGINT or SIGTERM.
+int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOptions& options);
+
+// The name a status line has in headless mode's "label" lines.
+QString line_name(int which);
 
 } // namespace zorvik::app

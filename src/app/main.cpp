@@ -38,7 +38,10 @@ int main(int argc, char** argv)
     const QCommandLineOption trend(u"trend-base"_s, u"The public site's trend host."_s, u"URL"_s);
     const QCommandLineOption datacenter(u"datacenter-base"_s, u"The data centre's default address."_s,
                                         u"URL"_s);
-    parser.addOptions({data_dir, headless_option, lottery, service, public_base, trend, datacenter});
+    const QCommandLineOption start(u"start"_s, u"Start monitoring as soon as draw history is there."_s);
+    const QCommandLineOption virtual_money(u"virtual"_s, u"Bet with simulated money (我要装逼)."_s);
+    parser.addOptions({data_dir, headless_option, lottery, service, public_base, trend, datacenter,
+                       start, virtual_money});
     parser.process(*app);
 
     const QString dir = parser.isSet(data_dir) ? QDir(parser.value(data_dir)).absolutePath()
@@ -55,8 +58,13 @@ int main(int argc, char** argv)
     override_with(trend, net.trend_base);
     override_with(datacenter, net.datacenter_default);
 
-    if (headless)
-        return zorvik::app::run_headless(dir, net, parser.value(lottery));
+    if (headless) {
+        zorvik::app::HeadlessOptions run;
+        run.lottery = parser.value(lottery);
+        run.start = parser.isSet(start);
+        run.virtual_money = parser.isSet(virtual_money);
+        return zorvik::app::run_headless(dir, net, run);
+    }
 
     zorvik::app::install_chinese_translations();
     QFile style(u":/zorvik/style.qss"_s);

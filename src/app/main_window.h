@@ -1,25 +1,17 @@
 #pragma once
-// The main window zorvik_frm: draw area, the monitor list and editor, the alert options and the
-// betting area. It maps widgets to the subsystems and renders what they expose.
+// The main window zorvik_frm: it composes the draw area, the monitor list and editor tabs, the
+// alert options and the betting area with the bet log, and the footer's links. Each area maps
+// its controls to the core; the window holds what spans them.
 
 #include "app/options.h"
 #include "monitor/editor.h"
 
 #include <QMainWindow>
 #include <QString>
-#include <array>
 #include <memory>
-#include <optional>
 
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 class QTabWidget;
-class QTreeWidget;
-class QWidget;
 
 namespace zorvik::support {
 class HttpClient;
@@ -36,8 +28,13 @@ struct Announcement;
 
 namespace zorvik::app {
 
+class AlertOptions;
 class AppCore;
-class TipsLabel;
+class BettingPanel;
+class DrawArea;
+class EditorPanel;
+class MonitorPanel;
+class TipsGroup;
 class WindowShell;
 
 class MainWindow : public QMainWindow {
@@ -61,41 +58,17 @@ public:
     // The clickable label group's actions by member index.
     void link_dispatch(int index);
 
+    // The options as the window's controls hold them (saved at every start of monitoring).
+    Options options() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build_ui();
-    QWidget* build_draw_area();
-    QWidget* build_monitor_tab();
-    QWidget* build_editor_tab();
-    QWidget* build_alert_options();
-    QWidget* build_betting_area();
-    TipsLabel* tips_label(int index, const QString& text);
-    void fill_option_lists();
+    QLayout* build_footer();
     void load_settings();
-    void connect_editor();
-
-    void refresh_editor();
-    void show_number_example();
-    void apply_editor_state(bool write_backs);
-    void render_rows();
-    std::optional<int> selected_position() const;
-    void show_detail_panel();
-    void follow_selection();
-    void fold_detail_panel();
-    void copy_numbers();
     void modify_selected();
-    void new_monitor();
-    void save_monitor();
-    void choose_sound_file();
-    void test_sound();
-    void show_award_tips_clicked();
-    void apply_caizhong();
-    void render_draw_labels(const QString& new_iss, const QString& next_iss, const QString& new_award);
-    void render_draws();
-    void toggle_draw_list();
     void show_announcement(const service::Announcement& a);
 
     QString data_dir_;
@@ -106,56 +79,16 @@ private:
     std::unique_ptr<support::QtHttpClient> own_http_;
     std::unique_ptr<AppCore> core_;
     bool closing_without_question_ = false;
-    bool applying_ = false;
-    bool rendering_ = false;
-    monitor::EditorRecord loaded_; // the last record given to the editor (for modifying)
 
-    // Draw area.
-    QComboBox* combox_select_caizhong_ = nullptr;
-    QComboBox* awd_url_ = nullptr;
-    QLabel* new_iss_ = nullptr;
-    QLabel* next_iss_ = nullptr;
-    QLabel* new_award_ = nullptr;
-    QLabel* next_awd_countdown_ = nullptr;
-    QTreeWidget* awd_list_ = nullptr;
-    QCheckBox* isshowawardtips_ = nullptr;
-
-    // Monitor list and editor.
+    TipsGroup* tips_ = nullptr;
+    DrawArea* draw_area_ = nullptr;
     QTabWidget* zorvik_main_ = nullptr;
-    QTreeWidget* alert_list_ = nullptr;
-    QWidget* detail_panel_ = nullptr;
-    QLineEdit* alert_show_tz_number_ = nullptr;
-    QLabel* alert_show_tz_info_ = nullptr;
-    std::array<QCheckBox*, 5> alert_cfg_pos_{};
-    QComboBox* alert_cfg_type_ = nullptr;
-    QComboBox* alert_cfg_cond_ = nullptr;
-    QLineEdit* alert_cfg_cond_comp_ = nullptr;
-    QComboBox* alert_cfg_extra_tztype_ = nullptr;
-    QPlainTextEdit* alert_cfg_numbers_ = nullptr;
-    QPlainTextEdit* alert_cfg_error_tips_ = nullptr;
-    QLineEdit* alert_cfg_status_init_ = nullptr;
-    QLineEdit* alert_cfg_id_ = nullptr;
-    QCheckBox* alert_cfg_autotz_ = nullptr;
-    QLineEdit* alert_cfg_autotz_bt_ = nullptr;
-    QComboBox* alert_cfg_autotz_zjtype_ = nullptr;
-    QLineEdit* alert_cfg_autotz_pl_ = nullptr;
-    QPushButton* alert_new_do_ = nullptr;
-    std::array<TipsLabel*, 44> tips_{}; // the label group by index
-
-    QPushButton* begin_plan_ = nullptr;
+    MonitorPanel* monitor_panel_ = nullptr;
+    EditorPanel* editor_panel_ = nullptr;
+    AlertOptions* alert_options_ = nullptr;
+    BettingPanel* betting_ = nullptr;
     QLabel* info_qq_ = nullptr;
     QLabel* info_tips_ = nullptr;
-    QWidget* frame_awd_ = nullptr;
-
-    // Alert options.
-    QCheckBox* alert_type_tips_ = nullptr;
-    QCheckBox* alert_type_sound_ = nullptr;
-    QLineEdit* alert_sound_file_ = nullptr;
-
-    // Betting area.
-    QLineEdit* tz_plt_pass_ = nullptr;
-    QLineEdit* plt_tz_zy_ = nullptr;
-    QLineEdit* plt_tz_zs_ = nullptr;
 };
 
 } // namespace zorvik::app

@@ -24,4 +24,12 @@ void TipsLabel::mouseDoubleClickEvent(QMouseEvent* event)
     QLabel::mouseDoubleClickEvent(event);
 }
 
+TipsLabel* TipsGroup::make(int index, const QString& text)
+{
+    auto* label = new TipsLabel(index, text);
+    labels_[size_t(index)] = label;
+    connect(label, &TipsLabel::clicked, this, &TipsGroup::clicked);
+    return label;
+}
+
 } // namespace zorvik::app

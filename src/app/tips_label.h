@@ -3,6 +3,7 @@
 // clicks with its index N.
 
 #include <QLabel>
+#include <array>
 
 namespace zorvik::app {
 
@@ -50,6 +51,21 @@ protected:
 
 private:
     int index_;
+};
+
+// The whole label group: every area makes its members here, and a click on any of them is
+// reported with its index.
+class TipsGroup : public QObject {
+    Q_OBJECT
+public:
+    TipsLabel* make(int index, const QString& text);
+    TipsLabel* at(int index) const { return index >= 0 && index < tips::kCount ? labels_[index] : nullptr; }
+
+signals:
+    void clicked(int index);
+
+private:
+    std::array<TipsLabel*, tips::kCount> labels_{};
 };
 
 } // namespace zorvik::app

@@ -1,22 +1,53 @@
 #include "monitor/engine.h"
 
+#include "monitor/bet_placer.h"
+#include "monitor/evaluate.h"
+#include "rules/bets.h"
+#include "rules/hit.h"
 #include "support/identity.h"
 #include "support/ini.h"
+#include "support/money.h"
 #include "support/shell.h"
+#include "support/text.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::monitor {
 
 namespace {
+
 const QString kSection = u"alert_cfg"_s;
 const QString kKey = u"list"_s;
+constexpr qint64 kBreatheMs = 8;
+
+QElapsedTimer& pass_clock()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock;
+}
+
+// A text read as a number, or nothing ("1,000" or "abc" are not numbers).
+std::optional<double> number(const QString& text)
+{
+    bool ok = false;
+    const double v = support::trim_blanks(text).toDouble(&ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
+
 } // namespace
 
 MonitorEngine::MonitorEngine(support::Shell& shell, QString settings_file, QObject* parent)
     : QObject(parent), shell_(shell), settings_file_(std::move(settings_file))
 {
+    lines_[int(Line::Income)] = u"当前收入：0"_s;
 }
+
+MonitorEngine::~MonitorEngine() = default;
 
 void MonitorEngine::set_alert_options(bool tips, bool sound)
 {
@@ -24,9 +55,35 @@ void MonitorEngine::set_alert_options(bool tips, bool sound)
     alert_sound_ = sound;
 }
 
+QString MonitorEngine::line(Line which) const
+{
+    return lines_[int(which)];
+}
+
+void MonitorEngine::set_line(Line which, const QString& text)
+{
+    if (lines_[int(which)] == text)
+        return;
+    lines_[int(which)] = text;
+    emit line_changed(which, text);
+}
+
 QString MonitorEngine::confirm_title() const
 {
     return QString::fromUtf16(support::kTitle) + u" - 确认"_s;
+}
+
+DrawState MonitorEngine::draw_state() const
+{
+    return draw_source_ ? draw_source_() : DrawState();
+}
+
+void MonitorEngine::breathe()
+{
+    if (pass_clock().elapsed() - breathed_at_ < kBreatheMs)
+        return;
+    QCoreApplication::processEvents();
+    breathed_at_ = pass_clock().elapsed();
 }
 
 void MonitorEngine::load()
@@ -35,21 +92,273 @@ void MonitorEngine::load()
     refresh();
 }
 
+// ---------------------------------------------------------------------------------------------
+// The rebuild and its alert actions
+
 void MonitorEngine::refresh()
 {
-    rows_ = make_rows(list_, monitoring_, newest_issue_);
-    emit rows_changed();
-    for (const MonitorRow& row : rows_) {
-        if (!row.alerts)
+    const QString newest = draw_state().awd_iss;
+    rows_.clear();
+    rows_.reserve(list_.size());
+    for (int position = 1; position < list_.size(); ++position) {
+        const Monitor* m = list_.find(position);
+        if (!m)
             continue;
-        // One rebuild raises one tip and one sound, for its first alerting row.
-        if (alert_tips_)
-            shell_.tip(QString::fromUtf16(kAlertTip));
-        if (alert_sound_)
-            shell_.alert_sound(QString());
-        break;
+        MonitorRow row;
+        row.position = position;
+        row.uid = m->uid();
+        row.alerts = alert_test(*m);
+        row.marked = row.alerts || chasing(*m);
+        rows_.append(row);
     }
+    emit rows_changed();
+
+    // A bet's wait runs the event loop, so a draw or an edit may rebuild again meanwhile: the
+    // actions work on this rebuild's rows and find each monitor again by its identity.
+    const QVector<MonitorRow> rows = rows_;
+    bool told = false;
+    QVector<quint64> bets;
+    for (const MonitorRow& row : rows) {
+        const Monitor* m = list_.find(row.position);
+        if (!m || m->uid() != row.uid)
+            m = list_.find(list_.position_of(row.uid));
+        if (!m)
+            continue;
+        if (row.alerts) {
+            emit alerted(row.position, m->field(kTitle));
+            // One rebuild raises one tip and one sound, for its first alerting row.
+            if (!told) {
+                told = true;
+                if (alert_tips_)
+                    shell_.tip(QString::fromUtf16(kAlertTip));
+                if (alert_sound_)
+                    shell_.alert_sound(QString());
+            }
+        }
+        if (row.marked && m->field(kAutoBet) == u"1" && m->field(kBetPending) == u"false")
+            bets.append(row.uid);
+    }
+    for (quint64 uid : bets)
+        ask_bet(uid);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Bets
+
+void MonitorEngine::ask_bet(quint64 uid)
+{
+    if (!monitoring_)
+        return;
+    if (lottery_.contains(u"经纬"_s)) {
+        set_line(Line::BetStatus, u"当前不能投注，你必须选择合乐或U彩平台"_s);
+        return;
+    }
+    const Monitor* live = list_.find(list_.position_of(uid));
+    // Not while its placement is under way, and never twice for one issue.
+    if (!live || placing_.contains(uid) || live->field(kAutoBet) != u"1" ||
+        live->field(kBetPending) != u"false")
+        return;
+    const Monitor m = *live;
+    const DrawState state = draw_state();
+    if (!state.bet_iss.isEmpty() && last_bet_issue_.value(uid) == state.bet_iss)
+        return;
+
+    // The multiplier: the plan walked one entry per losing bet, back to the first past its end.
+    const QStringList plan = m.field(kBetPlan).split(u',');
+    int step = support::to_int(m.field(kPlanStep));
+    if (step > plan.size() - 1)
+        step = 0;
+    bool ok = false;
+    const int multiplier = support::trim_blanks(plan[step]).toInt(&ok);
+    if (!ok || multiplier <= 0)
+        return; // a plan entry that is not a number places nothing
+    const QString unit = rules::unit_name(support::to_int(m.field(kMoneyUnit)));
+    qint64 count = qint64(number(m.part(kBetInfo, 0)).value_or(0));
+    if (count == 0)
+        count = rules::bet_count(m.field(kTitle), m.field(kNumbers));
+    const QString odds = m.part(kBetInfo, 3);
+    const QString cost = rules::bet_cost(double(count), multiplier, unit);
+    const QString prize = rules::win_amount(m.field(kTitle), multiplier, unit, odds);
+
+    set_line(Line::BetStatus, u"准备投注："_s + state.next_iss_no + u"期，玩法："_s +
+                                  (m.field(kAutoBet) == u"1" ? u"* "_s : QString()) +
+                                  m.field(kTitle));
+    if (!placer_)
+        return;
+    BetOrder order;
+    order.lottery = lottery_;
+    order.issue = state.next_iss_no;
+    order.title = m.field(kTitle);
+    order.numbers = m.field(kNumbers);
+    order.unit_index = support::to_int(m.field(kMoneyUnit));
+    order.odds = odds;
+    order.count = count;
+    order.multiplier = multiplier;
+    order.cost = cost;
+
+    placing_.insert(uid);
+    last_bet_issue_.insert(uid, state.bet_iss);
+    const BetResult result = placer_->place(order);
+    placing_.remove(uid);
+    if (result.status != 1) {
+        last_bet_issue_.remove(uid);
+        set_line(Line::BetStatus, result.message);
+        return;
+    }
+    const QString amount = support::money_text(number(result.amount).value_or(0));
+    // Written into the monitor the bet was made for, wherever the list holds it now; a monitor
+    // deleted meanwhile still has its bet in the log.
+    if (Monitor* placed = list_.find(list_.position_of(uid))) {
+        placed->set(kBetPending, u"true"_s);
+        placed->set(kPlanStep, QString::number(support::to_int(m.field(kPlanStep)) + 1));
+        placed->set(kBetInfo, QString::number(count) + u':' + amount + u':' + prize + u':' + odds);
+        placed->set(kOrderId, result.order_id);
+    }
+    BetRow row;
+    row.columns = {state.bet_iss,
+                   QString::fromUtf16(kOpen),
+                   m.field(kTitle),
+                   QString::number(multiplier),
+                   amount,
+                   QString::fromUtf16(kOpen),
+                   QString::fromUtf16(kOpen),
+                   result.order_id,
+                   m.field(kNumbers),
+                   m.field(kPositions) + u'|' + support::trim_blanks(m.field(kPlay)) + u'|' + prize};
+    bet_log_.append(row);
+    ++session_.bets;
+    emit bet_added(int(bet_log_.size()) - 1);
+    set_line(Line::BetStatus, state.bet_iss + u"期投注成功！"_s);
+}
+
+void MonitorEngine::settle_bets(const DrawState& state)
+{
+    for (int i = 0; i < bet_log_.size(); ++i) {
+        BetRow& row = bet_log_[i];
+        if (row.columns[kBetIssue] == state.bet_iss || !row.open() || !state.lookup)
+            continue;
+        const auto found = state.lookup->constFind(QString(row.columns[kBetIssue]).remove(u'-'));
+        if (found == state.lookup->cend())
+            continue;
+        const QStringList note = row.columns[kBetNote].split(u'|');
+        const QString positions = note.value(0);
+        const QString play = note.value(1);
+        const rules::HitResult hit = rules::hit_test(
+            *found, positions, support::trim_blanks(row.columns[kBetNumbers]), play);
+        const double returned = hit.hit ? number(note.value(2)).value_or(0) : 0;
+        row.columns[kBetDraw] = *found;
+        row.columns[kBetResult] = hit.mark;
+        row.columns[kBetReturn] = support::money_text(returned);
+        session_.income += returned - number(row.columns[kBetCost]).value_or(0);
+        emit bet_settled(i);
+    }
+    session_.best = std::max(session_.best, session_.income);
+    session_.worst = std::min(session_.worst, session_.income);
+    set_line(Line::BetSummary, u"投注"_s + QString::number(session_.bets) + u"次，中奖"_s +
+                                   QString::number(session_.wins) + u"次\n最大盈利"_s +
+                                   support::money_text(session_.best) + u"，最小收益"_s +
+                                   support::money_text(session_.worst));
+    // A stop box that does not hold a number ends the settlement here for this draw.
+    const auto [profit_text, loss_text] =
+        stop_source_ ? stop_source_() : std::pair<QString, QString>();
+    const auto profit = number(profit_text);
+    const auto loss = number(loss_text);
+    if (!profit || !loss)
+        return;
+    if (session_.income >= *profit || session_.income <= *loss) {
+        set_monitoring(false);
+        // Said after the stop's own line, so that the user reads why monitoring stopped.
+        set_line(Line::BetStatus, u"达到止盈或止损额，停止监控和投注"_s);
+    }
+    if (bet_log_.size() > kBetLogLimit) {
+        const int dropped = int(bet_log_.size()) - kBetLogLimit;
+        bet_log_.remove(0, dropped);
+        emit bet_rows_dropped(dropped);
+    }
+    set_line(Line::Income, u"当前收入："_s + support::money_text(session_.income));
+}
+
+void MonitorEngine::set_virtual_balance(const QString& text)
+{
+    set_line(Line::Balance, text);
+    shell_.message(u"装逼成功"_s);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The session and the draw pass
+
+void MonitorEngine::set_monitoring(bool on)
+{
+    monitoring_ = on;
+    emit monitoring_changed(on);
+    for (int position = 1; position < list_.size(); ++position) {
+        Monitor* m = list_.find(position);
+        if (!m)
+            continue;
+        if (on) {
+            m->set(kStatus, u"监控中"_s);
+            m->set(kCurrent, m->field(kInitial));
+            m->set(kHistory, QString());
+            m->set(kDrawCount, u"0"_s);
+        } else {
+            m->set(kStatus, u"待监控"_s);
+        }
+    }
+    if (!on) {
+        set_line(Line::BetStatus, u"停止投注..."_s);
+        emit rows_changed();
+        return;
+    }
+    bet_log_.clear();
+    emit bet_log_reset();
+    session_.bets = session_.wins = 0;
+    session_.best = session_.worst = 0;
+    set_line(Line::BetSummary, QString());
+    set_line(Line::BetStatus, u"启动投注，等待预警结果中...(列表仅保留最近100条数据)"_s);
+    evaluate_draw();
+    refresh();
+}
+
+void MonitorEngine::evaluate_draw()
+{
+    if (!monitoring_)
+        return;
+    const DrawState state = draw_state();
+    // The pass works on the list as it stands at each step: a monitor added, modified or
+    // deleted while the window's events run is taken as the user left it.
+    QVector<quint64> uids;
+    uids.reserve(list_.size());
+    for (int position = 1; position < list_.size(); ++position)
+        if (const Monitor* m = list_.find(position))
+            uids.append(m->uid());
+    int position = 0;
+    for (quint64 uid : uids) {
+        breathe();
+        // Positions only move when the list changes; look the monitor up again only then.
+        Monitor* m = list_.find(++position);
+        if (!m || m->uid() != uid) {
+            position = list_.position_of(uid);
+            m = list_.find(position);
+            if (!m)
+                continue; // deleted meanwhile
+        }
+        const std::optional<bool> hit = update_monitor(*m, state.awd_nums);
+        if (!hit)
+            continue; // cannot be updated: it keeps its own fields
+        if (m->field(kAutoBet) == u"1" && m->field(kBetPending) == u"true") {
+            if (*hit) {
+                m->set(kPlanStep, u"0"_s);
+                ++session_.wins;
+            }
+            m->set(kBetPending, u"false"_s);
+        }
+    }
+    refresh();
+    settle_bets(state);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
 
 bool MonitorEngine::save_list()
 {

@@ -1,14 +1,19 @@
 #pragma once
-// The monitoring engine's state and its list operations: the MonitorList, the rebuild of the
-// monitor view with its alert actions, and the editor's add, modify and delete.
+// The monitoring engine: the MonitorList and its editing, the monitoring session, the judging
+// of every new draw, the rebuild of the monitor view with its alert actions, automatic bets
+// with the multiplier plan, the bet log, its settlement and the stop rule.
 
+#include "monitor/bet_log.h"
 #include "monitor/editor.h"
 #include "monitor/monitor.h"
 #include "monitor/view.h"
 
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace zorvik::support {
@@ -17,23 +22,52 @@ class Shell;
 
 namespace zorvik::monitor {
 
+class BetPlacer;
+
 inline constexpr char16_t kAlertTip[] = u"亲，你有被监控的号码满足了报警条件，请尽快去投注！";
+inline constexpr char16_t kMonitoringCaption[] = u"预警监控中...（点击停止）";
+inline constexpr char16_t kVirtualBalance[] = u"当前余额: 1024.04";
+
+// What the engine reads of the draw feed.
+struct DrawState {
+    QString awd_iss;     // the newest issue
+    QString awd_nums;    // its digits
+    QString next_iss_no; // the next issue, for the status line
+    QString bet_iss;     // the issue bet on, as displayed
+    const QHash<QString, QString>* lookup = nullptr; // issue without "-" → digits
+};
+
+// The four status lines of the betting area.
+enum class Line { BetStatus, BetSummary, Income, Balance };
 
 class MonitorEngine : public QObject {
     Q_OBJECT
 public:
     MonitorEngine(support::Shell& shell, QString settings_file, QObject* parent = nullptr);
+    ~MonitorEngine() override;
 
     const MonitorList& list() const { return list_; }
     const QVector<MonitorRow>& rows() const { return rows_; }
     bool monitoring() const { return monitoring_; }
+    const Session& session() const { return session_; }
+    const QVector<BetRow>& bet_log() const { return bet_log_; }
+    QString line(Line which) const;
 
     // The pop-up and sound boxes of the window, read by the alert actions.
     void set_alert_options(bool tips, bool sound);
+    // Where the draw state, the stop amounts (止盈, 止损 as typed) and the placer come from.
+    void set_draw_source(std::function<DrawState()> source) { draw_source_ = std::move(source); }
+    void set_stop_source(std::function<std::pair<QString, QString>()> source)
+    {
+        stop_source_ = std::move(source);
+    }
+    void set_placer(BetPlacer* placer) { placer_ = placer; }
+    void set_lottery(const QString& name) { lottery_ = name; }
 
     // Reads the stored list and shows it.
     void load();
-    // Rebuilds the rows, marks them, and raises the tip and the sound for the first alerting row.
+    // Rebuilds the rows, marks them, raises the tip and the sound for the first alerting row and
+    // asks for the bets of alerting or chasing auto-bet monitors.
     void refresh();
 
     // Adds (id 0) or modifies (id k) from the editor. Messages go to the shell; the validation
@@ -49,22 +83,56 @@ public:
     // file could not be written and keeps its previous content.
     bool save_list();
 
+    // Monitoring on: every monitor starts again from its initial value, the bet log and the
+    // session's counters are cleared (not the income), and the newest draw is judged at once.
+    // Off: statuses back to "待监控"; bets and plan steps stay as they are.
+    void set_monitoring(bool on);
+    // Judges the newest draw: every monitor's statistics, the placed bets, the rebuild with its
+    // alerts and bets, the settlement and the stop rule. Nothing while monitoring is off.
+    void evaluate_draw();
+    // The simulated balance typed by the user becomes the balance line.
+    void set_virtual_balance(const QString& text);
+
 signals:
     void rows_changed();
     void write_failed();
+    void line_changed(zorvik::monitor::Line which, const QString& text);
+    void monitoring_changed(bool on);
+    // A rebuild's alerting rows, in list order.
+    void alerted(int position, const QString& title);
+    void bet_log_reset();
+    void bet_added(int row);   // appended at the end
+    void bet_settled(int row);
+    void bet_rows_dropped(int count); // the oldest rows, past the cap
 
 private:
     QString confirm_title() const;
     bool stored(bool written);
+    void set_line(Line which, const QString& text);
+    DrawState draw_state() const;
+    void ask_bet(quint64 uid);
+    void settle_bets(const DrawState& state);
+    // Lets the window process its events now and then during a long pass.
+    void breathe();
 
     support::Shell& shell_;
     QString settings_file_;
     MonitorList list_;
     QVector<MonitorRow> rows_;
     bool monitoring_ = false;
-    QString newest_issue_;
     bool alert_tips_ = true;
     bool alert_sound_ = true;
+    QString lottery_;
+    std::function<DrawState()> draw_source_;
+    std::function<std::pair<QString, QString>()> stop_source_;
+    BetPlacer* placer_ = nullptr;
+
+    Session session_;
+    QVector<BetRow> bet_log_;
+    QString lines_[4];
+    QSet<quint64> placing_;              // monitors whose placement is under way
+    QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
+    qint64 breathed_at_ = 0;
 };
 
 } // namespace zorvik::monitor

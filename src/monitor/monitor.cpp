@@ -1,10 +1,22 @@
 #include "monitor/monitor.h"
 
+#include <atomic>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::monitor {
 
-Monitor::Monitor() : fields_(kFieldCount) {}
+namespace {
+
+quint64 next_uid()
+{
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
+
+} // namespace
+
+Monitor::Monitor() : fields_(kFieldCount), uid_(next_uid()) {}
 
 Monitor Monitor::from_text(const QString& text)
 {
@@ -15,53 +27,154 @@ Monitor Monitor::from_text(const QString& text)
 
 QString Monitor::text() const
 {
-    return fields_.join(u'~');
+    if (!counts_)
+        return fields_.join(u'~');
+    Monitor copy = *this;
+    copy.flush_counts();
+    return copy.fields_.join(u'~');
 }
 
 QString Monitor::field(Field f) const
 {
+    if (counts_) {
+        switch (f) {
+        case kCurrent:
+            if (counts_->numeric_current)
+                return QString::number(counts_->current);
+            break;
+        case kDrawCount:
+            return QString::number(counts_->draw_count);
+        case kRuns:
+            return QString::number(counts_->runs[0]) + u':' + QString::number(counts_->runs[1]);
+        case kTotals:
+            return QString::number(counts_->totals[0]) + u':' + QString::number(counts_->totals[1]) +
+                   u':' + QString::number(counts_->totals[2]) + u':' +
+                   QString::number(counts_->totals[3]);
+        default:
+            break;
+        }
+    }
     return f < fields_.size() ? fields_[f] : QString();
+}
+
+void Monitor::flush_counts()
+{
+    if (!counts_)
+        return;
+    const Counts c = *counts_;
+    counts_.reset();
+    while (fields_.size() <= kTotals)
+        fields_.append(QString());
+    if (c.numeric_current)
+        fields_[kCurrent] = QString::number(c.current);
+    fields_[kDrawCount] = QString::number(c.draw_count);
+    fields_[kRuns] = QString::number(c.runs[0]) + u':' + QString::number(c.runs[1]);
+    fields_[kTotals] = QString::number(c.totals[0]) + u':' + QString::number(c.totals[1]) + u':' +
+                       QString::number(c.totals[2]) + u':' + QString::number(c.totals[3]);
 }
 
 void Monitor::set(Field f, const QString& value)
 {
+    if (counts_ && ((f == kCurrent && counts_->numeric_current) || f == kDrawCount || f == kRuns ||
+                    f == kTotals))
+        flush_counts();
     while (fields_.size() <= f)
         fields_.append(QString());
     fields_[f] = value;
 }
 
+void Monitor::append_history(QChar word)
+{
+    while (fields_.size() <= kHistory)
+        fields_.append(QString());
+    fields_[kHistory].append(word);
+}
+
 QString Monitor::part(Field f, int index) const
 {
-    const QStringList parts = field(f).split(u':');
-    return index < parts.size() ? parts[index] : QString();
+    const QString text = field(f);
+    qsizetype start = 0;
+    for (int i = 0; i < index; ++i) {
+        start = text.indexOf(u':', start);
+        if (start < 0)
+            return QString();
+        ++start;
+    }
+    const qsizetype end = text.indexOf(u':', start);
+    return text.mid(start, end < 0 ? -1 : end - start);
+}
+
+MonitorList::MonitorList(const QString& text)
+{
+    const QStringList elements = text.split(u'|');
+    head_ = elements.first();
+    items_.reserve(elements.size() - 1);
+    for (qsizetype i = 1; i < elements.size(); ++i) {
+        if (elements[i].isEmpty())
+            items_.append(std::nullopt);
+        else
+            items_.append(Monitor::from_text(elements[i]));
+    }
+}
+
+QString MonitorList::text() const
+{
+    QString out = head_;
+    for (const auto& item : items_) {
+        out += u'|';
+        if (item)
+            out += item->text();
+    }
+    return out;
 }
 
 QVector<int> MonitorList::positions() const
 {
     QVector<int> out;
-    const QStringList elements = text_.split(u'|');
-    for (int i = 1; i < elements.size(); ++i) {
-        if (!elements[i].isEmpty())
-            out.append(i);
+    for (int i = 0; i < items_.size(); ++i) {
+        if (items_[i])
+            out.append(i + 1);
     }
     return out;
 }
 
+bool MonitorList::empty() const
+{
+    for (const auto& item : items_)
+        if (item)
+            return false;
+    return true;
+}
+
 std::optional<Monitor> MonitorList::at(int position) const
 {
-    const QStringList elements = text_.split(u'|');
-    if (position < 1 || position >= elements.size() || elements[position].isEmpty())
+    if (position < 1 || position > items_.size())
         return std::nullopt;
-    return Monitor::from_text(elements[position]);
+    return items_[position - 1];
+}
+
+Monitor* MonitorList::find(int position)
+{
+    if (position < 1 || position > items_.size() || !items_[position - 1])
+        return nullptr;
+    return &*items_[position - 1];
+}
+
+int MonitorList::position_of(quint64 uid) const
+{
+    for (int i = 0; i < items_.size(); ++i) {
+        if (items_[i] && items_[i]->uid() == uid)
+            return i + 1;
+    }
+    return 0;
 }
 
 QVector<std::pair<int, Monitor>> MonitorList::records() const
 {
     QVector<std::pair<int, Monitor>> out;
-    const QStringList elements = text_.split(u'|');
-    for (int i = 1; i < elements.size(); ++i) {
-        if (!elements[i].isEmpty())
-            out.append({i, Monitor::from_text(elements[i])});
+    for (int i = 0; i < items_.size(); ++i) {
+        if (items_[i])
+            out.append({i + 1, *items_[i]});
     }
     return out;
 }
@@ -78,62 +191,61 @@ bool same_settings(const Monitor& a, const Monitor& b)
 
 int MonitorList::find_same(const Monitor& record) const
 {
-    for (const auto& [position, m] : records()) {
-        if (same_settings(m, record))
-            return position;
+    for (int i = 0; i < items_.size(); ++i) {
+        if (items_[i] && same_settings(*items_[i], record))
+            return i + 1;
     }
     return 0;
 }
 
 bool MonitorList::contains_text(const QString& record) const
 {
-    return text_.contains(record);
+    return text().contains(record);
 }
 
 void MonitorList::append(const Monitor& record)
 {
     if (empty())
-        text_.clear();
-    text_ += u'|' + record.text();
+        clear();
+    items_.append(record);
 }
 
 bool MonitorList::replace(int position, const Monitor& record)
 {
-    QStringList elements = text_.split(u'|');
-    if (position < 1 || position >= elements.size())
+    if (position < 1 || position > items_.size())
         return false;
-    elements[position] = record.text();
-    text_ = elements.join(u'|');
+    items_[position - 1] = record;
     return true;
 }
 
 void MonitorList::remove(int position)
 {
-    QStringList elements = text_.split(u'|');
-    if (position >= 1 && position < elements.size())
-        elements[position].clear();
-    QString rebuilt;
-    for (int i = 1; i < elements.size(); ++i) {
-        if (!elements[i].isEmpty())
-            rebuilt += u'|' + elements[i];
+    if (position >= 1 && position <= items_.size())
+        items_[position - 1].reset();
+    QVector<std::optional<Monitor>> kept;
+    for (auto& item : items_) {
+        if (item)
+            kept.append(std::move(item));
     }
-    text_ = rebuilt;
+    head_.clear();
+    items_ = std::move(kept);
 }
 
 QString MonitorList::stored_form() const
 {
-    QStringList elements = text_.split(u'|');
-    for (QString& element : elements) {
-        if (element.isEmpty())
+    QString stored = head_;
+    for (const auto& item : items_) {
+        stored += u'|';
+        if (!item)
             continue;
-        Monitor m = Monitor::from_text(element);
+        Monitor m = *item;
         m.set(kRuns, u"0:0"_s);
         m.set(kTotals, u"0:0:0:0"_s);
         m.set(kBetPending, u"false"_s);
         m.set(kPlanStep, u"0"_s);
-        element = m.text();
+        stored += m.text();
     }
-    QString stored = elements.join(u'|').replace(u"||"_s, u"|"_s);
+    stored.replace(u"||"_s, u"|"_s);
     return stored.isEmpty() ? u"|"_s : stored;
 }
 

@@ -34,8 +34,20 @@ enum Field {
     kFieldCount
 };
 
+// The statistics a draw updates, as numbers: kept so that judging a draw does not read and
+// write their texts for every monitor. Formatted on demand into fields 7 (遗漏 and 连中 only),
+// 10, 12 and 13.
+struct Counts {
+    bool numeric_current = false; // 遗漏 and 连中; a 形态 current stays text
+    int current = 0;
+    qint64 draw_count = 0;
+    int runs[2] = {};   // current hit run, current miss run
+    int totals[4] = {}; // hits, misses, longest hit run, longest miss run
+};
+
 // A record keeps the fields exactly as read, so its text form round-trips even when a stored
-// record is malformed; a missing field reads as empty.
+// record is malformed; a missing field reads as empty. Every record has an identity of its own
+// (copies share it), by which work that waited can find it again in a list that changed.
 class Monitor {
 public:
     Monitor();
@@ -47,25 +59,44 @@ public:
     // Element `index` of a ":"-separated field, empty when missing.
     QString part(Field f, int index) const;
 
+    quint64 uid() const { return uid_; }
+
+    // The statistics as numbers once a draw has updated them; nothing before.
+    const std::optional<Counts>& counts() const { return counts_; }
+    void set_counts(const Counts& counts) { counts_ = counts; }
+    // The history field, grown in place.
+    void append_history(QChar word);
+
 private:
+    void flush_counts(); // writes the numbers back into the fields and drops them
+
     QStringList fields_;
+    std::optional<Counts> counts_;
+    quint64 uid_;
 };
 
 // True when both records were made from the same editor settings.
 bool same_settings(const Monitor& a, const Monitor& b);
 
 // Either empty or "|" followed by the records joined by "|"; position k is element k of the
-// text split at "|". Empty elements are skipped wherever the list is walked.
+// text split at "|". Empty elements are skipped wherever the list is walked. Held as records, so
+// that walking it splits nothing; its text is made when asked for.
 class MonitorList {
 public:
     MonitorList() = default;
-    explicit MonitorList(const QString& text) : text_(text) {}
-    const QString& text() const { return text_; }
+    explicit MonitorList(const QString& text);
+    QString text() const;
 
     // Positions of the records, in order.
     QVector<int> positions() const;
-    bool empty() const { return positions().isEmpty(); }
+    bool empty() const;
     std::optional<Monitor> at(int position) const;
+    // The record at a position, to change in place; nullptr for an empty or missing element.
+    Monitor* find(int position);
+    // The position of the record with this identity, or 0.
+    int position_of(quint64 uid) const;
+    // Number of elements, the empty element 0 included (positions run below it).
+    int size() const { return int(items_.size()) + 1; }
     // Every record with its position, in order.
     QVector<std::pair<int, Monitor>> records() const;
     // Position of the first record with the same settings as `record` (the fields the editor
@@ -78,14 +109,19 @@ public:
     bool replace(int position, const Monitor& record);
     // Empties element `position` and rebuilds the list from the remaining records.
     void remove(int position);
-    void clear() { text_.clear(); }
+    void clear()
+    {
+        head_.clear();
+        items_.clear();
+    }
 
     // The form kept in the settings file: run statistics and open bets reset, never empty.
     QString stored_form() const;
     static MonitorList from_stored(const QString& stored);
 
 private:
-    QString text_;
+    QString head_;                         // element 0, before the first "|" (normally empty)
+    QVector<std::optional<Monitor>> items_; // elements 1 to n; an empty element holds none
 };
 
 } // namespace zorvik::monitor

@@ -51,12 +51,10 @@ bool alert_test(const Monitor& m)
     return false;
 }
 
-MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QString& newest_issue)
+QStringList row_columns(const Monitor& m, bool monitoring, const QString& newest_issue)
 {
-    MonitorRow row;
-    row.position = position;
     const QString numbers = m.field(kNumbers);
-    row.columns = {
+    return {
         (m.field(kAutoBet) == u"1" ? u"* "_s : QString()) + m.field(kTitle),
         numbers.size() > kNumbersShown ? numbers.left(kNumbersShown) + u"..."_s : numbers,
         m.field(kCategory),
@@ -67,8 +65,21 @@ MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QStri
             m.part(kTotals, 1) + u", 最大连中："_s + m.part(kTotals, 2) + u", 最大遗漏："_s +
             m.part(kTotals, 3),
     };
+}
+
+bool chasing(const Monitor& m)
+{
+    return support::to_int(m.field(kPlanStep)) > 0;
+}
+
+MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QString& newest_issue)
+{
+    MonitorRow row;
+    row.position = position;
+    row.uid = m.uid();
+    row.columns = row_columns(m, monitoring, newest_issue);
     row.alerts = alert_test(m);
-    row.marked = row.alerts || support::to_int(m.field(kPlanStep)) > 0;
+    row.marked = row.alerts || chasing(m);
     return row;
 }
 

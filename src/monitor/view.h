@@ -23,6 +23,7 @@ inline constexpr Column kMonitorColumns[] = {
 
 struct MonitorRow {
     int position = 0;    // list position of the record
+    quint64 uid = 0;     // the record's identity
     QStringList columns; // the seven cells
     bool alerts = false; // the condition holds
     bool marked = false; // shown red and bold: alerting or chasing with a plan step above 0
@@ -34,12 +35,16 @@ QString issue_tail(const QString& issue);
 // True when the monitor's current value meets its condition.
 bool alert_test(const Monitor& m);
 
-// `newest_issue` fills the status column while monitoring is on.
+// The seven cells; `newest_issue` fills the status column while monitoring is on.
+QStringList row_columns(const Monitor& m, bool monitoring, const QString& newest_issue);
 MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QString& newest_issue);
 QVector<MonitorRow> make_rows(const MonitorList& list, bool monitoring,
                               const QString& newest_issue);
 
 // The detail panel's text under the numbers; empty unless the monitor bets automatically.
 QString detail_text(const Monitor& m);
+
+// True when the row is drawn red and bold: it alerts, or it is chasing with its plan.
+bool chasing(const Monitor& m);
 
 } // namespace zorvik::monitor

@@ -31,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTableView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -62,7 +63,13 @@ protected:
     QCheckBox* box(const QString& name) const { return find<QCheckBox>(name); }
     QComboBox* combo(const QString& name) const { return find<QComboBox>(name); }
     QLineEdit* line(const QString& name) const { return find<QLineEdit>(name); }
-    QTreeWidget* alert_list() const { return find<QTreeWidget>(u"alert_list"_s); }
+    QTableView* alert_list() const { return find<QTableView>(u"alert_list"_s); }
+    int rows() const { return alert_list()->model()->rowCount(); }
+    QVariant cell(int row, int column, int role = Qt::DisplayRole) const
+    {
+        return alert_list()->model()->index(row, column).data(role);
+    }
+    QString text(int row, int column) const { return cell(row, column).toString(); }
     QString label(int index) const { return find<QLabel>(u"tips_label_"_s + QString::number(index))->text(); }
 
     void click(QWidget* w)
@@ -122,10 +129,10 @@ protected:
     void select_row(int row)
     {
         find<QTabWidget>(u"zorvik_main"_s)->setCurrentIndex(0);
-        QTreeWidget* list = alert_list();
-        QTreeWidgetItem* item = list->topLevelItem(row);
-        ASSERT_NE(item, nullptr);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        QTableView* list = alert_list();
+        ASSERT_LT(row, rows());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 0)).center());
     }
 
     QString stored_list() const
@@ -144,13 +151,14 @@ TEST_F(Window, CaptionListsAndOptionBoxes)
 {
     EXPECT_EQ(window_->objectName(), u"zorvik_frm"_s);
     EXPECT_EQ(window_->windowTitle(), u"Zorvik分分彩遗漏监控挂机投注软件{v1.6} "_s);
-    QTreeWidget* list = alert_list();
-    ASSERT_EQ(list->columnCount(), 7);
-    EXPECT_EQ(list->headerItem()->text(0), u"玩法(带*为自动投注)"_s);
-    EXPECT_EQ(list->headerItem()->text(6), u"统计数据（单位：次）"_s);
+    QTableView* list = alert_list();
+    ASSERT_EQ(list->model()->columnCount(), 7);
+    EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(), u"玩法(带*为自动投注)"_s);
+    EXPECT_EQ(list->model()->headerData(6, Qt::Horizontal).toString(), u"统计数据（单位：次）"_s);
     EXPECT_EQ(list->columnWidth(1), 2300 / 15);
     EXPECT_EQ(find<QTreeWidget>(u"awd_list"_s)->headerItem()->text(0), u"期号"_s);
-    EXPECT_EQ(find<QTreeWidget>(u"tz_list"_s)->columnCount(), 10);
+    EXPECT_EQ(find<QTableView>(u"tz_list"_s)->model()->columnCount(), 10);
+    EXPECT_EQ(find<QTableView>(u"tz_list"_s)->model()->headerData(9, Qt::Horizontal).toString(), u"备注"_s);
     EXPECT_EQ(combo(u"combox_select_caizhong"_s)->count(), 9);
     EXPECT_EQ(combo(u"combox_select_caizhong"_s)->currentText(), u"--选择彩种--"_s);
     EXPECT_EQ(combo(u"alert_cfg_autotz_zjtype"_s)->currentText(), u"角"_s);
@@ -211,14 +219,13 @@ TEST_F(Window, AddShowsTheRowAndSavesTheList)
 {
     add_monitor(u"直选复式"_s, u"0123"_s, u"10"_s);
     EXPECT_EQ(shell_.messages, QStringList{u"添加成功"_s});
-    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
-    QTreeWidgetItem* row = alert_list()->topLevelItem(0);
-    EXPECT_EQ(row->text(0), u"前三(直选复式)"_s);
-    EXPECT_EQ(row->text(1), u"0123"_s);
-    EXPECT_EQ(row->text(3), u"大于等于10"_s);
-    EXPECT_EQ(row->text(5), u"待监控"_s);
-    EXPECT_NE(row->foreground(1).color(), QColor(255, 0, 0));
-    EXPECT_TRUE(row->isSelected());
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(text(0, 0), u"前三(直选复式)"_s);
+    EXPECT_EQ(text(0, 1), u"0123"_s);
+    EXPECT_EQ(text(0, 3), u"大于等于10"_s);
+    EXPECT_EQ(text(0, 5), u"待监控"_s);
+    EXPECT_NE(cell(0, 1, Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_TRUE(alert_list()->selectionModel()->isRowSelected(0));
     EXPECT_EQ(stored_list(), u"|ABC~直选复式~前三(直选复式)~0123~遗漏~≥10~大于等于10~0~待监控~0~0~0~0:0~"
                              u"0:0:0:0~0~1,2,4,8,16,32,64,128~2~false~0~64:0:0:1920~0"_s);
 
@@ -226,7 +233,7 @@ TEST_F(Window, AddShowsTheRowAndSavesTheList)
     shell_.clear();
     click(u"alert_new_do"_s);
     EXPECT_EQ(shell_.messages, QStringList{u"已经存在同样的监控记录或投注配置，无法重复添加！"_s});
-    EXPECT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(rows(), 1);
 }
 
 TEST_F(Window, InvalidNumbersShowTheErrorBox)
@@ -237,11 +244,11 @@ TEST_F(Window, InvalidNumbersShowTheErrorBox)
     EXPECT_EQ(error->toPlainText(),
               u"号码格式有误，发现有号码不是3星直选复式, 不允许包含空格, 如下：\r\n01 23"_s.replace(u"\r\n"_s, u"\n"_s));
     EXPECT_TRUE(shell_.messages.isEmpty());
-    EXPECT_EQ(alert_list()->topLevelItemCount(), 0);
+    EXPECT_EQ(rows(), 0);
     type_numbers(u"0123"_s);
     click(u"alert_new_do"_s);
     EXPECT_FALSE(error->isVisible());
-    EXPECT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(rows(), 1);
 }
 
 TEST_F(Window, AnAlertingMonitorIsRedAndRaisesOneTip)
@@ -255,12 +262,11 @@ TEST_F(Window, AnAlertingMonitorIsRedAndRaisesOneTip)
     choose(u"alert_cfg_extra_tztype"_s, u"直选复式"_s);
     type_numbers(u"4567"_s);
     click(u"alert_new_do"_s);
-    ASSERT_EQ(alert_list()->topLevelItemCount(), 2);
-    QTreeWidgetItem* row = alert_list()->topLevelItem(1);
-    EXPECT_EQ(row->foreground(0).color(), QColor(255, 0, 0));
-    EXPECT_EQ(row->foreground(4).color(), QColor(255, 0, 0));
-    EXPECT_TRUE(row->font(4).bold());
-    EXPECT_FALSE(row->font(0).bold());
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(cell(1, 0, Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(cell(1, 4, Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_TRUE(cell(1, 4, Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(cell(1, 0, Qt::FontRole).value<QFont>().bold());
     EXPECT_EQ(shell_.tips, QStringList{QString::fromUtf16(zorvik::monitor::kAlertTip)});
     EXPECT_EQ(shell_.sounds.size(), 1);
 }
@@ -289,9 +295,9 @@ TEST_F(Window, ModifyKeepsThePosition)
     EXPECT_EQ(shell_.messages, QStringList{u"修改成功"_s});
     EXPECT_EQ(find<QPushButton>(u"alert_new_do"_s)->text(), u"确定添加"_s);
     EXPECT_EQ(line(u"alert_cfg_id"_s)->text(), u"0"_s);
-    ASSERT_EQ(alert_list()->topLevelItemCount(), 3);
-    EXPECT_EQ(alert_list()->topLevelItem(1)->text(1), u"45678"_s);
-    EXPECT_EQ(alert_list()->topLevelItem(2)->text(1), u"89"_s);
+    ASSERT_EQ(rows(), 3);
+    EXPECT_EQ(text(1, 1), u"45678"_s);
+    EXPECT_EQ(text(2, 1), u"89"_s);
     EXPECT_TRUE(stored_list().contains(u"~45678~"_s));
 }
 
@@ -304,17 +310,17 @@ TEST_F(Window, DeleteAndDeleteAll)
     select_row(0);
     shell_.answers = {false};
     click(u"alert_del"_s);
-    EXPECT_EQ(alert_list()->topLevelItemCount(), 2);
+    EXPECT_EQ(rows(), 2);
     select_row(0);
     click(u"alert_del"_s);
     EXPECT_EQ(shell_.confirmations.last().text, u"确认删除？"_s);
-    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
-    EXPECT_EQ(alert_list()->topLevelItem(0)->text(1), u"4567"_s);
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(text(0, 1), u"4567"_s);
     EXPECT_TRUE(stored_list().startsWith(u"|ABC~直选复式~前三(直选复式)~4567~"_s));
 
     click(u"alert_delall"_s);
     EXPECT_EQ(shell_.confirmations.last().text, u"确认清空所有监控项？"_s);
-    EXPECT_EQ(alert_list()->topLevelItemCount(), 0);
+    EXPECT_EQ(rows(), 0);
     EXPECT_EQ(stored_list(), u"|"_s);
     shell_.clear();
     click(u"alert_del"_s);
@@ -331,9 +337,9 @@ TEST_F(Window, DetailPanelCopyAndFold)
     type_numbers(numbers);
     click(u"alert_cfg_autotz"_s);
     click(u"alert_new_do"_s);
-    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
-    EXPECT_EQ(alert_list()->topLevelItem(0)->text(0), u"* 前三(直选单式)"_s);
-    EXPECT_EQ(alert_list()->topLevelItem(0)->text(1), numbers.left(50) + u"..."_s);
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(text(0, 0), u"* 前三(直选单式)"_s);
+    EXPECT_EQ(text(0, 1), numbers.left(50) + u"..."_s);
 
     select_row(0);
     EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), numbers);
@@ -433,7 +439,7 @@ TEST_F(Window, RestartRestoresMonitorsAndOptions)
     o.plt_pass = u"pw"_s;
     zorvik::app::settings_save(window_->settings_file(), o);
     open();
-    EXPECT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(rows(), 1);
     EXPECT_EQ(combo(u"combox_select_caizhong"_s)->currentText(), u"U彩平台-欢乐分分彩"_s);
     EXPECT_FALSE(box(u"alert_type_sound"_s)->isChecked());
     EXPECT_EQ(line(u"tz_plt_pass"_s)->text(), u"pw"_s);
@@ -456,9 +462,9 @@ TEST_F(Window, LoadsASettingsFileWrittenByTheWindowsProgram)
     EXPECT_FALSE(box(u"alert_type_tips"_s)->isChecked());
     EXPECT_EQ(line(u"plt_tz_zy"_s)->text(), u"500"_s);
     EXPECT_EQ(line(u"plt_tz_zs"_s)->text(), u"-1000"_s);
-    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
-    EXPECT_EQ(alert_list()->topLevelItem(0)->text(0), u"中三(组六复式)"_s);
-    EXPECT_EQ(alert_list()->topLevelItem(0)->text(4), u"2"_s);
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(text(0, 0), u"中三(组六复式)"_s);
+    EXPECT_EQ(text(0, 4), u"2"_s);
 }
 
 TEST(WindowShell, ConfirmationBoxAnsweredBothWays)
@@ -494,8 +500,8 @@ TEST_F(Window, LineBreaksInTheNumberBoxReadAsWindowsLineBreaks)
     click(u"alert_new_do"_s);
     EXPECT_FALSE(find<QWidget>(u"alert_cfg_error_tips"_s)->isVisible());
     ASSERT_EQ(shell_.messages, QStringList{u"添加成功"_s});
-    ASSERT_EQ(alert_list()->topLevelItemCount(), 1);
-    EXPECT_EQ(alert_list()->topLevelItem(0)->text(1), u"123 456 789"_s);
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(text(0, 1), u"123 456 789"_s);
 
     // A 复式 play gets its line break as a blank, which it refuses, instead of a set of
     // 343 lines.
@@ -510,7 +516,7 @@ TEST_F(Window, LineBreaksInTheNumberBoxReadAsWindowsLineBreaks)
     EXPECT_TRUE(find<QWidget>(u"alert_cfg_error_tips"_s)->isVisible());
     EXPECT_EQ(find<QPlainTextEdit>(u"alert_cfg_error_tips"_s)->toPlainText(),
               u"号码格式有误，发现有号码不是3星直选复式, 不允许包含空格, 如下：\n123 456"_s);
-    EXPECT_EQ(alert_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(rows(), 1);
 }
 
 TEST_F(Window, TheDetailPanelFollowsTheSelection)
@@ -535,9 +541,9 @@ TEST_F(Window, TheDetailPanelFollowsTheSelection)
     EXPECT_EQ(shell_.copied, QStringList{u"222"_s});
     // After a delete the panel shows the newly selected row.
     click(u"alert_del"_s);
-    EXPECT_EQ(alert_list()->topLevelItemCount(), 3);
+    EXPECT_EQ(rows(), 3);
     const QString shown = line(u"alert_show_tz_number"_s)->text();
-    EXPECT_EQ(shown, alert_list()->currentItem()->text(1));
+    EXPECT_EQ(shown, text(alert_list()->currentIndex().row(), 1));
     EXPECT_NE(shown, u"222"_s);
     // Delete everything: nothing is selected, the panel folds.
     click(u"alert_delall"_s);
@@ -552,11 +558,11 @@ TEST_F(Window, FitsASmallScreenAndShowsEveryColumn)
     window_->resize(1280, 700);
     QCoreApplication::processEvents();
     EXPECT_LE(window_->height(), 700);
-    QTreeWidget* list = alert_list();
+    QTableView* list = alert_list();
     int right = 0;
-    for (int c = 0; c < list->columnCount(); ++c) {
+    for (int c = 0; c < list->model()->columnCount(); ++c) {
         EXPECT_GT(list->columnWidth(c), 0);
-        right = std::max(right, list->header()->sectionViewportPosition(c) + list->columnWidth(c));
+        right = std::max(right, list->horizontalHeader()->sectionViewportPosition(c) + list->columnWidth(c));
     }
     EXPECT_LE(right, list->viewport()->width()); // no column cut off at the right
     // The statistics column gets the room left; the others keep their widths.

@@ -1,0 +1,68 @@
+#include "app/alert_options.h"
+
+#include "app/core.h"
+#include "app/widgets.h"
+#include "notify/sound.h"
+#include "support/shell.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::app {
+
+AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent)
+    : QGroupBox(u"报警设置"_s, parent), core_(core), shell_(shell)
+{
+    setObjectName(u"Frame1"_s);
+    auto* layout = new QGridLayout(this);
+    alert_type_tips_ = named<QCheckBox>("alert_type_tips", u"弹窗报警"_s);
+    alert_type_sound_ = named<QCheckBox>("alert_type_sound", u"声音报警"_s);
+    alert_type_tips_->setChecked(true);
+    alert_type_sound_->setChecked(true);
+    alert_sound_file_ = named<QLineEdit>("alert_sound_file");
+    alert_sound_file_->setPlaceholderText(QString::fromUtf16(notify::kSoundPlaceholder));
+    alert_sound_file_->setReadOnly(true);
+    alert_sound_file_->installEventFilter(this);
+    auto* test = named<QPushButton>("alert_sound_test", u"测试铃声"_s);
+    layout->addWidget(alert_type_tips_, 0, 0);
+    layout->addWidget(alert_type_sound_, 0, 1);
+    layout->addWidget(alert_sound_file_, 1, 0, 1, 2);
+    layout->addWidget(test, 2, 0, 1, 2);
+
+    const auto apply = [this] {
+        core_.engine().set_alert_options(alert_type_tips_->isChecked(),
+                                         alert_type_sound_->isChecked());
+    };
+    connect(alert_type_tips_, &QCheckBox::toggled, this, apply);
+    connect(alert_type_sound_, &QCheckBox::toggled, this, apply);
+    connect(test, &QPushButton::clicked, this, &AlertOptions::test_sound);
+}
+
+// A click in the sound-file box opens the wave-file dialog.
+bool AlertOptions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == alert_sound_file_ && event->type() == QEvent::MouseButtonRelease) {
+        alert_sound_file_->setText(
+            QFileDialog::getOpenFileName(this, QString(), QString(), u"wav 文件(*.wav)"_s));
+        return true;
+    }
+    return QGroupBox::eventFilter(watched, event);
+}
+
+void AlertOptions::test_sound()
+{
+    const QString file = notify::sound_box_file(alert_sound_file_->text());
+    if (file.isEmpty()) {
+        shell_.message(u"请选择一个声音文件"_s);
+        return;
+    }
+    shell_.alert_sound(file);
+}
+
+} // namespace zorvik::app

@@ -1,0 +1,39 @@
+#pragma once
+// The alert options Frame1: pop-up and sound alerts, the sound file and its test.
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace zorvik::support {
+class Shell;
+}
+
+namespace zorvik::app {
+
+class AppCore;
+
+class AlertOptions : public QGroupBox {
+    Q_OBJECT
+public:
+    AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent = nullptr);
+
+    QCheckBox* tips_box() const { return alert_type_tips_; }
+    QCheckBox* sound_box() const { return alert_type_sound_; }
+    QLineEdit* sound_file_box() const { return alert_sound_file_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void test_sound();
+
+    AppCore& core_;
+    support::Shell& shell_;
+    QCheckBox* alert_type_tips_ = nullptr;
+    QCheckBox* alert_type_sound_ = nullptr;
+    QLineEdit* alert_sound_file_ = nullptr;
+};
+
+} // namespace zorvik::app

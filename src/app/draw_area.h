@@ -1,0 +1,55 @@
+#pragma once
+// The draw area frame_awd: the lottery and the draw line, the newest draw with the countdown,
+// the "自动报号" box and the draw list.
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QTreeWidget;
+
+namespace zorvik::app {
+
+class AppCore;
+class TipsGroup;
+
+inline constexpr int kDrawAreaWidth = 290;
+
+class DrawArea : public QGroupBox {
+    Q_OBJECT
+public:
+    DrawArea(AppCore& core, TipsGroup& tips, QWidget* parent = nullptr);
+
+    QComboBox* lottery_box() const { return combox_select_caizhong_; }
+    QCheckBox* announce_box() const { return isshowawardtips_; }
+    // Applies the lottery in the box, as the user's choice would.
+    void apply_caizhong();
+    // The draw list large in place of the tabs, or back.
+    void toggle_draw_list();
+
+signals:
+    // The lottery chosen: whether automatic betting is offered, and the money units.
+    void lottery_applied(bool auto_bet, const QString& units);
+    void expanded(bool on);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void render_labels(const QString& new_iss, const QString& next_iss, const QString& new_award);
+    void render_draws();
+
+    AppCore& core_;
+    TipsGroup& tips_;
+    QComboBox* combox_select_caizhong_ = nullptr;
+    QComboBox* awd_url_ = nullptr;
+    QLabel* new_iss_ = nullptr;
+    QLabel* next_iss_ = nullptr;
+    QLabel* new_award_ = nullptr;
+    QLabel* next_awd_countdown_ = nullptr;
+    QTreeWidget* awd_list_ = nullptr;
+    QCheckBox* isshowawardtips_ = nullptr;
+};
+
+} // namespace zorvik::app

@@ -1,0 +1,246 @@
+#include "app/editor_panel.h"
+
+#include "app/core.h"
+#include "app/tips_label.h"
+#include "app/widgets.h"
+#include "rules/plays.h"
+#include "support/text.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::app {
+
+EditorPanel::EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent)
+    : QWidget(parent), core_(core), tips_(tips)
+{
+    setObjectName(u"zorvik_cfg"_s);
+    auto* form = new QGridLayout(this);
+    int row = 0;
+
+    auto* pos_frame = named<QWidget>("alert_pos_frame");
+    auto* pos_layout = new QHBoxLayout(pos_frame);
+    pos_layout->setContentsMargins(0, 0, 0, 0);
+    const QString boxes[] = {u"万"_s, u"千"_s, u"百"_s, u"十"_s, u"个"_s};
+    for (int i = 0; i < 5; ++i) {
+        alert_cfg_pos_[size_t(i)] = new QCheckBox(boxes[i]);
+        alert_cfg_pos_[size_t(i)]->setObjectName(u"alert_cfg_pos_"_s + QString::number(i));
+        pos_layout->addWidget(alert_cfg_pos_[size_t(i)]);
+    }
+    pos_layout->addWidget(tips_.make(tips::kGroupName, QString()));
+    pos_layout->addStretch(1);
+    form->addWidget(caption(u"监控位置："_s), row, 0);
+    form->addWidget(pos_frame, row++, 1, 1, 3);
+
+    alert_cfg_extra_tztype_ = named<QComboBox>("alert_cfg_extra_tztype");
+    alert_cfg_extra_tztype_->setMinimumWidth(140);
+    form->addWidget(caption(u"玩法："_s), row, 0);
+    form->addWidget(alert_cfg_extra_tztype_, row++, 1);
+
+    alert_cfg_numbers_ = named<QPlainTextEdit>("alert_cfg_numbers");
+    alert_cfg_numbers_->setMinimumHeight(44);
+    alert_cfg_numbers_->setMaximumHeight(70);
+    alert_cfg_numbers_->setTabChangesFocus(true);
+    auto* clear = named<QPushButton>("alert_cfg_numbers_clear", u"清空"_s);
+    form->addWidget(caption(u"投注号码："_s), row, 0, Qt::AlignTop);
+    form->addWidget(alert_cfg_numbers_, row, 1, 1, 2);
+    form->addWidget(clear, row++, 3, Qt::AlignTop);
+
+    alert_cfg_error_tips_ = named<QPlainTextEdit>("alert_cfg_error_tips");
+    alert_cfg_error_tips_->setReadOnly(true);
+    alert_cfg_error_tips_->setFixedHeight(54);
+    alert_cfg_error_tips_->hide();
+    form->addWidget(alert_cfg_error_tips_, row++, 1, 1, 3);
+
+    alert_cfg_type_ = named<QComboBox>("alert_cfg_type");
+    form->addWidget(caption(u"监控类别："_s), row, 0);
+    form->addWidget(alert_cfg_type_, row, 1);
+    form->addWidget(tips_.make(tips::kCategoryCaption, QString()), row++, 2);
+
+    alert_cfg_cond_ = named<QComboBox>("alert_cfg_cond");
+    alert_cfg_cond_comp_ = named<QLineEdit>("alert_cfg_cond_comp");
+    auto* cond = new QHBoxLayout;
+    cond->addWidget(alert_cfg_cond_);
+    cond->addWidget(alert_cfg_cond_comp_, 1);
+    form->addWidget(caption(u"报警条件："_s), row, 0);
+    form->addLayout(cond, row, 1);
+    form->addWidget(tips_.make(tips::kConditionSentence, QString()), row++, 2, 1, 2);
+
+    alert_cfg_status_init_ = named<QLineEdit>("alert_cfg_status_init");
+    form->addWidget(caption(u"初始状态："_s), row, 0);
+    form->addWidget(alert_cfg_status_init_, row, 1);
+    form->addWidget(tips_.make(tips::kConditionHint, QString()), row++, 2, 1, 2);
+
+    alert_cfg_autotz_ = named<QCheckBox>("alert_cfg_autotz", u"报警后，自动投注："_s);
+    form->addWidget(alert_cfg_autotz_, row++, 0, 1, 2);
+    alert_cfg_autotz_bt_ = named<QLineEdit>("alert_cfg_autotz_bt", QString::fromUtf16(monitor::kDefaultPlan));
+    form->addWidget(caption(u"倍投方案："_s), row, 0);
+    form->addWidget(alert_cfg_autotz_bt_, row++, 1, 1, 2);
+    alert_cfg_autotz_zjtype_ = named<QComboBox>("alert_cfg_autotz_zjtype");
+    alert_cfg_autotz_pl_ = named<QLineEdit>("alert_cfg_autotz_pl", QString::fromUtf16(monitor::kDefaultOdds));
+    auto* money = new QHBoxLayout;
+    money->addWidget(alert_cfg_autotz_zjtype_);
+    money->addWidget(caption(u"赔率："_s));
+    money->addWidget(alert_cfg_autotz_pl_);
+    form->addWidget(caption(u"资金模式："_s), row, 0);
+    form->addLayout(money, row++, 1, 1, 2);
+
+    alert_cfg_id_ = named<QLineEdit>("alert_cfg_id", u"0"_s);
+    alert_cfg_id_->setReadOnly(true);
+    alert_cfg_id_->hide();
+    alert_new_do_ = named<QPushButton>("alert_new_do", QString::fromUtf16(monitor::kAddCaption));
+    alert_new_do_->setDefault(true);
+    form->addWidget(alert_cfg_id_, row, 0);
+    form->addWidget(alert_new_do_, row++, 1);
+    form->setRowStretch(row, 1);
+    form->setColumnStretch(2, 1);
+
+    connect(clear, &QPushButton::clicked, alert_cfg_numbers_, &QPlainTextEdit::clear);
+    connect(alert_new_do_, &QPushButton::clicked, this, &EditorPanel::save_monitor);
+
+    fill_list(alert_cfg_type_, rules::categories(), 0);
+    fill_list(alert_cfg_cond_, rules::comparisons(), 0);
+    fill_list(alert_cfg_extra_tztype_, u"直选单式"_s, 0);
+    fill_list(alert_cfg_autotz_zjtype_, QString::fromUtf16(kUnits), kUnitsSelected);
+    for (QCheckBox* box : alert_cfg_pos_)
+        connect(box, &QCheckBox::toggled, this, &EditorPanel::refresh_editor);
+    connect(alert_cfg_type_, &QComboBox::currentIndexChanged, this, &EditorPanel::refresh_editor);
+    connect(alert_cfg_cond_, &QComboBox::currentIndexChanged, this, &EditorPanel::refresh_editor);
+    connect(alert_cfg_cond_comp_, &QLineEdit::textChanged, this, &EditorPanel::refresh_editor);
+    connect(alert_cfg_extra_tztype_, &QComboBox::activated, this,
+            &EditorPanel::show_number_example);
+    refresh_editor();
+}
+
+
+void EditorPanel::offer_auto_bet(bool offered, const QString& units)
+{
+    alert_cfg_autotz_->setText(offered ? u"报警后，自动投注："_s
+                                       : u"报警后，自动投注(仅限合乐/U彩平台)："_s);
+    alert_cfg_autotz_->setEnabled(offered);
+    fill_list(alert_cfg_autotz_zjtype_, units, kUnitsSelected);
+}
+
+void EditorPanel::refresh_editor()
+{
+    if (!applying_)
+        apply_editor_state(true);
+}
+
+// Runs the editor refresh on the boxes. With write-backs the threshold and comparison boxes
+// may be rewritten, which raises another refresh that shows the new values.
+void EditorPanel::apply_editor_state(bool write_backs)
+{
+    rules::EditorInput input;
+    for (int i = 0; i < 5; ++i)
+        input.ticked[size_t(i)] = alert_cfg_pos_[size_t(i)]->isChecked();
+    input.category = alert_cfg_type_->currentText();
+    input.comparison = alert_cfg_cond_->currentText();
+    input.threshold = alert_cfg_cond_comp_->text();
+    const rules::EditorState s = rules::refresh_editor(input);
+
+    tips_.at(tips::kGroupName)->setText(s.group);
+    tips_.at(tips::kCategoryCaption)->setText(s.category_caption);
+    tips_.at(tips::kConditionHint)->setText(s.hint);
+    tips_.at(tips::kConditionSentence)->setText(s.sentence);
+    if (!write_backs)
+        return;
+    alert_cfg_extra_tztype_->setVisible(s.plays_visible);
+    fill_list(alert_cfg_extra_tztype_, s.plays, s.selected_play);
+    if (s.numbers)
+        alert_cfg_numbers_->setPlainText(*s.numbers);
+    alert_cfg_status_init_->setText(s.initial_status);
+    if (s.threshold_write_back)
+        alert_cfg_cond_comp_->setText(*s.threshold_write_back);
+    if (s.comparison_write_back)
+        alert_cfg_cond_->setCurrentIndex(*s.comparison_write_back);
+}
+
+void EditorPanel::show_number_example()
+{
+    const int count = rules::group_letters(editor_record().ticked).count;
+    if (count <= 0)
+        return;
+    if (const auto example = rules::number_example(count, alert_cfg_extra_tztype_->currentIndex()))
+        alert_cfg_numbers_->setPlainText(u"示例："_s + *example);
+}
+
+monitor::EditorRecord EditorPanel::editor_record() const
+{
+    monitor::EditorRecord r;
+    r.id = support::to_int(alert_cfg_id_->text());
+    r.original = r.id > 0 ? loaded_.original : QString();
+    for (int i = 0; i < 5; ++i)
+        r.ticked[size_t(i)] = alert_cfg_pos_[size_t(i)]->isChecked();
+    r.play = alert_cfg_extra_tztype_->currentText();
+    // The box gives bare line feeds; the rules read line breaks as carriage return and line feed.
+    r.numbers = support::crlf_line_breaks(alert_cfg_numbers_->toPlainText());
+    r.category = alert_cfg_type_->currentText();
+    r.comparison = alert_cfg_cond_->currentText();
+    r.threshold = alert_cfg_cond_comp_->text();
+    r.initial_status = alert_cfg_status_init_->text();
+    r.auto_bet = alert_cfg_autotz_->isChecked();
+    r.plan = alert_cfg_autotz_bt_->text();
+    r.unit_index = alert_cfg_autotz_zjtype_->currentIndex();
+    r.odds = alert_cfg_autotz_pl_->text();
+    return r;
+}
+
+void EditorPanel::show_editor(const monitor::EditorRecord& r)
+{
+    loaded_ = r;
+    applying_ = true;
+    alert_cfg_id_->setText(QString::number(r.id));
+    alert_new_do_->setText(QString::fromUtf16(r.id > 0 ? monitor::kModifyCaption : monitor::kAddCaption));
+    for (int i = 0; i < 5; ++i)
+        alert_cfg_pos_[size_t(i)]->setChecked(r.ticked[size_t(i)]);
+    const int count = rules::group_letters(r.ticked).count;
+    alert_cfg_extra_tztype_->setVisible(count > 0);
+    fill_list(alert_cfg_extra_tztype_, rules::plays_for_count(count), 0);
+    if (const int i = alert_cfg_extra_tztype_->findText(r.play); i >= 0)
+        alert_cfg_extra_tztype_->setCurrentIndex(i);
+    alert_cfg_numbers_->setPlainText(r.numbers);
+    alert_cfg_type_->setCurrentIndex(std::max(0, alert_cfg_type_->findText(r.category)));
+    // A comparison that is not offered leaves the box empty.
+    alert_cfg_cond_->setCurrentIndex(alert_cfg_cond_->findText(r.comparison));
+    alert_cfg_cond_comp_->setText(r.threshold);
+    alert_cfg_status_init_->setText(r.initial_status);
+    alert_cfg_autotz_->setChecked(r.auto_bet);
+    alert_cfg_autotz_bt_->setText(r.plan);
+    if (r.unit_index >= 0 && r.unit_index < alert_cfg_autotz_zjtype_->count())
+        alert_cfg_autotz_zjtype_->setCurrentIndex(r.unit_index);
+    alert_cfg_autotz_pl_->setText(r.odds);
+    applying_ = false;
+    apply_editor_state(false);
+}
+
+void EditorPanel::new_monitor()
+{
+    alert_cfg_id_->setText(u"0"_s);
+    alert_new_do_->setText(QString::fromUtf16(monitor::kAddCaption));
+}
+
+void EditorPanel::save_monitor()
+{
+    alert_cfg_error_tips_->hide();
+    monitor::EditorRecord r = editor_record();
+    const QString error = core_.engine().save_monitor(r);
+    if (!error.isEmpty()) {
+        alert_cfg_error_tips_->setPlainText(error);
+        alert_cfg_error_tips_->show();
+        return;
+    }
+    alert_cfg_id_->setText(QString::number(r.id));
+    if (r.id == 0)
+        alert_new_do_->setText(QString::fromUtf16(monitor::kAddCaption));
+}
+
+} // namespace zorvik::app

@@ -1,0 +1,60 @@
+#pragma once
+// The monitor editor zorvik_cfg: positions, play, numbers, category and condition, initial
+// value and the automatic-betting settings, with its add/modify button.
+
+#include "monitor/editor.h"
+
+#include <QWidget>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace zorvik::app {
+
+class AppCore;
+class TipsGroup;
+
+class EditorPanel : public QWidget {
+    Q_OBJECT
+public:
+    EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent = nullptr);
+
+    // The boxes as a record, and a record shown in the boxes.
+    monitor::EditorRecord editor_record() const;
+    void show_editor(const monitor::EditorRecord& record);
+    // Ready for a new monitor.
+    void new_monitor();
+    // Automatic betting offered for the lottery (with its caption) and its money units.
+    void offer_auto_bet(bool offered, const QString& units);
+
+private:
+    void refresh_editor();
+    void apply_editor_state(bool write_backs);
+    void show_number_example();
+    void save_monitor();
+
+    AppCore& core_;
+    TipsGroup& tips_;
+    bool applying_ = false;
+    monitor::EditorRecord loaded_; // the last record given to the editor (for modifying)
+    std::array<QCheckBox*, 5> alert_cfg_pos_{};
+    QComboBox* alert_cfg_type_ = nullptr;
+    QComboBox* alert_cfg_cond_ = nullptr;
+    QLineEdit* alert_cfg_cond_comp_ = nullptr;
+    QComboBox* alert_cfg_extra_tztype_ = nullptr;
+    QPlainTextEdit* alert_cfg_numbers_ = nullptr;
+    QPlainTextEdit* alert_cfg_error_tips_ = nullptr;
+    QLineEdit* alert_cfg_status_init_ = nullptr;
+    QLineEdit* alert_cfg_id_ = nullptr;
+    QCheckBox* alert_cfg_autotz_ = nullptr;
+    QLineEdit* alert_cfg_autotz_bt_ = nullptr;
+    QComboBox* alert_cfg_autotz_zjtype_ = nullptr;
+    QLineEdit* alert_cfg_autotz_pl_ = nullptr;
+    QPushButton* alert_new_do_ = nullptr;
+};
+
+} // namespace zorvik::app

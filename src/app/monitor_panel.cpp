@@ -1,0 +1,143 @@
+#include "app/monitor_panel.h"
+
+#include "app/core.h"
+#include "app/monitor_models.h"
+#include "app/tips_label.h"
+#include "app/widgets.h"
+#include "support/shell.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::app {
+
+MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips, QWidget* parent)
+    : QWidget(parent), core_(core), shell_(shell), tips_(tips)
+{
+    monitor::MonitorEngine& engine = core_.engine();
+    auto* layout = new QVBoxLayout(this);
+
+    alert_list_ = table_view("alert_list");
+    model_ = new MonitorTableModel(engine, [this] { return core_.feed().awd_iss(); }, alert_list_);
+    alert_list_->setModel(model_);
+    for (int i = 0; i < int(std::size(monitor::kMonitorColumns)); ++i)
+        alert_list_->setColumnWidth(i, monitor::kMonitorColumns[i].width);
+    // The statistics column takes the width left over; the others keep their widths.
+    alert_list_->horizontalHeader()->setSectionResizeMode(
+        int(std::size(monitor::kMonitorColumns)) - 1, QHeaderView::Stretch);
+    alert_list_->setMinimumHeight(120);
+    layout->addWidget(alert_list_, 1);
+
+    detail_panel_ = named<QWidget>("monitor_detail_panel");
+    auto* detail = new QGridLayout(detail_panel_);
+    detail->setContentsMargins(0, 0, 0, 0);
+    alert_show_tz_number_ = named<QLineEdit>("alert_show_tz_number");
+    alert_show_tz_number_->setReadOnly(true);
+    alert_show_tz_info_ = named<QLabel>("alert_show_tz_info");
+    alert_show_tz_info_->setWordWrap(true);
+    detail->addWidget(caption(u"号码："_s), 0, 0);
+    detail->addWidget(alert_show_tz_number_, 0, 1);
+    detail->addWidget(tips_.make(tips::kFoldDetail, u"︽"_s), 0, 2);
+    detail->addWidget(tips_.make(tips::kCopyNumbers, u"复制号码"_s), 0, 3);
+    detail->addWidget(tips_.make(tips::kModifySelected, u"修改"_s), 0, 4);
+    detail->addWidget(alert_show_tz_info_, 1, 0, 1, 5);
+    detail->setColumnStretch(1, 1);
+    detail_panel_->hide();
+    layout->addWidget(detail_panel_);
+
+    auto* buttons = new QHBoxLayout;
+    auto* alert_new = named<QPushButton>("alert_new", u"添加监控"_s);
+    auto* alert_del = named<QPushButton>("alert_del", u"删除选中"_s);
+    auto* alert_delall = named<QPushButton>("alert_delall", u"清空所有"_s);
+    // Usable once the maker's service answered (the announcements).
+    begin_plan_ = named<QPushButton>("begin_plan", QString::fromUtf16(service::kBeginPlanWaiting));
+    begin_plan_->setEnabled(false);
+    buttons->addWidget(alert_new);
+    buttons->addWidget(alert_del);
+    buttons->addWidget(alert_delall);
+    buttons->addStretch(1);
+    buttons->addWidget(begin_plan_);
+    layout->addLayout(buttons);
+
+    connect(alert_new, &QPushButton::clicked, this, &MonitorPanel::new_requested);
+    connect(alert_del, &QPushButton::clicked, this,
+            [this] { core_.engine().delete_monitor(selected_position()); });
+    connect(alert_delall, &QPushButton::clicked, this, [this] { core_.engine().delete_all(); });
+    connect(begin_plan_, &QPushButton::clicked, this, [this] { core_.begin_plan_clicked(); });
+    connect(alert_list_, &QTableView::clicked, this, &MonitorPanel::show_detail_panel);
+    // An open detail panel follows the selection (keyboard, rebuilds), so what it shows is
+    // always the row that copy and modify act on.
+    connect(alert_list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MonitorPanel::follow_selection);
+    connect(model_, &QAbstractItemModel::modelReset, this, &MonitorPanel::rows_rebuilt);
+    connect(&engine, &monitor::MonitorEngine::monitoring_changed, this, [this](bool on) {
+        begin_plan_->setText(on ? QString::fromUtf16(monitor::kMonitoringCaption)
+                                : QString::fromUtf16(service::kBeginPlanReady));
+    });
+}
+
+// After a rebuild the last row is selected and scrolled into view.
+void MonitorPanel::rows_rebuilt()
+{
+    const int rows = model_->rowCount();
+    if (rows > 0) {
+        alert_list_->selectRow(rows - 1);
+        alert_list_->scrollToBottom();
+    }
+    follow_selection();
+}
+
+std::optional<int> MonitorPanel::selected_position() const
+{
+    const QModelIndexList rows = alert_list_->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.first().data(MonitorTableModel::kPositionRole).toInt();
+}
+
+void MonitorPanel::follow_selection()
+{
+    if (detail_panel_->isHidden())
+        return;
+    if (selected_position())
+        show_detail_panel();
+    else
+        fold_detail_panel();
+}
+
+void MonitorPanel::show_detail_panel()
+{
+    const auto position = selected_position();
+    if (!position)
+        return;
+    const auto record = core_.engine().list().at(*position);
+    if (!record) {
+        fold_detail_panel();
+        return;
+    }
+    detail_panel_->show();
+    alert_show_tz_number_->setText(record->field(monitor::kNumbers));
+    alert_show_tz_number_->setCursorPosition(0);
+    alert_show_tz_info_->setText(monitor::detail_text(*record));
+}
+
+void MonitorPanel::fold_detail_panel()
+{
+    detail_panel_->hide();
+}
+
+void MonitorPanel::copy_numbers()
+{
+    shell_.copy_text(alert_show_tz_number_->text());
+    shell_.tip(u"号码已复制到剪切板"_s);
+}
+
+} // namespace zorvik::app

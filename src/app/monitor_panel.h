@@ -1,0 +1,53 @@
+#pragma once
+// The monitor list tab: the view alert_list over the monitors, the detail panel of the selected
+// monitor, and the add, delete, delete-all and start buttons.
+
+#include <QWidget>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace zorvik::support {
+class Shell;
+}
+
+namespace zorvik::app {
+
+class AppCore;
+class MonitorTableModel;
+class TipsGroup;
+
+class MonitorPanel : public QWidget {
+    Q_OBJECT
+public:
+    MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips, QWidget* parent = nullptr);
+
+    // The list position of the selected row, if a row is selected.
+    std::optional<int> selected_position() const;
+    void show_detail_panel();
+    void fold_detail_panel();
+    void copy_numbers();
+    QPushButton* begin_plan() const { return begin_plan_; }
+
+signals:
+    void new_requested();
+
+private:
+    void rows_rebuilt();
+    void follow_selection();
+
+    AppCore& core_;
+    support::Shell& shell_;
+    TipsGroup& tips_;
+    QTableView* alert_list_ = nullptr;
+    MonitorTableModel* model_ = nullptr;
+    QWidget* detail_panel_ = nullptr;
+    QLineEdit* alert_show_tz_number_ = nullptr;
+    QLabel* alert_show_tz_info_ = nullptr;
+    QPushButton* begin_plan_ = nullptr;
+};
+
+} // namespace zorvik::app

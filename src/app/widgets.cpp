@@ -1,0 +1,59 @@
+#include "app/widgets.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QTreeWidget>
+
+namespace zorvik::app {
+
+QTreeWidget* list_view(const char* name, std::initializer_list<std::pair<QString, int>> columns)
+{
+    auto* view = named<QTreeWidget>(name);
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    QStringList headers;
+    for (const auto& column : columns)
+        headers << column.first;
+    view->setHeaderLabels(headers);
+    int i = 0;
+    for (const auto& column : columns)
+        view->setColumnWidth(i++, column.second);
+    return view;
+}
+
+QTableView* table_view(const char* name)
+{
+    auto* view = named<QTableView>(name);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setShowGrid(false);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->horizontalHeader()->setHighlightSections(false);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return view;
+}
+
+void fill_list(QComboBox* box, const QString& items, int selected)
+{
+    const QSignalBlocker block(box);
+    box->clear();
+    box->addItems(items.split(u'|'));
+    if (selected >= 0 && selected < box->count())
+        box->setCurrentIndex(selected);
+}
+
+QLabel* caption(const QString& text)
+{
+    return new QLabel(text);
+}
+
+} // namespace zorvik::app

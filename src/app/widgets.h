@@ -1,0 +1,32 @@
+#pragma once
+// Small helpers the window's areas share for making their controls.
+
+#include <QString>
+#include <initializer_list>
+#include <utility>
+
+class QComboBox;
+class QLabel;
+class QTableView;
+class QTreeWidget;
+
+namespace zorvik::app {
+
+// A widget with its object name (the control names the program is known by).
+template <typename W, typename... Args>
+W* named(const char* name, Args&&... args)
+{
+    W* w = new W(std::forward<Args>(args)...);
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+// A report-style list with its headers and column widths.
+QTreeWidget* list_view(const char* name, std::initializer_list<std::pair<QString, int>> columns);
+// A table view over a model: whole rows selected one at a time, nothing editable.
+QTableView* table_view(const char* name);
+// The box emptied, the "|"-separated items added and the given index selected.
+void fill_list(QComboBox* box, const QString& items, int selected);
+QLabel* caption(const QString& text);
+
+} // namespace zorvik::app
