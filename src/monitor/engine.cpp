@@ -21,7 +21,6 @@ namespace {
 
 const QString kSection = u"alert_cfg"_s;
 const QString kKey = u"list"_s;
-constexpr qint64 kBreatheMs = 8;
 
 QElapsedTimer& pass_clock()
 {
@@ -80,7 +79,7 @@ DrawState MonitorEngine::draw_state() const
 
 void MonitorEngine::breathe()
 {
-    if (pass_clock().elapsed() - breathed_at_ < kBreatheMs)
+    if (breathe_ms_ > 0 && pass_clock().elapsed() - breathed_at_ < breathe_ms_)
         return;
     QCoreApplication::processEvents();
     breathed_at_ = pass_clock().elapsed();

@@ -90,6 +90,9 @@ public:
     // Judges the newest draw: every monitor's statistics, the placed bets, the rebuild with its
     // alerts and bets, the settlement and the stop rule. Nothing while monitoring is off.
     void evaluate_draw();
+    // How often a pass lets the window process its events (milliseconds; 0: before every
+    // monitor).
+    void set_breathe_interval(int ms) { breathe_ms_ = ms; }
     // The simulated balance typed by the user becomes the balance line.
     void set_virtual_balance(const QString& text);
 
@@ -133,6 +136,7 @@ private:
     QSet<quint64> placing_;              // monitors whose placement is under way
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
     qint64 breathed_at_ = 0;
+    int breathe_ms_ = 8;
 };
 
 } // namespace zorvik::monitor
