@@ -4,7 +4,11 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
+#include <QStringEncoder>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
@@ -236,4 +240,81 @@ TEST(Headless, ADataCentreOneDrawBehindNeverRepeatsADraw)
     const QStringList out = hele.stop();
     // Each printed draw is newer than the one before: none is handled twice.
     check_draws(Headless::draws(out), sim.draws(u"hele_fenfen"_s), false, 3);
+}
+
+TEST(Headless, StartedWithSimulatedMoneyAMonitorChasesAndEverySettlementMatchesTheDraws)
+{
+    Sim sim(6);
+    ASSERT_EQ(sim.urls_.size(), 6);
+    QTemporaryDir data;
+    // One monitor that alerts at every draw and bets 前一 定位胆 on 0 to 4 with the plan 1,2,4.
+    const QString monitor = u"|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~"
+                            u"0:0:0:0~1~1,2,4~1~false~0~5:0:0:1920~0"_s;
+    const QString settings = data.filePath(u"bao/cfg.ini"_s);
+    QDir().mkpath(data.filePath(u"bao"_s));
+    {
+        QFile f(settings);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // The settings file is GBK, as the program writes it.
+        QStringEncoder gbk("GBK");
+        f.write(gbk.encode(u"[alert_cfg]\r\nlist="_s + monitor + u"\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\n"_s));
+    }
+    QProcess program;
+    program.start(QStringLiteral(ZORVIK_PATH),
+                  {u"--headless"_s, u"--start"_s, u"--virtual"_s, u"--data-dir"_s, data.path(),
+                   u"--lottery"_s, u"U彩平台-欢乐分分彩"_s, u"--service-base"_s, sim.url(u"service"_s),
+                   u"--public-base"_s, sim.url(u"public"_s), u"--trend-base"_s, sim.url(u"trend"_s)});
+    ASSERT_TRUE(program.waitForStarted());
+    QTest::qWait(33000);
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    const QStringList out = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n');
+    const auto made = sim.draws(u"ucai_60s"_s);
+
+    EXPECT_EQ(out.filter(u" monitoring on"_s).size(), 1);
+    QList<QStringList> bets;
+    QList<QStringList> settled;
+    for (const QString& line : out) {
+        const qsizetype kind = line.indexOf(u' ', 11);
+        if (line.mid(kind + 1).startsWith(u"bet "_s))
+            bets << line.mid(kind + 5).split(u'\t');
+        else if (line.mid(kind + 1).startsWith(u"settled "_s))
+            settled << line.mid(kind + 9).split(u'\t');
+    }
+    ASSERT_GE(bets.size(), 3);
+    ASSERT_GE(settled.size(), 2);
+    // No issue is bet twice.
+    QSet<QString> issues;
+    for (const QStringList& bet : bets) {
+        ASSERT_EQ(bet.size(), 10);
+        EXPECT_FALSE(issues.contains(bet[0])) << bet[0].toStdString();
+        issues.insert(bet[0]);
+    }
+    // Every settled row holds its issue's draw, its result and its return, and the multipliers
+    // follow the plan: doubled after a miss, back to 1 after a hit.
+    int expected_multiplier = 1;
+    int step = 0;
+    double income = 0;
+    const int plan[] = {1, 2, 4};
+    for (const QStringList& row : settled) {
+        ASSERT_EQ(row.size(), 10);
+        const auto draw = made.find(QString(row[0]).remove(u'-'));
+        const auto dashed = made.find(row[0]);
+        const auto found = dashed != made.end() ? dashed : draw;
+        ASSERT_NE(found, made.end()) << row[0].toStdString();
+        EXPECT_EQ(row[1], found->second.second);
+        const bool hit = u"01234"_s.contains(found->second.second.at(0));
+        EXPECT_EQ(row[5], hit ? u"中"_s : u"挂"_s) << row[0].toStdString();
+        const double prize = row[9].section(u'|', 2).toDouble();
+        EXPECT_DOUBLE_EQ(row[6].toDouble(), hit ? prize : 0);
+        EXPECT_EQ(row[3].toInt(), expected_multiplier) << row[0].toStdString();
+        EXPECT_DOUBLE_EQ(row[4].toDouble(), 10.0 * row[3].toInt());
+        income += row[6].toDouble() - row[4].toDouble();
+        step = hit ? 0 : step + 1;
+        expected_multiplier = step < 3 ? plan[step] : plan[0]; // past the plan's end: the first
+    }
+    // The last income line is what the settled rows add up to.
+    const QStringList incomes = out.filter(u" label income_line 当前收入："_s);
+    ASSERT_FALSE(incomes.isEmpty());
+    EXPECT_DOUBLE_EQ(incomes.last().section(u'：', 1).toDouble(), income);
 }

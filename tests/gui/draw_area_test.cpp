@@ -6,6 +6,7 @@
 #include "fakes/recording_shell.h"
 #include "gui/find_child.h"
 #include "qt_printers.h"
+#include "service/service_link.h"
 #include "support/ini.h"
 
 #include <QAbstractItemView>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -240,4 +242,75 @@ TEST_F(DrawArea, AWriteThatFailsIsToldOnceAsATip)
     ASSERT_TRUE(QDir().mkpath(settings));
     emit url->activated(0);
     EXPECT_EQ(shell_.tips.size(), 2);
+}
+
+TEST_F(DrawArea, StartAndStopMonitoringWithSimulatedBets)
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    auto* begin_plan = find<QPushButton>(u"begin_plan"_s);
+    EXPECT_FALSE(begin_plan->isEnabled()); // until the service answered
+    zorvik::service::Announcement a;
+    a.reached = true;
+    a.begin_plan = QString::fromUtf16(zorvik::service::kBeginPlanReady);
+    emit window_->core().announced(a);
+    ASSERT_TRUE(begin_plan->isEnabled());
+
+    // No draw history yet.
+    shell_.clear();
+    QTest::mouseClick(begin_plan, Qt::LeftButton);
+    EXPECT_EQ(shell_.messages, QStringList{u"还未获取到历史开奖号，无法开启监控"_s});
+    EXPECT_FALSE(window_->engine().monitoring());
+
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
+    http_.route(u"&before=100"_s, u"20151112-0122:1,1,1,1,1|20151112-0121:2,2,2,2,2|"
+                                  u"20151112-0120:3,3,3,3,3|20151112-0119:4,4,4,4,4"_s);
+    window_->core().feed().poll_awd();
+    zorvik::monitor::EditorRecord e;
+    e.ticked = {true, true, true, false, false};
+    e.play = u"直选复式"_s;
+    e.numbers = u"0*0*0"_s;
+    e.threshold = u"0"_s;
+    e.initial_status = u"0"_s;
+    e.auto_bet = true;
+    ASSERT_EQ(window_->engine().save_monitor(e), QString());
+    auto* stop_profit = find<QLineEdit>(u"plt_tz_zy"_s);
+    stop_profit->setText(u"500"_s);
+    auto* virtual_box = find<QCheckBox>(u"tz_virtual"_s);
+    EXPECT_EQ(virtual_box->text(), u"我要装逼"_s);
+    virtual_box->setChecked(true);
+
+    QTest::mouseClick(begin_plan, Qt::LeftButton);
+    ASSERT_TRUE(window_->engine().monitoring());
+    EXPECT_EQ(begin_plan->text(), u"预警监控中...（点击停止）"_s);
+    EXPECT_FALSE(find<QComboBox>(u"combox_select_caizhong"_s)->isEnabled());
+    // The options were saved at the start, the stop amount with them.
+    EXPECT_EQ(zorvik::support::ini_read(u"tz_cfg"_s, u"plt_tz_zy"_s, window_->settings_file()), u"500"_s);
+    // The alerting monitor bet at once, with simulated money, for the next issue.
+    auto* log = find<QTableView>(u"tz_list"_s);
+    ASSERT_EQ(log->model()->rowCount(), 1);
+    EXPECT_EQ(log->model()->index(0, 0).data().toString(), u"20151112-0124"_s);
+    EXPECT_EQ(log->model()->index(0, 7).data().toString().size(), 32); // a UCai order number
+    EXPECT_EQ(text(u"tips_label_22"_s), u"20151112-0124期投注成功！"_s);
+    EXPECT_EQ(text(u"tips_label_36"_s), u"投注1次，中奖0次\n最大盈利0，最小收益0"_s);
+    EXPECT_EQ(text(u"tips_label_33"_s), u"当前收入：0"_s);
+
+    // Stopping asks first; Cancel keeps monitoring on.
+    shell_.answers = {false};
+    QTest::mouseClick(begin_plan, Qt::LeftButton);
+    EXPECT_TRUE(window_->engine().monitoring());
+    EXPECT_EQ(shell_.confirmations.last().text, u"确认要停止监控？"_s);
+    EXPECT_EQ(shell_.confirmations.last().title, u"Zorvik分分彩遗漏监控挂机投注软件 - 确认停止"_s);
+    shell_.answers = {true};
+    QTest::mouseClick(begin_plan, Qt::LeftButton);
+    EXPECT_FALSE(window_->engine().monitoring());
+    EXPECT_EQ(begin_plan->text(), u"点击此处启动监控"_s);
+    EXPECT_TRUE(find<QComboBox>(u"combox_select_caizhong"_s)->isEnabled());
+    EXPECT_EQ(text(u"tips_label_22"_s), u"停止投注..."_s);
+    EXPECT_EQ(log->model()->rowCount(), 1); // the log stays until the next start
+
+    // The simulated balance.
+    shell_.clear();
+    QTest::mouseClick(find<QPushButton>(u"tz_virtual_m_do"_s), Qt::LeftButton);
+    EXPECT_EQ(text(u"tips_label_21"_s), u"当前余额: 1024.04"_s);
+    EXPECT_EQ(shell_.messages, QStringList{u"装逼成功"_s});
 }
