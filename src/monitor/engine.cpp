@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMetaMethod>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -79,6 +80,9 @@ DrawState MonitorEngine::draw_state() const
 
 void MonitorEngine::breathe()
 {
+    // The clock is read every 64 monitors only: reading it costs as much as judging one.
+    if (breathe_ms_ > 0 && (++breaths_ & 63) != 0)
+        return;
     if (breathe_ms_ > 0 && pass_clock().elapsed() - breathed_at_ < breathe_ms_)
         return;
     QCoreApplication::processEvents();
@@ -87,7 +91,12 @@ void MonitorEngine::breathe()
 
 void MonitorEngine::load()
 {
-    list_ = MonitorList::from_stored(support::ini_read(kSection, kKey, settings_file_));
+    load_text(support::ini_read(kSection, kKey, settings_file_));
+}
+
+void MonitorEngine::load_text(const QString& stored)
+{
+    list_ = MonitorList::from_stored(stored);
     refresh();
 }
 
@@ -117,6 +126,7 @@ void MonitorEngine::refresh()
     const QVector<MonitorRow> rows = rows_;
     bool told = false;
     QVector<quint64> bets;
+    const bool listened = isSignalConnected(QMetaMethod::fromSignal(&MonitorEngine::alerted));
     for (const MonitorRow& row : rows) {
         const Monitor* m = list_.find(row.position);
         if (!m || m->uid() != row.uid)
@@ -124,7 +134,8 @@ void MonitorEngine::refresh()
         if (!m)
             continue;
         if (row.alerts) {
-            emit alerted(row.position, m->field(kTitle));
+            if (listened)
+                emit alerted(row.position, m->field(kTitle));
             // One rebuild raises one tip and one sound, for its first alerting row.
             if (!told) {
                 told = true;
@@ -134,7 +145,7 @@ void MonitorEngine::refresh()
                     shell_.alert_sound(QString());
             }
         }
-        if (row.marked && m->field(kAutoBet) == u"1" && m->field(kBetPending) == u"false")
+        if (row.marked && m->raw(kAutoBet) == u"1" && m->raw(kBetPending) == u"false")
             bets.append(row.uid);
     }
     for (quint64 uid : bets)
@@ -325,6 +336,7 @@ void MonitorEngine::evaluate_draw()
     const DrawState state = draw_state();
     // The pass works on the list as it stands at each step: a monitor added, modified or
     // deleted while the window's events run is taken as the user left it.
+    const std::optional<rules::DrawDigits> digits = rules::read_draw(state.awd_nums);
     QVector<quint64> uids;
     uids.reserve(list_.size());
     for (int position = 1; position < list_.size(); ++position)
@@ -341,10 +353,10 @@ void MonitorEngine::evaluate_draw()
             if (!m)
                 continue; // deleted meanwhile
         }
-        const std::optional<bool> hit = update_monitor(*m, state.awd_nums);
+        const std::optional<bool> hit = update_monitor(*m, state.awd_nums, digits);
         if (!hit)
             continue; // cannot be updated: it keeps its own fields
-        if (m->field(kAutoBet) == u"1" && m->field(kBetPending) == u"true") {
+        if (m->awaiting_result()) {
             if (*hit) {
                 m->set(kPlanStep, u"0"_s);
                 ++session_.wins;

@@ -66,6 +66,8 @@ public:
 
     // Reads the stored list and shows it.
     void load();
+    // Takes a stored list text (as the settings file holds it) and shows it.
+    void load_text(const QString& stored);
     // Rebuilds the rows, marks them, raises the tip and the sound for the first alerting row and
     // asks for the bets of alerting or chasing auto-bet monitors.
     void refresh();
@@ -137,6 +139,7 @@ private:
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
     qint64 breathed_at_ = 0;
     int breathe_ms_ = 8;
+    quint32 breaths_ = 0;
 };
 
 } // namespace zorvik::monitor

@@ -60,8 +60,14 @@ std::optional<Counts> read_counts(const Monitor& m, bool numeric_current)
 
 std::optional<bool> update_monitor(Monitor& m, const QString& draw)
 {
-    const QString category = m.field(kCategory);
-    const bool pattern = category == u"形态";
+    return update_monitor(m, draw, rules::read_draw(draw));
+}
+
+std::optional<bool> update_monitor(Monitor& m, const QString& draw,
+                                   const std::optional<rules::DrawDigits>& digits)
+{
+    const Condition& condition = m.condition();
+    const bool pattern = condition.category == Condition::Pattern;
     std::optional<Counts> counts = m.counts();
     if (!counts) {
         counts = read_counts(m, !pattern);
@@ -69,12 +75,14 @@ std::optional<bool> update_monitor(Monitor& m, const QString& draw)
             return std::nullopt;
     }
     Counts c = *counts;
-    const bool hit = rules::hit_test(draw, m.field(kPositions), m.field(kNumbers), m.field(kPlay)).hit;
+    const rules::CompiledHit* compiled = digits ? m.compiled() : nullptr;
+    const bool hit = compiled ? compiled->hit(*digits)
+                              : rules::hit_test(draw, m.raw(kPositions), m.raw(kNumbers), m.raw(kPlay)).hit;
     const QChar word = hit ? u'中' : u'挂';
 
-    if (category == u"遗漏")
+    if (condition.category == Condition::Miss)
         c.current = hit ? 0 : c.current + 1;
-    else if (category == u"连中")
+    else if (condition.category == Condition::Run)
         c.current = hit ? c.current + 1 : 0;
     else if (!pattern)
         c.current = 0;
@@ -92,11 +100,13 @@ std::optional<bool> update_monitor(Monitor& m, const QString& draw)
     if (pattern) {
         // The pattern of the latest n results, the typed initial pattern counting as the
         // results before the first draw.
-        const qsizetype n = QString(m.field(kCondition)).remove(u'＝').size();
+        const qsizetype n = condition.pattern_length;
         const QString s = m.field(kCurrent) + word;
         m.set(kCurrent, s.size() < n ? s : s.right(n));
     }
-    m.append_history(word);
+    if (hit)
+        c.tail |= quint64(1) << c.tail_length;
+    ++c.tail_length;
     m.set_counts(c);
     return hit;
 }

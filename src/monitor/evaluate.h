@@ -13,5 +13,8 @@ namespace zorvik::monitor {
 // monitor unchanged, when it cannot be updated (a 遗漏 or 连中 value, a run or a total that is
 // not a number, or one that would pass 32767).
 std::optional<bool> update_monitor(Monitor& m, const QString& draw);
+// The same with the draw's digits read once for a whole pass (nothing for an odd draw).
+std::optional<bool> update_monitor(Monitor& m, const QString& draw,
+                                   const std::optional<rules::DrawDigits>& digits);
 
 } // namespace zorvik::monitor

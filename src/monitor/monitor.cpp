@@ -1,5 +1,7 @@
 #include "monitor/monitor.h"
 
+#include "support/text.h"
+
 #include <atomic>
 
 using namespace Qt::Literals::StringLiterals;
@@ -7,6 +9,14 @@ using namespace Qt::Literals::StringLiterals;
 namespace zorvik::monitor {
 
 namespace {
+
+QString tail_text(const Counts& c)
+{
+    QString out(c.tail_length, Qt::Uninitialized);
+    for (int i = 0; i < c.tail_length; ++i)
+        out[i] = (c.tail >> i) & 1 ? u'中' : u'挂';
+    return out;
+}
 
 quint64 next_uid()
 {
@@ -44,6 +54,8 @@ QString Monitor::field(Field f) const
             break;
         case kDrawCount:
             return QString::number(counts_->draw_count);
+        case kHistory:
+            return (f < fields_.size() ? fields_[f] : QString()) + tail_text(*counts_);
         case kRuns:
             return QString::number(counts_->runs[0]) + u':' + QString::number(counts_->runs[1]);
         case kTotals:
@@ -55,6 +67,17 @@ QString Monitor::field(Field f) const
         }
     }
     return f < fields_.size() ? fields_[f] : QString();
+}
+
+std::optional<int> Monitor::current_number() const
+{
+    if (counts_ && counts_->numeric_current)
+        return counts_->current;
+    bool ok = false;
+    const int value = raw(kCurrent).trimmed().toInt(&ok);
+    if (!ok || value < -32768 || value > 32767)
+        return std::nullopt;
+    return value;
 }
 
 void Monitor::flush_counts()
@@ -71,23 +94,74 @@ void Monitor::flush_counts()
     fields_[kRuns] = QString::number(c.runs[0]) + u':' + QString::number(c.runs[1]);
     fields_[kTotals] = QString::number(c.totals[0]) + u':' + QString::number(c.totals[1]) + u':' +
                        QString::number(c.totals[2]) + u':' + QString::number(c.totals[3]);
+    fields_[kHistory] += tail_text(c);
+}
+
+const rules::CompiledHit* Monitor::compiled() const
+{
+    if (!compiled_)
+        compiled_ = rules::CompiledHit::compile(raw(kPositions), raw(kNumbers), raw(kPlay));
+    return *compiled_ ? &**compiled_ : nullptr;
+}
+
+bool Monitor::awaiting_result() const
+{
+    if (!awaiting_)
+        awaiting_ = raw(kAutoBet) == u"1" && raw(kBetPending) == u"true";
+    return *awaiting_;
+}
+
+const Condition& Monitor::condition() const
+{
+    if (condition_)
+        return *condition_;
+    Condition c;
+    const QStringView category = raw(kCategory);
+    c.category = category == u"遗漏"   ? Condition::Miss
+                 : category == u"连中" ? Condition::Run
+                 : category == u"形态" ? Condition::Pattern
+                                        : Condition::Other;
+    const QStringView text = raw(kCondition);
+    for (QChar ch : text)
+        if (ch >= u'0' && ch <= u'9')
+            c.threshold = std::min(32767, c.threshold * 10 + (ch.unicode() - u'0'));
+    c.compare = text.contains(u'≥')   ? Condition::AtLeast
+                : text.contains(u'≤') ? Condition::AtMost
+                : text.contains(u'＝') ? Condition::Equal
+                                       : Condition::Never;
+    c.pattern_length = text.size() - text.count(u'＝');
+    if (c.category == Condition::Pattern)
+        c.pattern = support::trim_blanks(text.toString().remove(u'＝'));
+    condition_ = c;
+    return *condition_;
 }
 
 void Monitor::set(Field f, const QString& value)
 {
+    if (f == kPositions || f == kPlay || f == kNumbers)
+        compiled_.reset();
+    if (f == kCategory || f == kCondition)
+        condition_.reset();
+    if (f == kAutoBet || f == kBetPending)
+        awaiting_.reset();
     if (counts_ && ((f == kCurrent && counts_->numeric_current) || f == kDrawCount || f == kRuns ||
-                    f == kTotals))
+                    f == kTotals || f == kHistory))
         flush_counts();
     while (fields_.size() <= f)
         fields_.append(QString());
     fields_[f] = value;
 }
 
-void Monitor::append_history(QChar word)
+void Monitor::set_counts(const Counts& counts)
 {
+    counts_ = counts;
+    if (counts_->tail_length < 64)
+        return;
     while (fields_.size() <= kHistory)
         fields_.append(QString());
-    fields_[kHistory].append(word);
+    fields_[kHistory] += tail_text(*counts_);
+    counts_->tail = 0;
+    counts_->tail_length = 0;
 }
 
 QString Monitor::part(Field f, int index) const

@@ -2,6 +2,8 @@
 // One watched bet as its 21 text fields, and the list of all of them, in the text forms the
 // settings file stores ("~" between fields, "|" before every record).
 
+#include "rules/compiled_hit.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -37,12 +39,25 @@ enum Field {
 // The statistics a draw updates, as numbers: kept so that judging a draw does not read and
 // write their texts for every monitor. Formatted on demand into fields 7 (遗漏 and 连中 only),
 // 10, 12 and 13.
+// What a record's category and condition mean, read once from their texts.
+struct Condition {
+    enum Category : quint8 { Miss, Run, Pattern, Other } category = Other; // 遗漏 连中 形态
+    enum Compare : quint8 { AtLeast, AtMost, Equal, Never } compare = Never;
+    int threshold = 0;           // every digit of the condition, at most 32767
+    qsizetype pattern_length = 0; // the condition's length without "＝" (形态)
+    QString pattern;              // the condition without "＝", trimmed: what a 形态 alerts on
+};
+
 struct Counts {
     bool numeric_current = false; // 遗漏 and 连中; a 形态 current stays text
     int current = 0;
     qint64 draw_count = 0;
     int runs[2] = {};   // current hit run, current miss run
     int totals[4] = {}; // hits, misses, longest hit run, longest miss run
+    // The latest results not yet written into the history text, oldest in the lowest bit
+    // (1 for 中): the text grows 64 results at a time.
+    quint64 tail = 0;
+    int tail_length = 0;
 };
 
 // A record keeps the fields exactly as read, so its text form round-trips even when a stored
@@ -55,6 +70,11 @@ public:
     QString text() const;
 
     QString field(Field f) const;
+    // A field the statistics never hold (anything but current, draw count, runs and totals),
+    // without a copy.
+    QStringView raw(Field f) const { return f < fields_.size() ? QStringView(fields_[f]) : QStringView(); }
+    // The current value as a 16-bit integer, when it is one.
+    std::optional<int> current_number() const;
     void set(Field f, const QString& value);
     // Element `index` of a ":"-separated field, empty when missing.
     QString part(Field f, int index) const;
@@ -63,9 +83,13 @@ public:
 
     // The statistics as numbers once a draw has updated them; nothing before.
     const std::optional<Counts>& counts() const { return counts_; }
-    void set_counts(const Counts& counts) { counts_ = counts; }
-    // The history field, grown in place.
-    void append_history(QChar word);
+    void set_counts(const Counts& counts);
+    // True when it bets automatically and a placed bet waits for its draw.
+    bool awaiting_result() const;
+    // The hit test made for its positions, numbers and play (made at first use); nothing when
+    // those cannot be judged without the text rule.
+    const rules::CompiledHit* compiled() const;
+    const Condition& condition() const;
 
 private:
     void flush_counts(); // writes the numbers back into the fields and drops them
@@ -73,6 +97,9 @@ private:
     QStringList fields_;
     std::optional<Counts> counts_;
     quint64 uid_;
+    mutable std::optional<std::optional<rules::CompiledHit>> compiled_;
+    mutable std::optional<bool> awaiting_;
+    mutable std::optional<Condition> condition_;
 };
 
 // True when both records were made from the same editor settings.

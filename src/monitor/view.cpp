@@ -34,21 +34,22 @@ QString issue_tail(const QString& issue)
 
 bool alert_test(const Monitor& m)
 {
-    const QString condition = m.field(kCondition);
-    const QString current = m.field(kCurrent);
-    if (m.field(kCategory) == u"形态")
-        return current == support::trim_blanks(QString(condition).remove(u'＝'));
-    const auto c = small_integer(current);
-    if (!c)
+    const Condition& c = m.condition();
+    if (c.category == Condition::Pattern)
+        return m.field(kCurrent) == c.pattern;
+    if (c.compare == Condition::Never)
         return false;
-    const int t = support::to_int(condition);
-    if (condition.contains(u'≥'))
-        return *c >= t;
-    if (condition.contains(u'≤'))
-        return *c <= t;
-    if (condition.contains(u'＝'))
-        return *c == t;
-    return false;
+    const auto current = m.current_number();
+    if (!current)
+        return false;
+    switch (c.compare) {
+    case Condition::AtLeast:
+        return *current >= c.threshold;
+    case Condition::AtMost:
+        return *current <= c.threshold;
+    default:
+        return *current == c.threshold;
+    }
 }
 
 QStringList row_columns(const Monitor& m, bool monitoring, const QString& newest_issue)
@@ -69,7 +70,10 @@ QStringList row_columns(const Monitor& m, bool monitoring, const QString& newest
 
 bool chasing(const Monitor& m)
 {
-    return support::to_int(m.field(kPlanStep)) > 0;
+    for (QChar ch : m.raw(kPlanStep)) // any digit other than 0 makes the step above 0
+        if (ch > u'0' && ch <= u'9')
+            return true;
+    return false;
 }
 
 MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QString& newest_issue)

@@ -381,10 +381,9 @@ QString triple_form(const QString& a, const QString& b, const QString& c)
     }
 }
 
-HitResult hit_test(const QString& draw, const QString& letters, const QString& numbers,
-                   const QString& play_text)
+HitResult hit_test(QStringView draw, QStringView letters, QStringView numbers, QStringView play_text)
 {
-    const QStringView play = QStringView(play_text).trimmed();
+    const QStringView play = play_text.trimmed();
     // The first five digit texts of the draw, A to E; a shorter draw leaves the rest missing.
     QStringView d[5];
     qsizetype parts = 0;
@@ -406,7 +405,7 @@ HitResult hit_test(const QString& draw, const QString& letters, const QString& n
     } else if (drawn.size() <= numbers.size()) {
         // The drawn digits as one of the bet numbers: never longer than the bet text.
         QVarLengthArray<QChar, 64> buffer;
-        hit = QStringView(numbers).contains(drawn.build(buffer));
+        hit = numbers.contains(drawn.build(buffer));
     }
     return hit ? HitResult{true, u"中"_s} : HitResult{false, u"挂"_s};
 }

@@ -15,7 +15,6 @@ QString triple_form(const QString& a, const QString& b, const QString& c);
 
 // `draw` is five digits joined by commas, A first; `letters` the monitor's positions ("ABC");
 // `numbers` the stored bet text; `play` the bare play name.
-HitResult hit_test(const QString& draw, const QString& letters, const QString& numbers,
-                   const QString& play);
+HitResult hit_test(QStringView draw, QStringView letters, QStringView numbers, QStringView play);
 
 } // namespace zorvik::rules

@@ -1,8 +1,10 @@
+#include "rules/compiled_hit.h"
 #include "rules/hit.h"
 
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace zorvik::rules;
@@ -123,4 +125,50 @@ TEST(HitTest, InputsOutsideTheContractMissQuietly)
     const QString many(1 << 20, u'1');
     EXPECT_FALSE(hit_test(u"1,2,3,4,5"_s, u"ABCDE"_s, many, u"直选复式"_s).hit);
     EXPECT_TRUE(hit_test(u"1,1,1,1,1"_s, u"ABCDE"_s, many, u"直选复式"_s).hit);
+}
+
+// The compiled hit test answers as hit_test does on every input it accepts: a property test on
+// random draws, positions, plays and numbers, odd ones included.
+TEST(CompiledHit, AgreesWithTheTextRule)
+{
+    std::mt19937 random(20151112);
+    const auto pick = [&](const QString& alphabet, int longest) {
+        QString s;
+        const int n = int(random() % (longest + 1));
+        for (int i = 0; i < n; ++i)
+            s += alphabet[int(random() % alphabet.size())];
+        return s;
+    };
+    const QString plays[] = {u"定位胆"_s, u"不定位:一码"_s, u"不定位:二码"_s, u"直选复式"_s,
+                             u"组三复式"_s, u"组六复式"_s, u"组选复式"_s, u"直选单式"_s,
+                             u"组三单式"_s, u" 直选复式 "_s, u""_s, u"定位"_s, u"复式"_s};
+    int compiled = 0;
+    for (int i = 0; i < 300000; ++i) {
+        QString draw;
+        for (int k = 0; k < 5; ++k)
+            draw += (k ? u","_s : QString()) + QChar(char16_t(u'0' + random() % 10));
+        if (random() % 20 == 0)
+            draw = pick(u"0123456789, x"_s, 11); // an odd draw: no digits are read
+        const QString letters = pick(random() % 10 ? u"ABCDE"_s : u"ABCDEFa,* "_s, 6);
+        const QString numbers =
+            pick(random() % 3 ? u"0123456789"_s : u"0123456789* \r\n\t,😀"_s, 14);
+        const QString play = plays[random() % std::size(plays)];
+        const auto program = zorvik::rules::CompiledHit::compile(letters, numbers, play);
+        const auto digits = zorvik::rules::read_draw(draw);
+        if (!program || !digits)
+            continue;
+        ++compiled;
+        ASSERT_EQ(program->hit(*digits), hit_test(draw, letters, numbers, play).hit)
+            << draw.toStdString() << " " << letters.toStdString() << " " << numbers.toStdString()
+            << " " << play.toStdString();
+    }
+    EXPECT_GT(compiled, 150000); // most inputs are compiled; the rest keep the text rule
+}
+
+TEST(CompiledHit, ReadsOnlyDrawsOfFiveDigits)
+{
+    EXPECT_TRUE(zorvik::rules::read_draw(u"0,1,2,3,9"_s).has_value());
+    for (const QString& odd : {u"0,1,2,3"_s, u"0,1,2,3,9,"_s, u"0,1,2,3,x"_s, u"01,2,3,4"_s,
+                               u"0,1,2,3,4,5"_s, u""_s, u"0;1;2;3;4"_s})
+        EXPECT_FALSE(zorvik::rules::read_draw(odd).has_value()) << odd.toStdString();
 }

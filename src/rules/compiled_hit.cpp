@@ -1,0 +1,179 @@
+#include "rules/compiled_hit.h"
+
+namespace zorvik::rules {
+
+namespace {
+
+constexpr int kMaxLetters = 16;
+
+bool is_digit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+quint16 digit_bit(QChar c)
+{
+    return is_digit(c) ? quint16(1u << (c.unicode() - u'0')) : 0;
+}
+
+// Calls f on each item of a bet text without commas, as split_bet_items splits it: a text
+// shorter than two characters is its own item, else every non-blank character (a surrogate pair
+// is one item, never a digit).
+template <typename F>
+void each_char_item(QStringView numbers, F&& f)
+{
+    if (numbers.size() < 2) {
+        if (!numbers.isEmpty())
+            f(numbers.front());
+        return;
+    }
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
+        const QChar c = numbers[i];
+        if (c == u' ')
+            continue;
+        if (c.isHighSurrogate() && i + 1 < numbers.size() && numbers[i + 1].isLowSurrogate()) {
+            f(QChar()); // a pair: an item that is no digit
+            ++i;
+            continue;
+        }
+        f(c);
+    }
+}
+
+} // namespace
+
+std::optional<DrawDigits> read_draw(QStringView draw)
+{
+    if (draw.size() != 9)
+        return std::nullopt;
+    DrawDigits out;
+    for (int i = 0; i < 5; ++i) {
+        if (!is_digit(draw[i * 2]) || (i < 4 && draw[i * 2 + 1] != u','))
+            return std::nullopt;
+        out.d[size_t(i)] = quint8(draw[i * 2].unicode() - u'0');
+    }
+    return out;
+}
+
+std::optional<CompiledHit> CompiledHit::compile(QStringView letters, QStringView numbers,
+                                                QStringView play_text)
+{
+    if (letters.size() > kMaxLetters)
+        return std::nullopt;
+    CompiledHit c;
+    c.n_ = quint8(letters.size());
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        const int index = letters[i].unicode() - u'A';
+        if (index < 0 || index >= 5)
+            return std::nullopt; // another letter stands for itself in the drawn text
+        if (i < 5)
+            c.positions_[size_t(i)] = quint8(index);
+    }
+    if (letters.size() > 5)
+        return std::nullopt;
+    if (numbers.isEmpty())
+        return c; // Never
+    const QStringView play = play_text.trimmed();
+
+    if (QStringView(u"|定位胆|不定位:一码|").contains(play) || play == u"不定位:二码") {
+        if (numbers.contains(u','))
+            return std::nullopt; // items of several characters: the text rule
+        const bool two = !QStringView(u"|定位胆|不定位:一码|").contains(play);
+        c.rule_ = two ? Rule::TwoItems : Rule::AnyItem;
+        each_char_item(numbers, [&c](QChar item) {
+            if (!is_digit(item))
+                return;
+            c.mask_ |= digit_bit(item);
+            ++c.counts_[size_t(item.unicode() - u'0')];
+        });
+        return c;
+    }
+    if (play.contains(u"复式")) {
+        if (c.n_ == 0)
+            return c;
+        c.per_position_ = numbers.contains(u'*');
+        const qsizetype sets = c.per_position_ ? numbers.count(u'*') + 1 : c.n_;
+        if (sets != c.n_)
+            return c; // Never
+        if (play == u"直选复式")
+            c.form_ = Form::Any;
+        else if (play == u"组三复式")
+            c.form_ = Form::Z3;
+        else if (play == u"组六复式")
+            c.form_ = Form::Z6;
+        else
+            return c; // no form condition holds for another 复式 play
+        c.rule_ = Rule::Compound;
+        int set = 0;
+        for (QChar ch : numbers) {
+            if (c.per_position_ && ch == u'*')
+                ++set;
+            else if (c.per_position_)
+                c.sets_[size_t(set)] |= digit_bit(ch);
+            else
+                c.mask_ |= digit_bit(ch);
+        }
+        return c;
+    }
+    c.rule_ = Rule::Single;
+    c.numbers_ = numbers.toString();
+    return c;
+}
+
+bool CompiledHit::hit(const DrawDigits& draw) const
+{
+    switch (rule_) {
+    case Rule::Never:
+        return false;
+    case Rule::AnyItem:
+    case Rule::TwoItems: {
+        quint16 drawn = 0;
+        for (int i = 0; i < n_; ++i)
+            drawn |= quint16(1u << draw.d[positions_[size_t(i)]]);
+        if (rule_ == Rule::AnyItem)
+            return (drawn & mask_) != 0;
+        quint32 count = 0;
+        for (int d = 0; d < 10; ++d)
+            if (drawn & (1u << d))
+                count += counts_[size_t(d)];
+        return count >= 2;
+    }
+    case Rule::Compound: {
+        int v[3] = {10, 11, 12}; // a missing digit: equal to no digit...
+        for (int i = 0; i < n_; ++i) {
+            const int digit = draw.d[positions_[size_t(i)]];
+            const quint16 set = per_position_ ? sets_[size_t(i)] : mask_;
+            if (!(set & (1u << digit)))
+                return false;
+            if (i < 3)
+                v[i] = digit;
+        }
+        // ...but missing ones are equal to each other, as empty texts are.
+        for (int i = 0; i < 3; ++i)
+            if (v[i] >= 10)
+                v[i] = 10;
+        const int pairs = int(v[0] == v[1]) + int(v[1] == v[2]) + int(v[0] == v[2]);
+        switch (form_) {
+        case Form::Any:
+            return true;
+        case Form::Z3:
+            return pairs == 1;
+        case Form::Z6:
+            return pairs == 0;
+        default:
+            return false;
+        }
+    }
+    case Rule::Single: {
+        if (n_ > numbers_.size())
+            return false;
+        char16_t drawn[5];
+        for (int i = 0; i < n_; ++i)
+            drawn[i] = char16_t(u'0' + draw.d[positions_[size_t(i)]]);
+        return QStringView(numbers_).contains(QStringView(drawn, n_));
+    }
+    }
+    return false;
+}
+
+} // namespace zorvik::rules
