@@ -1,6 +1,7 @@
 // zorvik: the lottery monitoring assistant, with its window or headless.
 
 #include "app/headless.h"
+#include "app/core.h"
 #include "app/main_window.h"
 #include "app/translations.h"
 
@@ -71,6 +72,10 @@ int main(int argc, char** argv)
     if (style.open(QIODevice::ReadOnly))
         qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
     zorvik::app::MainWindow window(dir, nullptr, net);
+    if (parser.isSet(virtual_money))
+        window.bet_with_simulated_money();
+    if (parser.isSet(start))
+        window.core().start_when_ready();
     window.show();
     return QCoreApplication::exec();
 }

@@ -217,6 +217,11 @@ Options MainWindow::options() const
     return o;
 }
 
+void MainWindow::bet_with_simulated_money()
+{
+    betting_->virtual_box()->setChecked(true);
+}
+
 monitor::EditorRecord MainWindow::editor_record() const
 {
     return editor_panel_->editor_record();

@@ -9,6 +9,7 @@
 #include "service/service_link.h"
 #include "support/ini.h"
 
+#include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDir>
@@ -313,4 +314,42 @@ TEST_F(DrawArea, StartAndStopMonitoringWithSimulatedBets)
     QTest::mouseClick(find<QPushButton>(u"tz_virtual_m_do"_s), Qt::LeftButton);
     EXPECT_EQ(text(u"tips_label_21"_s), u"当前余额: 1024.04"_s);
     EXPECT_EQ(shell_.messages, QStringList{u"装逼成功"_s});
+}
+
+TEST_F(DrawArea, TheMonitorAndBetLogModelsKeepTheirContracts)
+{
+    QAbstractItemModel* monitors = find<QTableView>(u"alert_list"_s)->model();
+    QAbstractItemModel* bets = find<QTableView>(u"tz_list"_s)->model();
+    QAbstractItemModelTester check_monitors(monitors, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester check_bets(bets, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
+    http_.route(u"&before=100"_s, u"20151112-0122:1,1,1,1,1|20151112-0121:2,2,2,2,2|"
+                                  u"20151112-0120:3,3,3,3,3|20151112-0119:4,4,4,4,4"_s);
+    window_->core().feed().poll_awd();
+    window_->core().set_virtual(true);
+    for (const QString& numbers : {u"0*0*0"_s, u"1*1*1"_s, u"3*1*4"_s}) {
+        zorvik::monitor::EditorRecord e;
+        e.ticked = {true, true, true, false, false};
+        e.play = u"直选复式"_s;
+        e.numbers = numbers;
+        e.threshold = u"0"_s;
+        e.initial_status = u"0"_s;
+        e.auto_bet = true;
+        ASSERT_EQ(window_->engine().save_monitor(e), QString());
+    }
+    EXPECT_EQ(monitors->rowCount(), 3);
+    ASSERT_TRUE(window_->core().start_monitoring());
+    EXPECT_EQ(bets->rowCount(), 3);
+    // The next draw settles them: 3,1,4 hits.
+    http_.route(u"beforeinfo"_s, u"{\"ret\":0,\"information\":[{\"peroid\":\"20151112-0124\",\"prize\":"
+                                 u"\"3,1,4,1,5\",\"nexeId\":\"20151112-0125\",\"nextsec\":50}]}"_s);
+    window_->core().feed().poll_awd();
+    EXPECT_EQ(bets->rowCount(), 6);
+    EXPECT_EQ(bets->index(2, 5).data().toString(), u"中"_s);
+    EXPECT_EQ(bets->index(0, 5).data().toString(), u"挂"_s);
+    EXPECT_EQ(monitors->index(2, 4).data().toString(), u"0"_s);
+    EXPECT_EQ(monitors->index(0, 5).data().toString(), u"监控到0124期"_s);
+    window_->engine().delete_all();
+    EXPECT_EQ(monitors->rowCount(), 0);
 }
