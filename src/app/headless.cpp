@@ -1,6 +1,7 @@
 #include "app/headless.h"
 
 #include "app/core.h"
+#include "app/data_dir.h"
 #include "feed/catalogue.h"
 #include "support/clock.h"
 #include "support/qt_http.h"
@@ -127,6 +128,9 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
             print(u"status tips_label_38"_s, a.new_version_caption);
     });
 
+    print(u"data"_s, data_dir);
+    if (!run.data_writable)
+        print(u"message"_s, unwritable_data_text(data_dir));
     core.init_var();
     const Options options = settings_load(core.settings_file());
     core.engine().set_alert_options(options.alert_type_tips, options.alert_type_sound);

@@ -11,6 +11,7 @@ struct HeadlessOptions {
     QString lottery; // empty: the one in the settings file
     bool start = false;        // start monitoring as soon as draw history is there
     bool virtual_money = false; // "我要装逼": bets with simulated money
+    bool data_writable = true;  // the data folder could be written at start
 };
 
 // Runs until SIGINT or SIGTERM.

@@ -2,12 +2,14 @@
 
 #include "app/headless.h"
 #include "app/core.h"
+#include "app/data_dir.h"
 #include "app/main_window.h"
 #include "app/translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QStandardPaths>
 #include <QFile>
 #include <cstring>
 #include <memory>
@@ -45,9 +47,12 @@ int main(int argc, char** argv)
                        start, virtual_money});
     parser.process(*app);
 
-    const QString dir = parser.isSet(data_dir) ? QDir(parser.value(data_dir)).absolutePath()
-                                               : QCoreApplication::applicationDirPath();
-    QDir().mkpath(dir);
+    zorvik::app::DataDirInputs where;
+    where.given = parser.value(data_dir);
+    where.program_dir = QCoreApplication::applicationDirPath();
+    where.user_dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString dir = zorvik::app::choose_data_dir(where);
+    const bool writable = zorvik::app::prepare_data_dir(dir);
 
     zorvik::app::NetConfig net = zorvik::app::net_config_load(zorvik::app::settings_path(dir));
     const auto override_with = [&](const QCommandLineOption& option, QString& value) {
@@ -64,6 +69,7 @@ int main(int argc, char** argv)
         run.lottery = parser.value(lottery);
         run.start = parser.isSet(start);
         run.virtual_money = parser.isSet(virtual_money);
+        run.data_writable = writable;
         return zorvik::app::run_headless(dir, net, run);
     }
 
@@ -77,5 +83,7 @@ int main(int argc, char** argv)
     if (parser.isSet(start))
         window.core().start_when_ready();
     window.show();
+    if (!writable)
+        window.tell_unwritable_data();
     return QCoreApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include "app/alert_options.h"
 #include "app/betting_panel.h"
 #include "app/core.h"
+#include "app/data_dir.h"
 #include "app/draw_area.h"
 #include "app/editor_panel.h"
 #include "app/monitor_panel.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -168,12 +170,20 @@ QLayout* MainWindow::build_footer()
     info_qq_ = named<QLabel>("info_label_2");
     info_tips_ = named<QLabel>("info_label_5");
     auto* global_tips = named<QLabel>("global_tips");
+    // Which folder keeps the settings and monitors.
+    auto* data_label = named<QLabel>("data_dir_label", u"<a href=\"data\">数据目录</a>"_s);
+    data_label->setToolTip(QDir::toNativeSeparators(data_dir_));
+    connect(data_label, &QLabel::linkActivated, this, [this] {
+        shell_->message(u"设置和监控保存在：\n"_s + QDir::toNativeSeparators(data_dir_) +
+                        u"/bao/cfg.ini"_s);
+    });
     auto* footer = new QHBoxLayout;
     footer->setSpacing(14);
     footer->addWidget(info);
     footer->addWidget(info_qq_);
     footer->addWidget(info_tips_, 1);
     footer->addWidget(global_tips);
+    footer->addWidget(data_label);
     const std::pair<int, QString> links[] = {
         {tips::kFormulaLink, u"排期公式"_s}, {37, u"使用教程"_s},       {tips::kNewVersionLink, QString()},
         {39, u"注册合乐"_s},                 {40, u"注册U彩"_s},        {41, u"注册经纬"_s},
@@ -215,6 +225,11 @@ Options MainWindow::options() const
     o.plt_tz_zs = betting_->stop_loss_box()->text();
     o.plt_tz_zy = betting_->stop_profit_box()->text();
     return o;
+}
+
+void MainWindow::tell_unwritable_data()
+{
+    shell_->message(unwritable_data_text(data_dir_));
 }
 
 void MainWindow::bet_with_simulated_money()

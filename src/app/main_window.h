@@ -60,6 +60,8 @@ public:
 
     // The options as the window's controls hold them (saved at every start of monitoring).
     Options options() const;
+    // Says once that the data folder cannot be written.
+    void tell_unwritable_data();
     // Ticks "我要装逼" as the user would.
     void bet_with_simulated_money();
 

@@ -15,13 +15,24 @@ QString sound_box_file(const QString& box_text)
     return support::trim_blanks(box_text).remove(QString::fromUtf16(kSoundPlaceholder));
 }
 
-QString alert_sound_path(const QString& path, const QString& box_text, const QString& data_dir)
+QString installed_sound_dir()
+{
+    return QStringLiteral(ZORVIK_SHARE_DIR);
+}
+
+QString alert_sound_path(const QString& path, const QString& box_text, const QString& data_dir,
+                         const QString& installed_dir)
 {
     QString file = path;
     if (file.isEmpty())
         file = sound_box_file(box_text);
-    if (file.isEmpty())
+    if (file.isEmpty()) {
+        // The data folder's own sound first; an installed program brings one of its own.
         file = data_dir + u"/bao/alert.wav"_s;
+        const QString installed = installed_dir + u"/alert.wav"_s;
+        if (!QFileInfo::exists(file) && QFileInfo::exists(installed))
+            file = installed;
+    }
     return file;
 }
 

@@ -9,6 +9,9 @@ class QSoundEffect;
 
 namespace zorvik::notify {
 
+// Where an installed program keeps its default alert sound.
+QString installed_sound_dir();
+
 // The placeholder text of the sound-file box.
 inline constexpr char16_t kSoundPlaceholder[] = u"选择文件...";
 
@@ -16,8 +19,10 @@ inline constexpr char16_t kSoundPlaceholder[] = u"选择文件...";
 QString sound_box_file(const QString& box_text);
 
 // The file to play: `path`, else the sound-file box's file (sound_box_file),
-// else "bao/alert.wav" under the data folder.
-QString alert_sound_path(const QString& path, const QString& box_text, const QString& data_dir);
+// else "bao/alert.wav" under the data folder, else the installed program's own sound when the
+// data folder has none.
+QString alert_sound_path(const QString& path, const QString& box_text, const QString& data_dir,
+                         const QString& installed_dir = installed_sound_dir());
 
 class AlertSound : public QObject {
     Q_OBJECT

@@ -224,6 +224,7 @@ TEST(Headless, StoppingWhileARequestWaitsTellsNoSlowNetwork)
     EXPECT_LT(clock.elapsed(), 4000); // the waiting request does not hold up the stop
     EXPECT_TRUE(out.filter(u" notice "_s).isEmpty()) << out.join(u'\n').toStdString();
     ASSERT_FALSE(out.isEmpty());
+    EXPECT_TRUE(out.first().endsWith(u" data "_s + dc.dir_.path())) << out.first().toStdString();
     EXPECT_TRUE(out.last().endsWith(u"stopped"_s));
 }
 
