@@ -3,6 +3,7 @@
 // session's counters.
 
 #include <QString>
+#include <QtGlobal>
 #include <QVector>
 #include <array>
 
@@ -27,6 +28,7 @@ inline constexpr int kBetLogLimit = 100;
 
 struct BetRow {
     std::array<QString, kBetColumnCount> columns;
+    quint64 monitor = 0; // the identity of the monitor that bet
     bool open() const { return columns[kBetReturn] == QStringView(kOpen); }
 };
 

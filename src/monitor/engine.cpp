@@ -235,6 +235,7 @@ void MonitorEngine::ask_bet(quint64 uid)
                    result.order_id,
                    m.field(kNumbers),
                    m.field(kPositions) + u'|' + support::trim_blanks(m.field(kPlay)) + u'|' + prize};
+    row.monitor = uid;
     bet_log_.append(row);
     ++session_.bets;
     emit bet_added(int(bet_log_.size()) - 1);
@@ -297,7 +298,7 @@ void MonitorEngine::set_virtual_balance(const QString& text)
 // ---------------------------------------------------------------------------------------------
 // The session and the draw pass
 
-void MonitorEngine::set_monitoring(bool on)
+void MonitorEngine::set_monitoring(bool on, bool judge_now)
 {
     monitoring_ = on;
     emit monitoring_changed(on);
@@ -325,6 +326,8 @@ void MonitorEngine::set_monitoring(bool on)
     session_.best = session_.worst = 0;
     set_line(Line::BetSummary, QString());
     set_line(Line::BetStatus, u"启动投注，等待预警结果中...(列表仅保留最近100条数据)"_s);
+    if (!judge_now)
+        return;
     evaluate_draw();
     refresh();
 }

@@ -87,8 +87,9 @@ public:
 
     // Monitoring on: every monitor starts again from its initial value, the bet log and the
     // session's counters are cleared (not the income), and the newest draw is judged at once.
-    // Off: statuses back to "待监控"; bets and plan steps stay as they are.
-    void set_monitoring(bool on);
+    // Off: statuses back to "待监控"; bets and plan steps stay as they are. A session started
+    // without judging waits for the next draw (a replay starts before its first draw).
+    void set_monitoring(bool on, bool judge_now = true);
     // Judges the newest draw: every monitor's statistics, the placed bets, the rebuild with its
     // alerts and bets, the settlement and the stop rule. Nothing while monitoring is off.
     void evaluate_draw();

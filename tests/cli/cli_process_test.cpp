@@ -1,6 +1,9 @@
 // Runs the built zorvik-cli as a user's script would: arguments, exit codes, and batch mode.
 
 #include <QByteArray>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include "qt_printers.h"
@@ -145,4 +148,71 @@ TEST(CliProcess, CraftedHitLinesCostTheirSizeNotTheirProduct)
     p.closeWriteChannel();
     ASSERT_TRUE(p.waitForFinished(5000)); // building the texts whole took many seconds and a gigabyte
     EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), u"挂\n中\n中\n挂\n挂\n中\n中\n中\n"_s);
+}
+
+namespace {
+
+QString write_file(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName();
+}
+
+const QByteArray kMonitor =
+    "A~定位胆~前一(定位胆)~123~遗漏~≥1~大于等于1~0~待监控~~0~0~0:0~0:0:0:0~1~1,2,4~1~false~0~3:0:0:1920~0\n";
+
+} // namespace
+
+TEST(CliBacktest, OneLinePerMonitorAndATotal)
+{
+    QTemporaryDir dir;
+    const QString history = write_file(dir, u"h.txt"_s,
+                                       "201511120003:1,2,3,4,5\n201511120001\t12345\n"
+                                       "201511120002:9,9,9,9,9\n201511120004:3,3,3,3,3\n");
+    const ProcessRun r = cli({u"backtest"_s, history}, kMonitor);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.err.isEmpty());
+    // After 0002 misses, it alerts and bets 3 lines (6 元) on 0003, which returns 19.2.
+    EXPECT_EQ(QString::fromUtf8(r.out),
+              u"1\t前一(定位胆)\t4\t3\t1\t2\t1\t1\t1\t1\t6\t19.2\t13.2\t0\t0\n"
+              u"total\t1\t1\t6\t19.2\t13.2\t13.2\t0\n"_s);
+
+    // The same monitor from a settings file, as JSON.
+    const QString settings = dir.filePath(u"cfg.ini"_s);
+    ASSERT_EQ(cli({u"ini-set"_s, settings, u"alert_cfg"_s, u"list"_s,
+                   u"|"_s + QString::fromUtf8(kMonitor).trimmed()}).code, 0);
+    const ProcessRun j = cli({u"backtest"_s, history, settings, u"--json"_s});
+    ASSERT_EQ(j.code, 0);
+    const QJsonObject doc = QJsonDocument::fromJson(j.out).object();
+    EXPECT_EQ(doc[u"monitors"_s][0][u"alerts"_s].toInt(), 1);
+    EXPECT_DOUBLE_EQ(doc[u"monitors"_s][0][u"return"_s].toDouble(), 19.2);
+    EXPECT_DOUBLE_EQ(doc[u"total"_s][u"income"_s].toDouble(), 13.2);
+
+    // A stop-loss of 0 ends the replay at its first settlement.
+    const ProcessRun s = cli({u"backtest"_s, history, u"--stop-loss"_s, u"0"_s, u"--stop-profit"_s,
+                              u"1000"_s}, kMonitor);
+    EXPECT_EQ(s.code, 0);
+    EXPECT_TRUE(s.out.startsWith("1\t前一(定位胆)\t1\t"_ba)) << s.out.toStdString();
+}
+
+TEST(CliBacktest, BadInputNamesTheFileAndLine)
+{
+    QTemporaryDir dir;
+    const QString bad = write_file(dir, u"bad.txt"_s, "201511120001:12345\n201511120002:1234\n");
+    ProcessRun r = cli({u"backtest"_s, bad}, kMonitor);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.startsWith((bad + u":2: "_s).toUtf8())) << r.err.toStdString();
+    const QString repeated = write_file(dir, u"rep.txt"_s, "20151112-0001:12345\n201511120001:54321\n");
+    r = cli({u"backtest"_s, repeated}, kMonitor);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.startsWith((repeated + u":2: "_s).toUtf8()));
+    r = cli({u"backtest"_s, dir.filePath(u"missing.txt"_s)}, kMonitor);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("cannot be read"));
+    EXPECT_EQ(cli({u"backtest"_s}).code, 2);
+    EXPECT_EQ(cli({u"backtest"_s, bad, u"--stop-loss"_s}).code, 2);
 }

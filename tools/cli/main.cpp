@@ -1,5 +1,6 @@
 // zorvik-cli: the lottery rules from the command line, UTF-8 in and out.
 
+#include "backtest_command.h"
 #include "commands.h"
 
 #include <QByteArray>
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
 
     if (args.size() == 1 && args[0] == u"batch")
         return zorvik::cli::run_batch(stdin, stdout);
+    if (!args.isEmpty() && args[0] == u"backtest")
+        return zorvik::cli::run_backtest_command(args.mid(1), stdin, stdout, stderr);
 
     const zorvik::cli::CommandResult result = zorvik::cli::run_command(args);
     if (result.code == 2) {

@@ -436,6 +436,25 @@ void Simulator::routes_admin(httplib::Server& s)
     s.Get("/sim/fault", fault);
     s.Post("/sim/fault", fault);
 
+    // A long history of one game in backtest input form ("ISSUE:NUMBERS" lines), oldest first.
+    s.Get("/sim/history", [this](const httplib::Request& req, httplib::Response& res) {
+        const Game* game = game_by_code(param(req, "code"));
+        const qint64 count = std::atoll(req.get_param_value("count").c_str());
+        if (!game || count <= 0 || count > 1000000) {
+            res.status = 400;
+            res.set_content("code and count (1 to 1000000) wanted", kText);
+            return;
+        }
+        const qint64 last = newest(*game, std::string());
+        std::string out;
+        out.reserve(size_t(count) * 24);
+        for (qint64 i = last - count + 1; i <= last; ++i) {
+            const Draw d = schedule_.draw(*game, i);
+            out += utf8(d.issue + u':' + d.numbers) + '\n';
+        }
+        res.set_content(out, kText);
+    });
+
     s.Get("/sim/state", [this](const httplib::Request&, httplib::Response& res) {
         QJsonObject draws;
         for (const Game& g : games()) {

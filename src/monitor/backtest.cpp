@@ -1,0 +1,206 @@
+#include "monitor/backtest.h"
+
+#include "monitor/bet_placer.h"
+#include "monitor/engine.h"
+#include "support/shell.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::monitor {
+
+namespace {
+
+// A replay tells nobody anything.
+class SilentShell final : public support::Shell {
+public:
+    void message(const QString&) override {}
+    bool confirm(const QString&, const QString&) override { return true; }
+    void tip(const QString&) override {}
+    void alert_sound(const QString&) override {}
+    void copy_text(const QString&) override {}
+    void notice(const QString&) override {}
+    void open_link(const QString&) override {}
+};
+
+// Simulated money: every bet placed, at its cost; none after the last draw (no issue to bet on).
+class ReplayPlacer final : public BetPlacer {
+public:
+    BetResult place(const BetOrder& order) override
+    {
+        if (order.issue.isEmpty())
+            return {0, QString(), QString(), u"回测结束"_s};
+        return {1, u"BT"_s + QString::number(++placed_), order.cost, u"ok"_s};
+    }
+
+private:
+    int placed_ = 0;
+};
+
+// An issue as a number without "-": digits compared by length, then as text.
+QString issue_key(const QString& issue)
+{
+    QString key = QString(issue).remove(u'-');
+    qsizetype zeros = 0;
+    while (zeros + 1 < key.size() && key[zeros] == u'0')
+        ++zeros;
+    return key.mid(zeros);
+}
+
+bool issue_less(const QString& a, const QString& b)
+{
+    const QString x = issue_key(a);
+    const QString y = issue_key(b);
+    return x.size() != y.size() ? x.size() < y.size() : x < y;
+}
+
+double number(const QString& text)
+{
+    return text.trimmed().toDouble();
+}
+
+} // namespace
+
+QString money2(double value)
+{
+    const double cents = std::round(value * 100);
+    QString text = QString::number(cents / 100, 'f', 2);
+    while (text.contains(u'.') && (text.endsWith(u'0') || text.endsWith(u'.')))
+        text.chop(1);
+    return text == u"-0" ? u"0"_s : text;
+}
+
+std::optional<QVector<HistoryDraw>> parse_history(const QString& text, HistoryError* error)
+{
+    static const QRegularExpression line_form(
+        u"^\\s*(\\d[\\d-]*)\\s*[:\\t]\\s*(\\d),?(\\d),?(\\d),?(\\d),?(\\d)\\s*$"_s);
+    QVector<HistoryDraw> draws;
+    QHash<QString, int> seen;
+    const QStringList lines = text.split(u'\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = QString(lines[i]).remove(u'\r');
+        if (line.trimmed().isEmpty())
+            continue;
+        const auto m = line_form.match(line);
+        const auto fail = [&](const QString& reason) {
+            if (error)
+                *error = {i + 1, reason};
+            return std::nullopt;
+        };
+        if (!m.hasMatch())
+            return fail(u"not an issue and five digits"_s);
+        const QString key = issue_key(m.captured(1));
+        if (const auto before = seen.constFind(key); before != seen.cend())
+            return fail(u"issue repeated from line "_s + QString::number(*before));
+        seen.insert(key, i + 1);
+        draws.append({m.captured(1), QStringList{m.captured(2), m.captured(3), m.captured(4),
+                                                 m.captured(5), m.captured(6)}
+                                         .join(u',')});
+    }
+    std::stable_sort(draws.begin(), draws.end(), [](const HistoryDraw& a, const HistoryDraw& b) {
+        return issue_less(a.issue, b.issue);
+    });
+    return draws;
+}
+
+BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& draws,
+                            const BacktestOptions& options)
+{
+    QTemporaryDir nowhere; // the engine's settings file; a replay writes nothing there
+    SilentShell shell;
+    ReplayPlacer placer;
+    MonitorEngine engine(shell, nowhere.filePath(u"bao/cfg.ini"_s));
+    QHash<QString, QString> lookup;
+    DrawState state;
+    state.lookup = &lookup;
+    engine.set_alert_options(false, false);
+    engine.set_placer(&placer);
+    engine.set_breathe_interval(1 << 30); // nothing else runs during a replay
+    engine.set_draw_source([&state] { return state; });
+    const auto stop = [](const std::optional<double>& v, double none) {
+        return QString::number(v.value_or(none), 'g', 17);
+    };
+    engine.set_stop_source([&] {
+        return std::pair<QString, QString>(stop(options.stop_profit, 1e300),
+                                            stop(options.stop_loss, -1e300));
+    });
+    engine.load_text(MonitorList(list).stored_form());
+    engine.set_lottery(u"回测"_s);
+
+    BacktestResult result;
+    QHash<quint64, int> index; // monitor identity → its outcome
+    QHash<quint64, double> running;
+    for (const auto& [position, m] : engine.list().records()) {
+        index.insert(m.uid(), int(result.monitors.size()));
+        MonitorOutcome o;
+        o.position = position;
+        o.title = m.field(kTitle);
+        result.monitors.append(o);
+    }
+    const auto outcome = [&](int row) -> MonitorOutcome* {
+        const auto it = index.constFind(engine.bet_log().at(row).monitor);
+        return it == index.cend() ? nullptr : &result.monitors[*it];
+    };
+    QObject::connect(&engine, &MonitorEngine::alerted, [&](int position, const QString&) {
+        for (MonitorOutcome& o : result.monitors)
+            if (o.position == position)
+                ++o.alerts;
+    });
+    QObject::connect(&engine, &MonitorEngine::bet_added, [&](int row) {
+        if (MonitorOutcome* o = outcome(row))
+            ++o->bets;
+    });
+    QObject::connect(&engine, &MonitorEngine::bet_settled, [&](int row) {
+        const BetRow& bet = engine.bet_log().at(row);
+        const double cost = number(bet.columns[kBetCost]);
+        const double back = number(bet.columns[kBetReturn]);
+        const bool won = bet.columns[kBetResult] == u"中";
+        result.cost += cost;
+        result.returned += back;
+        result.wins += won ? 1 : 0;
+        if (MonitorOutcome* o = outcome(row)) {
+            o->cost += cost;
+            o->returned += back;
+            o->wins += won ? 1 : 0;
+            double& income = running[bet.monitor];
+            income += back - cost;
+            o->lowest = std::min(o->lowest, income);
+        }
+    });
+
+    // Monitoring starts before the first draw, from the monitors' initial values.
+    engine.set_monitoring(true, false);
+    for (int i = 0; i < draws.size() && engine.monitoring(); ++i) {
+        state.awd_iss = draws[i].issue;
+        state.awd_nums = draws[i].numbers;
+        state.next_iss_no = i + 1 < draws.size() ? draws[i + 1].issue : QString();
+        state.bet_iss = state.next_iss_no;
+        lookup.insert(QString(draws[i].issue).remove(u'-'), draws[i].numbers);
+        engine.evaluate_draw();
+        result.draws_replayed = i + 1;
+        if (options.progress && !options.progress(i + 1))
+            break;
+    }
+
+    for (const auto& [position, m] : engine.list().records()) {
+        MonitorOutcome& o = result.monitors[index.value(m.uid())];
+        o.draws = m.field(kDrawCount).toLongLong();
+        o.hits = m.part(kTotals, 0).toInt();
+        o.misses = m.part(kTotals, 1).toInt();
+        o.longest_hits = m.part(kTotals, 2).toInt();
+        o.longest_misses = m.part(kTotals, 3).toInt();
+        o.current = m.field(kCurrent);
+    }
+    result.bets = engine.session().bets;
+    result.income = engine.session().income;
+    result.best = engine.session().best;
+    result.worst = engine.session().worst;
+    return result;
+}
+
+} // namespace zorvik::monitor

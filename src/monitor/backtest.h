@@ -1,0 +1,71 @@
+#pragma once
+// A backtest: a draw history replayed through the live monitoring engine as a session with
+// simulated betting, as if the draws had arrived one by one, with each monitor's outcome.
+
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <optional>
+
+namespace zorvik::monitor {
+
+struct HistoryDraw {
+    QString issue;
+    QString numbers; // five digits joined by commas
+};
+
+// A history text, one draw a line ("ISSUE:NUMBERS" or "ISSUE<TAB>NUMBERS", five digits with or
+// without commas; blank lines skipped), in the order of the issues compared as numbers with
+// "-" removed. On a malformed or repeated line: its number and why.
+struct HistoryError {
+    int line = 0;
+    QString reason;
+};
+std::optional<QVector<HistoryDraw>> parse_history(const QString& text, HistoryError* error);
+
+struct MonitorOutcome {
+    int position = 0;
+    QString title;
+    qint64 draws = 0;
+    int hits = 0;
+    int misses = 0;
+    int longest_hits = 0;
+    int longest_misses = 0;
+    int alerts = 0;     // draws after which its alert test held
+    int bets = 0;
+    int wins = 0;
+    double cost = 0;    // of its settled bets
+    double returned = 0;
+    double lowest = 0;  // its lowest running income, 0 when never below
+    QString current;    // its final current value
+    double income() const { return returned - cost; }
+};
+
+struct BacktestResult {
+    QVector<MonitorOutcome> monitors; // in list order
+    int bets = 0;
+    int wins = 0;
+    double cost = 0;
+    double returned = 0;
+    double income = 0;
+    double best = 0;
+    double worst = 0;
+    int draws_replayed = 0;
+};
+
+struct BacktestOptions {
+    std::optional<double> stop_profit;
+    std::optional<double> stop_loss;
+    // Called after each draw with the number replayed so far; false cancels the replay.
+    std::function<bool(int)> progress;
+};
+
+// `list` is a monitor list text (records joined by "|"); its statistics and bet states start
+// fresh, as a stored list does.
+BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& draws,
+                            const BacktestOptions& options = {});
+
+// Money in two decimals at most, no trailing zeros, in double precision.
+QString money2(double value);
+
+} // namespace zorvik::monitor

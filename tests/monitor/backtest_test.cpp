@@ -1,0 +1,162 @@
+// The backtest replays a history through the live engine: its statistics, bets and income are
+// those of a live session fed the same draws one by one.
+
+#include "fakes/recording_shell.h"
+#include "monitor/backtest.h"
+#include "monitor/bet_placer.h"
+#include "monitor/engine.h"
+#include "qt_printers.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace zorvik::monitor;
+
+namespace {
+
+class AlwaysPlaced final : public BetPlacer {
+public:
+    BetResult place(const BetOrder& order) override
+    {
+        if (order.issue.isEmpty())
+            return {0, QString(), QString(), u"no issue"_s};
+        return {1, u"X"_s, order.cost, u"ok"_s};
+    }
+};
+
+QVector<HistoryDraw> random_history(int count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QVector<HistoryDraw> draws;
+    for (int i = 0; i < count; ++i) {
+        QStringList digits;
+        for (int k = 0; k < 5; ++k)
+            digits << QString::number(random() % 10);
+        draws.append({u"20151112-"_s + QString::number(1000 + i), digits.join(u',')});
+    }
+    return draws;
+}
+
+const QString kMonitors =
+    u"|A~定位胆~前一(定位胆)~123~遗漏~≥2~大于等于2~0~待监控~~0~0~0:0~0:0:0:0~1~1,2,4~1~false~0~3:0:0:1920~0"
+    u"|ABC~直选复式~前三(直选复式)~0123456*0123456*0123456~连中~≥1~大于等于1~0~待监控~~0~0~0:0~0:0:0:0~1~1,3~2~false~0~0:0:0:1900~0"
+    u"|CDE~组六复式~后三(组六复式)~012345~形态~＝挂挂~等于挂挂~~待监控~~0~~0:0~0:0:0:0~0~1~1~false~0~20:0:0:1920~0"
+    u"|BCD~不定位:二码~中三(不定位:二码)~12~遗漏~≥x~大于等于x~x~待监控~~0~x~0:0~0:0:0:0~0~1~1~false~0~1:0:0:1920~0"_s;
+
+} // namespace
+
+TEST(Backtest, GivesWhatALiveSessionFedTheSameDrawsGives)
+{
+    const QVector<HistoryDraw> draws = random_history(300, 7);
+    const BacktestResult replay = run_backtest(kMonitors, draws);
+
+    // The live engine, draw by draw.
+    QTemporaryDir dir;
+    zorvik::testing::RecordingShell shell;
+    MonitorEngine live(shell, dir.filePath(u"bao/cfg.ini"_s));
+    AlwaysPlaced placer;
+    QHash<QString, QString> lookup;
+    DrawState state;
+    state.lookup = &lookup;
+    live.set_placer(&placer);
+    live.set_draw_source([&] { return state; });
+    live.set_stop_source([] { return std::pair<QString, QString>(u"1e300"_s, u"-1e300"_s); });
+    live.load_text(kMonitors);
+    live.set_monitoring(true, false);
+    int bets = 0;
+    QObject::connect(&live, &MonitorEngine::bet_added, [&](int) { ++bets; });
+    for (int i = 0; i < draws.size(); ++i) {
+        state.awd_iss = draws[i].issue;
+        state.awd_nums = draws[i].numbers;
+        state.bet_iss = state.next_iss_no = i + 1 < draws.size() ? draws[i + 1].issue : QString();
+        lookup.insert(QString(draws[i].issue).remove(u'-'), draws[i].numbers);
+        live.evaluate_draw();
+    }
+
+    ASSERT_EQ(replay.monitors.size(), 4);
+    EXPECT_EQ(replay.bets, bets);
+    EXPECT_GT(replay.bets, 10);
+    EXPECT_DOUBLE_EQ(replay.income, live.session().income);
+    EXPECT_DOUBLE_EQ(replay.best, live.session().best);
+    EXPECT_DOUBLE_EQ(replay.worst, live.session().worst);
+    EXPECT_NEAR(replay.returned - replay.cost, replay.income, 1e-6); // summed in another order
+    double income = 0;
+    int per_monitor_bets = 0;
+    for (const MonitorOutcome& o : replay.monitors) {
+        const Monitor m = *live.list().at(o.position);
+        EXPECT_EQ(o.title, m.field(kTitle));
+        EXPECT_EQ(QString::number(o.draws), m.field(kDrawCount)) << o.position;
+        EXPECT_EQ(u"%1:%2:%3:%4"_s.arg(o.hits).arg(o.misses).arg(o.longest_hits).arg(o.longest_misses),
+                  m.field(kTotals));
+        EXPECT_EQ(o.current, m.field(kCurrent));
+        EXPECT_LE(o.lowest, 0);
+        income += o.income();
+        per_monitor_bets += o.bets;
+    }
+    EXPECT_NEAR(income, replay.income, 1e-6);
+    EXPECT_EQ(per_monitor_bets, replay.bets);
+    // The monitor whose value is not a number is never judged, and keeps its fields.
+    EXPECT_EQ(replay.monitors[3].draws, 0);
+    EXPECT_EQ(replay.monitors[3].current, u"x"_s);
+    EXPECT_EQ(replay.monitors[0].draws, 300);
+}
+
+TEST(Backtest, StopsWhereMonitoringWouldStop)
+{
+    const QVector<HistoryDraw> draws = random_history(300, 11);
+    BacktestOptions options;
+    options.stop_loss = -20;
+    options.stop_profit = 1e9;
+    int seen = 0;
+    options.progress = [&](int n) { return seen = n, true; };
+    const BacktestResult stopped = run_backtest(kMonitors, draws, options);
+    EXPECT_LE(stopped.income, -20);
+    EXPECT_LT(stopped.draws_replayed, 300);
+    EXPECT_EQ(seen, stopped.draws_replayed);
+    // Just above the stop amount it is not reached at that draw.
+    const BacktestResult free = run_backtest(kMonitors, draws);
+    EXPECT_EQ(free.draws_replayed, 300);
+    // Cancelled through the progress callback.
+    BacktestOptions cancel;
+    cancel.progress = [](int n) { return n < 10; };
+    EXPECT_EQ(run_backtest(kMonitors, draws, cancel).draws_replayed, 10);
+}
+
+TEST(BacktestHistory, LinesInAnyOrderReplayedByIssue)
+{
+    HistoryError error;
+    const auto draws = parse_history(
+        u"201511120003:1,2,3,4,5\r\n20151112-0001\t12345\n\n 201511120002 : 9,9,9,9,9 \n"_s, &error);
+    ASSERT_TRUE(draws.has_value());
+    ASSERT_EQ(draws->size(), 3);
+    EXPECT_EQ(draws->at(0).issue, u"20151112-0001"_s);
+    EXPECT_EQ(draws->at(0).numbers, u"1,2,3,4,5"_s);
+    EXPECT_EQ(draws->at(2).issue, u"201511120003"_s);
+    // Issues compared as numbers: 9 comes before 10.
+    const auto numeric = parse_history(u"10:00000\n9:11111\n"_s, &error);
+    ASSERT_TRUE(numeric.has_value());
+    EXPECT_EQ(numeric->first().issue, u"9"_s);
+}
+
+TEST(BacktestHistory, MalformedAndRepeatedLinesAreNamed)
+{
+    for (const auto& [text, line] :
+         {std::pair{u"1:12345\n2:1234\n"_s, 2}, std::pair{u"1:123456\n"_s, 1},
+          std::pair{u"x:12345\n"_s, 1}, std::pair{u"1:1,2,3,4,a\n"_s, 1},
+          std::pair{u"1:12345\n2 12345\n"_s, 2}, std::pair{u"20151112-0001:12345\n201511120001:54321\n"_s, 2}}) {
+        HistoryError error;
+        EXPECT_FALSE(parse_history(text, &error).has_value()) << text.toStdString();
+        EXPECT_EQ(error.line, line) << text.toStdString();
+    }
+}
+
+TEST(BacktestMoney, TwoDecimalsAtMostInDoublePrecision)
+{
+    EXPECT_EQ(money2(19.2), u"19.2"_s);
+    EXPECT_EQ(money2(1234567.891), u"1234567.89"_s);
+    EXPECT_EQ(money2(-0.001), u"0"_s);
+    EXPECT_EQ(money2(100), u"100"_s);
+    EXPECT_EQ(money2(-3.5), u"-3.5"_s);
+}

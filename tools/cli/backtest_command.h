@@ -1,0 +1,13 @@
+#pragma once
+// zorvik-cli backtest: a draw history replayed through the monitoring engine.
+
+#include <QStringList>
+#include <cstdio>
+
+namespace zorvik::cli {
+
+// `args` after the command name: HISTORY [SETTINGS] [--stop-profit X] [--stop-loss Y] [--json].
+// Returns the exit code: 0, or 2 (with a line on `err` and nothing on `out`).
+int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out, std::FILE* err);
+
+} // namespace zorvik::cli
