@@ -134,8 +134,10 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
 
     BacktestResult result;
     QHash<quint64, int> index; // monitor identity → its outcome
+    QHash<int, int> by_position;
     QHash<quint64, double> running;
     for (const auto& [position, m] : engine.list().records()) {
+        by_position.insert(position, int(result.monitors.size()));
         index.insert(m.uid(), int(result.monitors.size()));
         MonitorOutcome o;
         o.position = position;
@@ -146,10 +148,10 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         const auto it = index.constFind(engine.bet_log().at(row).monitor);
         return it == index.cend() ? nullptr : &result.monitors[*it];
     };
+    // Positions do not move during a replay: nothing edits the list.
     QObject::connect(&engine, &MonitorEngine::alerted, [&](int position, const QString&) {
-        for (MonitorOutcome& o : result.monitors)
-            if (o.position == position)
-                ++o.alerts;
+        if (const auto it = by_position.constFind(position); it != by_position.cend())
+            ++result.monitors[*it].alerts;
     });
     QObject::connect(&engine, &MonitorEngine::bet_added, [&](int row) {
         if (MonitorOutcome* o = outcome(row))

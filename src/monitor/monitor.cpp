@@ -236,11 +236,16 @@ Monitor* MonitorList::find(int position)
 
 int MonitorList::position_of(quint64 uid) const
 {
-    for (int i = 0; i < items_.size(); ++i) {
-        if (items_[i] && items_[i]->uid() == uid)
-            return i + 1;
-    }
-    return 0;
+    // The index is checked against the list before it is trusted, and made again when stale.
+    const int known = positions_.value(uid, 0);
+    if (known > 0 && known <= items_.size() && items_[known - 1] && items_[known - 1]->uid() == uid)
+        return known;
+    positions_.clear();
+    positions_.reserve(items_.size());
+    for (int i = 0; i < items_.size(); ++i)
+        if (items_[i])
+            positions_.insert(items_[i]->uid(), i + 1);
+    return positions_.value(uid, 0);
 }
 
 QVector<std::pair<int, Monitor>> MonitorList::records() const

@@ -4,6 +4,7 @@
 
 #include "rules/compiled_hit.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -140,6 +141,7 @@ public:
     {
         head_.clear();
         items_.clear();
+        positions_.clear();
     }
 
     // The form kept in the settings file: run statistics and open bets reset, never empty.
@@ -149,6 +151,7 @@ public:
 private:
     QString head_;                         // element 0, before the first "|" (normally empty)
     QVector<std::optional<Monitor>> items_; // elements 1 to n; an empty element holds none
+    mutable QHash<quint64, int> positions_; // identity → position, made again after a change
 };
 
 } // namespace zorvik::monitor
