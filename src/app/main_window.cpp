@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/alert_options.h"
+#include "app/backtest_dialog.h"
 #include "app/betting_panel.h"
 #include "app/core.h"
 #include "app/data_dir.h"
@@ -145,6 +146,7 @@ void MainWindow::build_ui()
     // What spans the areas.
     connect(draw_area_, &DrawArea::lottery_applied, editor_panel_, &EditorPanel::offer_auto_bet);
     connect(draw_area_, &DrawArea::expanded, this, [this](bool on) { zorvik_main_->setVisible(!on); });
+    connect(monitor_panel_, &MonitorPanel::backtest_requested, this, &MainWindow::open_backtest);
     connect(monitor_panel_, &MonitorPanel::new_requested, this, [this] {
         editor_panel_->new_monitor();
         zorvik_main_->setCurrentIndex(1);
@@ -255,6 +257,19 @@ void MainWindow::modify_selected()
         return;
     show_editor(*editor);
     zorvik_main_->setCurrentIndex(1);
+}
+
+// The 回测 window over the draws the program holds, for every monitor or the selected one.
+void MainWindow::open_backtest()
+{
+    QString selected;
+    if (const auto position = monitor_panel_->selected_position())
+        if (const auto record = engine().list().at(*position))
+            selected = u"|"_s + record->text();
+    auto* dialog = new BacktestDialog(*shell_, core_->feed().awd_history(), engine().list().text(),
+                                      selected, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 void MainWindow::link_dispatch(int index)

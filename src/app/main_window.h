@@ -73,6 +73,7 @@ private:
     QLayout* build_footer();
     void load_settings();
     void modify_selected();
+    void open_backtest();
     void show_announcement(const service::Announcement& a);
 
     QString data_dir_;

@@ -57,12 +57,14 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     auto* alert_new = named<QPushButton>("alert_new", u"添加监控"_s);
     auto* alert_del = named<QPushButton>("alert_del", u"删除选中"_s);
     auto* alert_delall = named<QPushButton>("alert_delall", u"清空所有"_s);
+    auto* backtest = named<QPushButton>("backtest_do", u"回测"_s);
     // Usable once the maker's service answered (the announcements).
     begin_plan_ = named<QPushButton>("begin_plan", QString::fromUtf16(service::kBeginPlanWaiting));
     begin_plan_->setEnabled(false);
     buttons->addWidget(alert_new);
     buttons->addWidget(alert_del);
     buttons->addWidget(alert_delall);
+    buttons->addWidget(backtest);
     buttons->addStretch(1);
     buttons->addWidget(begin_plan_);
     layout->addLayout(buttons);
@@ -71,6 +73,7 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     connect(alert_del, &QPushButton::clicked, this,
             [this] { core_.engine().delete_monitor(selected_position()); });
     connect(alert_delall, &QPushButton::clicked, this, [this] { core_.engine().delete_all(); });
+    connect(backtest, &QPushButton::clicked, this, &MonitorPanel::backtest_requested);
     connect(begin_plan_, &QPushButton::clicked, this, [this] { core_.begin_plan_clicked(); });
     connect(alert_list_, &QTableView::clicked, this, &MonitorPanel::show_detail_panel);
     // An open detail panel follows the selection (keyboard, rebuilds), so what it shows is

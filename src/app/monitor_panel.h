@@ -34,6 +34,7 @@ public:
 
 signals:
     void new_requested();
+    void backtest_requested();
 
 private:
     void rows_rebuilt();

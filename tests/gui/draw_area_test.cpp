@@ -1,5 +1,6 @@
 // The window's draw area, lottery choice and announcements, with the network played by a fake.
 
+#include "app/backtest_dialog.h"
 #include "app/core.h"
 #include "app/main_window.h"
 #include "fakes/fake_http.h"
@@ -19,6 +20,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -352,4 +356,40 @@ TEST_F(DrawArea, TheMonitorAndBetLogModelsKeepTheirContracts)
     EXPECT_EQ(monitors->index(0, 5).data().toString(), u"监控到0124期"_s);
     window_->engine().delete_all();
     EXPECT_EQ(monitors->rowCount(), 0);
+}
+
+TEST(BacktestWindow, ReplaysOffTheWindowsThreadWithProgressAndCancel)
+{
+    RecordingShell shell;
+    QStringList history;
+    for (int i = 0; i < 6; ++i)
+        history << u"2015111200%1:%2,1,2,3,4"_s.arg(10 + i).arg(i % 10);
+    const QString monitors =
+        u"|A~定位胆~前一(定位胆)~123~遗漏~≥1~大于等于1~0~待监控~~0~0~0:0~0:0:0:0~1~1,2,4~1~false~0~3:0:0:1920~0"
+        u"|B~定位胆~前一(定位胆)~0~遗漏~≥9~大于等于9~0~待监控~~0~0~0:0~0:0:0:0~0~1~1~false~0~1:0:0:1920~0"_s;
+    zorvik::app::BacktestDialog dialog(shell, history.join(u'|'), monitors, QString());
+    dialog.show();
+    QSignalSpy finished(&dialog, &zorvik::app::BacktestDialog::finished_replay);
+    QTest::mouseClick(dialog.findChild<QPushButton*>(u"backtest_start"_s), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(10000));
+    QStandardItemModel* results = dialog.results();
+    ASSERT_EQ(results->rowCount(), 2);
+    EXPECT_EQ(results->item(0, 2)->text(), u"6"_s); // draws judged
+    EXPECT_EQ(results->item(1, 2)->text(), u"6"_s);
+    EXPECT_TRUE(dialog.findChild<QLabel*>(u"backtest_totals"_s)->text().startsWith(u"回测6期"_s));
+    EXPECT_EQ(dialog.findChild<QProgressBar*>(u"backtest_progress"_s)->value(), 6);
+    // Sorted by a column of numbers, through the view's header.
+    auto* table = dialog.findChild<QTableView*>(u"backtest_table"_s);
+    table->sortByColumn(7, Qt::DescendingOrder);
+    EXPECT_GE(table->model()->index(0, 7).data().toInt(), table->model()->index(1, 7).data().toInt());
+
+    // A long replay cancelled at once stops early and says so.
+    QVector<zorvik::monitor::HistoryDraw> many;
+    for (int i = 0; i < 200000; ++i)
+        many.append({QString::number(1000000 + i), u"1,2,3,4,5"_s});
+    dialog.start(many);
+    QTest::mouseClick(dialog.findChild<QPushButton*>(u"backtest_cancel"_s), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_TRUE(dialog.findChild<QLabel*>(u"backtest_totals"_s)->text().contains(u"已取消"_s));
+    EXPECT_LT(dialog.findChild<QProgressBar*>(u"backtest_progress"_s)->value(), 200000);
 }

@@ -1,0 +1,219 @@
+#include "app/backtest_dialog.h"
+
+#include "app/widgets.h"
+#include "support/shell.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::app {
+
+namespace {
+
+const char16_t* const kHeaders[] = {u"序号", u"玩法",     u"期数",     u"中",       u"挂",
+                                    u"最大连中", u"最大遗漏", u"报警次数", u"投注次数", u"中奖次数",
+                                    u"成本",   u"返奖",     u"收入",     u"最低收入", u"当前值"};
+
+// A cell that sorts by number where it holds one.
+QStandardItem* cell(const QString& text, std::optional<double> value = std::nullopt)
+{
+    auto* item = new QStandardItem(text);
+    if (value)
+        item->setData(*value, Qt::UserRole);
+    else
+        item->setData(text, Qt::UserRole);
+    return item;
+}
+
+} // namespace
+
+BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QString all,
+                               QString selected, QWidget* parent)
+    : QDialog(parent), shell_(shell), held_history_(std::move(held_history)), all_(std::move(all)),
+      selected_(std::move(selected))
+{
+    setObjectName(u"backtest_dialog"_s);
+    setWindowTitle(u"回测"_s);
+    resize(1100, 560);
+    auto* layout = new QGridLayout(this);
+    source_ = named<QComboBox>("backtest_source");
+    const int held = held_history_.isEmpty() ? 0 : int(held_history_.count(u'|')) + 1;
+    source_->addItems({u"程序已获取的开奖（%1期）"_s.arg(held), u"选择历史文件..."_s});
+    only_selected_ = named<QCheckBox>("backtest_only_selected", u"仅回测选中的监控"_s);
+    only_selected_->setEnabled(!selected_.isEmpty());
+    start_ = named<QPushButton>("backtest_start", u"开始回测"_s);
+    cancel_ = named<QPushButton>("backtest_cancel", u"取消"_s);
+    cancel_->setEnabled(false);
+    progress_ = named<QProgressBar>("backtest_progress");
+    progress_->setFormat(u"%v / %m 期"_s);
+    totals_ = named<QLabel>("backtest_totals");
+    totals_->setWordWrap(true);
+    results_ = new QStandardItemModel(0, int(std::size(kHeaders)), this);
+    for (int c = 0; c < int(std::size(kHeaders)); ++c)
+        results_->setHeaderData(c, Qt::Horizontal, QString::fromUtf16(kHeaders[c]));
+    auto* sorted = new QSortFilterProxyModel(this);
+    sorted->setSourceModel(results_);
+    sorted->setSortRole(Qt::UserRole);
+    table_ = table_view("backtest_table");
+    table_->setModel(sorted);
+    table_->setSortingEnabled(true);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setColumnWidth(1, 140);
+
+    layout->addWidget(source_, 0, 0);
+    layout->addWidget(only_selected_, 0, 1);
+    layout->addWidget(start_, 0, 2);
+    layout->addWidget(cancel_, 0, 3);
+    layout->addWidget(progress_, 1, 0, 1, 4);
+    layout->addWidget(table_, 2, 0, 1, 4);
+    layout->addWidget(totals_, 3, 0, 1, 4);
+    layout->setColumnStretch(0, 1);
+
+    poll_ = new QTimer(this);
+    poll_->setInterval(100);
+    connect(poll_, &QTimer::timeout, this, &BacktestDialog::poll);
+    connect(start_, &QPushButton::clicked, this, &BacktestDialog::start_clicked);
+    connect(cancel_, &QPushButton::clicked, this, [this] { cancel_requested_ = true; });
+}
+
+BacktestDialog::~BacktestDialog()
+{
+    stop_worker();
+}
+
+void BacktestDialog::stop_worker()
+{
+    cancel_requested_ = true;
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void BacktestDialog::closeEvent(QCloseEvent* event)
+{
+    stop_worker();
+    QDialog::closeEvent(event);
+}
+
+void BacktestDialog::start_clicked()
+{
+    QString text;
+    QString name;
+    if (source_->currentIndex() == 0) {
+        text = QString(held_history_).replace(u'|', u'\n');
+        name = u"程序已获取的开奖"_s;
+    } else {
+        name = QFileDialog::getOpenFileName(this, u"选择历史文件"_s, QString(),
+                                            u"开奖历史 (*.txt *.csv);;所有文件 (*)"_s);
+        if (name.isEmpty())
+            return;
+        QFile file(name);
+        if (!file.open(QIODevice::ReadOnly)) {
+            shell_.message(u"无法读取文件："_s + name);
+            return;
+        }
+        text = QString::fromUtf8(file.readAll());
+    }
+    monitor::HistoryError error;
+    const auto draws = monitor::parse_history(text, &error);
+    if (!draws) {
+        shell_.message(name + u" 第"_s + QString::number(error.line) + u"行格式有误："_s +
+                       error.reason);
+        return;
+    }
+    if (draws->isEmpty()) {
+        shell_.message(u"没有可回测的开奖"_s);
+        return;
+    }
+    start(*draws);
+}
+
+void BacktestDialog::start(const QVector<monitor::HistoryDraw>& draws)
+{
+    stop_worker();
+    const QString list = only_selected_->isChecked() ? selected_ : all_;
+    replayed_ = 0;
+    cancel_requested_ = false;
+    done_ = false;
+    result_.reset();
+    results_->removeRows(0, results_->rowCount());
+    totals_->clear();
+    progress_->setRange(0, int(draws.size()));
+    progress_->setValue(0);
+    start_->setEnabled(false);
+    cancel_->setEnabled(true);
+    // The replay works on its own copies of the monitors and the draws.
+    worker_ = std::thread([this, list, draws] {
+        monitor::BacktestOptions options;
+        options.progress = [this](int n) {
+            replayed_ = n;
+            return !cancel_requested_.load();
+        };
+        auto result = std::make_unique<monitor::BacktestResult>(
+            monitor::run_backtest(list, draws, options));
+        result_ = std::move(result);
+        done_ = true;
+    });
+    poll_->start();
+}
+
+void BacktestDialog::poll()
+{
+    progress_->setValue(replayed_);
+    if (!done_)
+        return;
+    poll_->stop();
+    if (worker_.joinable())
+        worker_.join();
+    start_->setEnabled(true);
+    cancel_->setEnabled(false);
+    show_result();
+    emit finished_replay();
+}
+
+void BacktestDialog::show_result()
+{
+    if (!result_)
+        return;
+    using monitor::money2;
+    const monitor::BacktestResult& r = *result_;
+    for (const monitor::MonitorOutcome& o : r.monitors) {
+        results_->appendRow({cell(QString::number(o.position), o.position),
+                             cell(o.title),
+                             cell(QString::number(o.draws), double(o.draws)),
+                             cell(QString::number(o.hits), o.hits),
+                             cell(QString::number(o.misses), o.misses),
+                             cell(QString::number(o.longest_hits), o.longest_hits),
+                             cell(QString::number(o.longest_misses), o.longest_misses),
+                             cell(QString::number(o.alerts), o.alerts),
+                             cell(QString::number(o.bets), o.bets),
+                             cell(QString::number(o.wins), o.wins),
+                             cell(money2(o.cost), o.cost),
+                             cell(money2(o.returned), o.returned),
+                             cell(money2(o.income()), o.income()),
+                             cell(money2(o.lowest), o.lowest),
+                             cell(o.current)});
+    }
+    totals_->setText(u"回测%1期%2：投注%3次，中奖%4次，成本%5，返奖%6，收入%7，最大盈利%8，最小收益%9"_s
+                         .arg(r.draws_replayed)
+                         .arg(cancel_requested_ ? u"（已取消）"_s : QString())
+                         .arg(r.bets)
+                         .arg(r.wins)
+                         .arg(money2(r.cost), money2(r.returned), money2(r.income),
+                              money2(r.best), money2(r.worst)));
+}
+
+} // namespace zorvik::app
