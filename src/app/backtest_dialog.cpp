@@ -71,6 +71,7 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
     table_ = table_view("backtest_table");
     table_->setModel(sorted);
     table_->setSortingEnabled(true);
+    table_->sortByColumn(0, Qt::AscendingOrder); // list order first
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setColumnWidth(1, 140);
 
