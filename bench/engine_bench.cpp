@@ -24,17 +24,6 @@ using namespace zorvik;
 
 namespace {
 
-class SilentShell final : public support::Shell {
-public:
-    void message(const QString&) override {}
-    bool confirm(const QString&, const QString&) override { return true; }
-    void tip(const QString&) override {}
-    void alert_sound(const QString&) override {}
-    void copy_text(const QString&) override {}
-    void notice(const QString&) override {}
-    void open_link(const QString&) override {}
-};
-
 // Monitors of mixed plays, positions and categories, none betting.
 QString monitor_list(int count)
 {
@@ -134,7 +123,7 @@ struct Rig {
     }
 
     QTemporaryDir dir;
-    SilentShell shell;
+    support::SilentShell shell;
     monitor::MonitorEngine engine{shell, dir.filePath(u"bao/cfg.ini"_s)};
     QHash<QString, QString> lookup;
     int turn = 0;

@@ -16,18 +16,6 @@ namespace zorvik::monitor {
 
 namespace {
 
-// A replay tells nobody anything.
-class SilentShell final : public support::Shell {
-public:
-    void message(const QString&) override {}
-    bool confirm(const QString&, const QString&) override { return true; }
-    void tip(const QString&) override {}
-    void alert_sound(const QString&) override {}
-    void copy_text(const QString&) override {}
-    void notice(const QString&) override {}
-    void open_link(const QString&) override {}
-};
-
 // Simulated money: every bet placed, at its cost; none after the last draw (no issue to bet on).
 class ReplayPlacer final : public BetPlacer {
 public:
@@ -112,7 +100,7 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
                             const BacktestOptions& options)
 {
     QTemporaryDir nowhere; // the engine's settings file; a replay writes nothing there
-    SilentShell shell;
+    support::SilentShell shell;
     ReplayPlacer placer;
     MonitorEngine engine(shell, nowhere.filePath(u"bao/cfg.ini"_s));
     QHash<QString, QString> lookup;

@@ -25,4 +25,17 @@ public:
     virtual void open_link(const QString& url) = 0;
 };
 
+// Tells nobody anything and answers every question with OK: for work that runs unattended and
+// unseen (a backtest's replay, a benchmark).
+class SilentShell final : public Shell {
+public:
+    void message(const QString&) override {}
+    bool confirm(const QString&, const QString&) override { return true; }
+    void tip(const QString&) override {}
+    void alert_sound(const QString&) override {}
+    void copy_text(const QString&) override {}
+    void notice(const QString&) override {}
+    void open_link(const QString&) override {}
+};
+
 } // namespace zorvik::support
