@@ -105,9 +105,15 @@ void MonitorEngine::load_text(const QString& stored)
 
 void MonitorEngine::refresh()
 {
-    const QString newest = draw_state().awd_iss;
     rows_.clear();
     rows_.reserve(list_.size());
+    // The alert actions are gathered while the rows are made and carried out after the view has
+    // them. A bet's wait runs the event loop, so a draw or an edit may rebuild again meanwhile:
+    // each bet finds its monitor again by identity.
+    const bool listened = isSignalConnected(QMetaMethod::fromSignal(&MonitorEngine::alerted));
+    QVector<std::pair<int, QString>> alerting;
+    bool any_alert = false;
+    QVector<quint64> bets;
     for (int position = 1; position < list_.size(); ++position) {
         const Monitor* m = list_.find(position);
         if (!m)
@@ -118,35 +124,23 @@ void MonitorEngine::refresh()
         row.alerts = alert_test(*m);
         row.marked = row.alerts || chasing(*m);
         rows_.append(row);
-    }
-    emit rows_changed();
-
-    // A bet's wait runs the event loop, so a draw or an edit may rebuild again meanwhile: the
-    // actions work on this rebuild's rows and find each monitor again by its identity.
-    const QVector<MonitorRow> rows = rows_;
-    bool told = false;
-    QVector<quint64> bets;
-    const bool listened = isSignalConnected(QMetaMethod::fromSignal(&MonitorEngine::alerted));
-    for (const MonitorRow& row : rows) {
-        const Monitor* m = list_.find(row.position);
-        if (!m || m->uid() != row.uid)
-            m = list_.find(list_.position_of(row.uid));
-        if (!m)
-            continue;
         if (row.alerts) {
+            any_alert = true;
             if (listened)
-                emit alerted(row.position, m->field(kTitle));
-            // One rebuild raises one tip and one sound, for its first alerting row.
-            if (!told) {
-                told = true;
-                if (alert_tips_)
-                    shell_.tip(QString::fromUtf16(kAlertTip));
-                if (alert_sound_)
-                    shell_.alert_sound(QString());
-            }
+                alerting.append({position, m->field(kTitle)});
         }
         if (row.marked && m->raw(kAutoBet) == u"1" && m->raw(kBetPending) == u"false")
             bets.append(row.uid);
+    }
+    emit rows_changed();
+    for (const auto& [position, title] : alerting)
+        emit alerted(position, title);
+    // One rebuild raises one tip and one sound, for its first alerting row.
+    if (any_alert) {
+        if (alert_tips_)
+            shell_.tip(QString::fromUtf16(kAlertTip));
+        if (alert_sound_)
+            shell_.alert_sound(QString());
     }
     for (quint64 uid : bets)
         ask_bet(uid);
