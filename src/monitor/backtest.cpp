@@ -136,11 +136,6 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         const auto it = index.constFind(engine.bet_log().at(row).monitor);
         return it == index.cend() ? nullptr : &result.monitors[*it];
     };
-    // Positions do not move during a replay: nothing edits the list.
-    QObject::connect(&engine, &MonitorEngine::alerted, [&](int position, const QString&) {
-        if (const auto it = by_position.constFind(position); it != by_position.cend())
-            ++result.monitors[*it].alerts;
-    });
     QObject::connect(&engine, &MonitorEngine::bet_added, [&](int row) {
         if (MonitorOutcome* o = outcome(row))
             ++o->bets;
@@ -172,6 +167,12 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         state.bet_iss = state.next_iss_no;
         lookup.insert(QString(draws[i].issue).remove(u'-'), draws[i].numbers);
         engine.evaluate_draw();
+        // The rows of the draw's rebuild tell which monitors alerted (positions do not move
+        // during a replay: nothing edits the list).
+        for (const MonitorRow& row : engine.rows())
+            if (row.alerts)
+                if (const auto it = by_position.constFind(row.position); it != by_position.cend())
+                    ++result.monitors[*it].alerts;
         result.draws_replayed = i + 1;
         if (options.progress && !options.progress(i + 1))
             break;

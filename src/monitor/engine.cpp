@@ -23,11 +23,15 @@ namespace {
 const QString kSection = u"alert_cfg"_s;
 const QString kKey = u"list"_s;
 
-QElapsedTimer& pass_clock()
+// One clock for every engine (a backtest's replay runs one on a worker thread): made once,
+// safely, then only read.
+const QElapsedTimer& pass_clock()
 {
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
     return clock;
 }
 
