@@ -188,9 +188,9 @@ void MonitorEngine::ask_bet(quint64 uid)
     const QString cost = rules::bet_cost(double(count), multiplier, unit);
     const QString prize = rules::win_amount(m.field(kTitle), multiplier, unit, odds);
 
-    set_line(Line::BetStatus, u"准备投注："_s + state.next_iss_no + u"期，玩法："_s +
-                                  (m.field(kAutoBet) == u"1" ? u"* "_s : QString()) +
-                                  m.field(kTitle));
+    // The row's text: an auto-bet monitor's title with its "* ".
+    set_line(Line::BetStatus,
+             u"准备投注："_s + state.next_iss_no + u"期，玩法：* "_s + m.field(kTitle));
     if (!placer_)
         return;
     BetOrder order;
