@@ -95,7 +95,7 @@ void MonitorEngine::breathe()
 
 void MonitorEngine::load()
 {
-    load_text(support::ini_read(kSection, kKey, settings_file_));
+    load_text(support::ini_read_whole(kSection, kKey, settings_file_));
 }
 
 void MonitorEngine::load_text(const QString& stored)

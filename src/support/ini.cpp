@@ -152,7 +152,10 @@ void sync_folder(const QString& folder)
 
 } // namespace
 
-QString ini_read(const QString& section, const QString& key, const QString& file)
+namespace {
+
+QString read_value(const QString& section, const QString& key, const QString& file,
+                   qsizetype limit)
 {
     if (file.isEmpty())
         return QString();
@@ -175,7 +178,19 @@ QString ini_read(const QString& section, const QString& key, const QString& file
     const qsizetype nul = value.indexOf('\0');
     if (nul >= 0)
         value.truncate(nul);
-    return from_gbk(gbk_prefix(value, kIniReadLimit));
+    return from_gbk(limit > 0 ? gbk_prefix(value, limit) : value);
+}
+
+} // namespace
+
+QString ini_read(const QString& section, const QString& key, const QString& file)
+{
+    return read_value(section, key, file, kIniReadLimit);
+}
+
+QString ini_read_whole(const QString& section, const QString& key, const QString& file)
+{
+    return read_value(section, key, file, 0);
 }
 
 int ini_write(const QString& section, const QString& key, const QString& value,

@@ -20,4 +20,8 @@ int ini_write(const QString& section, const QString& key, const QString& value,
 // match without regard to case; surrounding blanks and one pair of enclosing quotes are dropped.
 QString ini_read(const QString& section, const QString& key, const QString& file);
 
+// The same without the buffer limit: for the monitor list, which outgrows it at a few hundred
+// monitors and would otherwise come back cut (its last record broken, the rest lost).
+QString ini_read_whole(const QString& section, const QString& key, const QString& file);
+
 } // namespace zorvik::support

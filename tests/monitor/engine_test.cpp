@@ -1,6 +1,7 @@
 #include "fakes/recording_shell.h"
 #include "monitor/engine.h"
 #include "qt_printers.h"
+#include "support/gbk.h"
 #include "support/ini.h"
 
 #include <QTemporaryDir>
@@ -225,4 +226,22 @@ TEST_F(Engine, LoadReadsTheStoredListAndEvaluatesAlerts)
     engine_.load();
     EXPECT_EQ(engine_.list().positions(), QVector<int>{1});
     EXPECT_EQ(shell_.tips.size(), 1);
+}
+
+TEST_F(Engine, AListPastTheReadBufferComesBackWhole)
+{
+    // 600 monitors store about 50 KB, past the 40,979 bytes one read of a key returns.
+    QStringList records;
+    for (int i = 0; i < 600; ++i)
+        records << u"ABC~直选复式~前三(直选复式)~"_s + QString::number(100 + i) +
+                       u"~遗漏~≥10~大于等于10~0~待监控~~0~0~0:0~0:0:0:0~0~1,2,4~2~false~0~1:0:0:1920~0"_s;
+    const QString list = u"|"_s + records.join(u'|');
+    ASSERT_EQ(ini_write(u"alert_cfg"_s, u"list"_s, list, file()), 1);
+    ASSERT_GT(zorvik::support::to_gbk(list).size(), zorvik::support::kIniReadLimit);
+    engine_.load();
+    ASSERT_EQ(engine_.list().positions().size(), 600);
+    EXPECT_EQ(engine_.list().at(600)->field(kNumbers), u"699"_s);
+    EXPECT_EQ(engine_.list().text(), list);
+    // Other keys keep the limit.
+    EXPECT_LT(ini_read(u"alert_cfg"_s, u"list"_s, file()).size(), list.size());
 }

@@ -82,7 +82,7 @@ int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out,
     if (files.size() == 2) {
         if (!QFile(files[1]).open(QIODevice::ReadOnly))
             return fail(err, files[1] + u": cannot be read"_s);
-        list = support::ini_read(u"alert_cfg"_s, u"list"_s, files[1]);
+        list = support::ini_read_whole(u"alert_cfg"_s, u"list"_s, files[1]);
     } else {
         for (const QString& line : read_all(in).split(u'\n')) {
             const QString record = QString(line).remove(u'\r').trimmed();
