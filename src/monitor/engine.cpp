@@ -338,13 +338,16 @@ void MonitorEngine::evaluate_draw()
     // The pass works on the list as it stands at each step: a monitor added, modified or
     // deleted while the window's events run is taken as the user left it.
     const std::optional<rules::DrawDigits> digits = rules::read_draw(state.awd_nums);
+    // The identities to judge, in a vector kept from pass to pass (a nested pass gets its own).
     QVector<quint64> uids;
+    uids.swap(pass_uids_);
+    uids.clear();
     uids.reserve(list_.size());
     for (int position = 1; position < list_.size(); ++position)
         if (const Monitor* m = list_.find(position))
             uids.append(m->uid());
     int position = 0;
-    for (quint64 uid : uids) {
+    for (quint64 uid : std::as_const(uids)) {
         breathe();
         // Positions only move when the list changes; look the monitor up again only then.
         Monitor* m = list_.find(++position);
@@ -365,6 +368,7 @@ void MonitorEngine::evaluate_draw()
             m->set(kBetPending, u"false"_s);
         }
     }
+    pass_uids_.swap(uids);
     refresh();
     settle_bets(state);
 }

@@ -136,6 +136,7 @@ private:
     Session session_;
     QVector<BetRow> bet_log_;
     QString lines_[4];
+    QVector<quint64> pass_uids_;         // a pass's monitors, kept for the next pass's use
     QSet<quint64> placing_;              // monitors whose placement is under way
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
     qint64 breathed_at_ = 0;

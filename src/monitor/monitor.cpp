@@ -227,13 +227,6 @@ std::optional<Monitor> MonitorList::at(int position) const
     return items_[position - 1];
 }
 
-Monitor* MonitorList::find(int position)
-{
-    if (position < 1 || position > items_.size() || !items_[position - 1])
-        return nullptr;
-    return &*items_[position - 1];
-}
-
 int MonitorList::position_of(quint64 uid) const
 {
     // The index is checked against the list before it is trusted, and made again when stale.

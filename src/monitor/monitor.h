@@ -120,7 +120,13 @@ public:
     bool empty() const;
     std::optional<Monitor> at(int position) const;
     // The record at a position, to change in place; nullptr for an empty or missing element.
-    Monitor* find(int position);
+    Monitor* find(int position)
+    {
+        if (position < 1 || position > items_.size())
+            return nullptr;
+        std::optional<Monitor>& item = items_[position - 1];
+        return item ? &*item : nullptr;
+    }
     // The position of the record with this identity, or 0.
     int position_of(quint64 uid) const;
     // Number of elements, the empty element 0 included (positions run below it).

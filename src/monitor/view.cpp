@@ -13,16 +13,6 @@ namespace {
 
 constexpr int kNumbersShown = 50;
 
-// A 16-bit integer written in decimal (blanks around and a sign allowed); nothing otherwise.
-std::optional<int> small_integer(const QString& text)
-{
-    bool ok = false;
-    const int value = support::trim_blanks(text).toInt(&ok);
-    if (!ok || value < -32768 || value > 32767)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 QString issue_tail(const QString& issue)
