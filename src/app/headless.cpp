@@ -46,6 +46,14 @@ public:
     void open_link(const QString& url) override { print(u"link"_s, url); }
 };
 
+// The name a status line has in the "label" lines.
+QString line_name(int which)
+{
+    static const char16_t* const names[] = {u"bet_status_line", u"bet_summary_line",
+                                            u"income_line", u"balance_line"};
+    return which >= 0 && which < 4 ? QString::fromUtf16(names[which]) : QString();
+}
+
 int signal_pipe[2] = {-1, -1};
 
 void on_signal(int)
@@ -55,13 +63,6 @@ void on_signal(int)
 }
 
 } // namespace
-
-QString line_name(int which)
-{
-    static const char16_t* const names[] = {u"bet_status_line", u"bet_summary_line",
-                                            u"income_line", u"balance_line"};
-    return which >= 0 && which < 4 ? QString::fromUtf16(names[which]) : QString();
-}
 
 int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOptions& run)
 {

@@ -17,7 +17,5 @@ struct HeadlessOptions {
 // Runs until SIGINT or SIGTERM.
 int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOptions& options);
 
-// The name a status line has in headless mode's "label" lines.
-QString line_name(int which);
 
 } // namespace zorvik::app

@@ -23,6 +23,13 @@ QString datacenter_reply(const QString& issue, const QString& numbers, const QSt
            u"\",\"nexeId\":\""_s + next + u"\",\"nextsec\":"_s + QString::number(seconds) + u"}]}"_s;
 }
 
+// The Hele platform's site information (newest 201511121234, next 201511121235) and its history
+// of that one draw.
+const QString kHeleSite =
+    u"{\"code\":1,\"message\":\"{\\\"ld\\\":\\\"201511121234\\\",\\\"lr\\\":\\\"1,2,3,4,5\\\",\\\"ud\\\":\\\"201511121235\\\",\\\"cdTs\\\":30}\"}"_s;
+const QString kHeleHistory =
+    u"{\"code\":1,\"message\":\"[{\\\"n\\\":\\\"201511121234\\\",\\\"r\\\":\\\"1,2,3,4,5\\\"}]\"}"_s;
+
 QString history_text(int entries)
 {
     QStringList list;
@@ -146,9 +153,9 @@ TEST_F(Feed, HeleAlternatesWithTheDataCentreAndUploadsOnlyOnChange)
                 datacenter_reply(u"201511121233"_s, u"0,0,0,0,0"_s, u"201511121234"_s));
     http_.route(u"caipiao/hele_fenfen/getinfo?id=201511121233"_s, history_text(5));
     http_.route(u"cp/loadSiteInfo.do?siteCode=HELSSC1"_s,
-                u"{\"code\":1,\"message\":\"{\\\"ld\\\":\\\"201511121234\\\",\\\"lr\\\":\\\"1,2,3,4,5\\\",\\\"ud\\\":\\\"201511121235\\\",\\\"cdTs\\\":30}\"}"_s);
+                kHeleSite);
     http_.route(u"http://hele//cp/loadDrawHistory.do?siteCode=HELSSC1&noOfD=_100"_s,
-                u"{\"code\":1,\"message\":\"[{\\\"n\\\":\\\"201511121234\\\",\\\"r\\\":\\\"1,2,3,4,5\\\"}]\"}"_s);
+                kHeleHistory);
 
     feed_.poll_awd(); // data centre
     feed_.poll_awd(); // platform
@@ -284,9 +291,9 @@ TEST_F(Feed, ADataCentreOneDrawBehindNeverBringsAnOlderDrawBack)
                 datacenter_reply(u"201511121233"_s, u"0,0,0,0,0"_s, u"201511121234"_s));
     http_.route(u"caipiao/hele_fenfen/getinfo?id=201511121233"_s, history_text(5));
     http_.route(u"cp/loadSiteInfo.do"_s,
-                u"{\"code\":1,\"message\":\"{\\\"ld\\\":\\\"201511121234\\\",\\\"lr\\\":\\\"1,2,3,4,5\\\",\\\"ud\\\":\\\"201511121235\\\",\\\"cdTs\\\":30}\"}"_s);
+                kHeleSite);
     http_.route(u"cp/loadDrawHistory.do"_s,
-                u"{\"code\":1,\"message\":\"[{\\\"n\\\":\\\"201511121234\\\",\\\"r\\\":\\\"1,2,3,4,5\\\"}]\"}"_s);
+                kHeleHistory);
     feed_.poll_awd(); // data centre: 1233
     feed_.poll_awd(); // platform: 1234
     ASSERT_EQ(handled_, (QStringList{u"201511121233"_s, u"201511121234"_s}));
