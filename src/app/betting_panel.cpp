@@ -43,6 +43,8 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
     monitor::MonitorEngine& engine = core_.engine();
     tz_frame_ = named<QGroupBox>("tz_frame", u"投注设置"_s);
     auto* layout = new QGridLayout(tz_frame_);
+    tz_plt_user_ = named<QLineEdit>("tz_plt_user");
+    tz_plt_user_->setPlaceholderText(u"平台账号"_s);
     tz_plt_pass_ = named<QLineEdit>("tz_plt_pass");
     tz_plt_pass_->setEchoMode(QLineEdit::Password);
     plt_tz_zy_ = named<QLineEdit>("plt_tz_zy", u"1000"_s);
@@ -50,12 +52,14 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
     tz_virtual_m_ = named<QLineEdit>("tz_virtual_m", QString::fromUtf16(monitor::kVirtualBalance));
     tz_virtual_ = named<QCheckBox>("tz_virtual", u"我要装逼"_s);
     tz_virtual_->setToolTip(u"模拟投注：不连接平台，用虚拟资金投注"_s);
-    // Logging in comes alive with the platform drivers.
     auto* tz_plt_login = named<QPushButton>("tz_plt_login", u"登录平台"_s);
-    tz_plt_login->setEnabled(false);
     auto* tz_virtual_m_do = named<QPushButton>("tz_virtual_m_do", u"设置资金"_s);
 
-    layout->addWidget(tips_.make(tips::kAccount, QString()), 0, 0, 1, 2);
+    // The account is typed in the box; once logged in, the label shows it in the box's place.
+    layout->addWidget(caption(u"平台账号："_s), 0, 0);
+    layout->addWidget(tz_plt_user_, 0, 1);
+    layout->addWidget(tips_.make(tips::kAccount, QString()), 0, 1);
+    tips_.at(tips::kAccount)->hide();
     layout->addWidget(tips_.make(tips::kPasswordCaption, u"平台密码："_s), 1, 0);
     layout->addWidget(tz_plt_pass_, 1, 1);
     layout->addWidget(tz_plt_login, 1, 2);
@@ -95,6 +99,25 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
         tz_list_->selectRow(row);
         tz_list_->scrollToBottom();
         mirror_balance();
+    });
+    const auto credentials = [this] {
+        tips_.at(tips::kAccount)->setText(tz_plt_user_->text());
+        core_.set_credentials(tips_.at(tips::kAccount)->text(), tz_plt_pass_->text());
+    };
+    connect(tz_plt_user_, &QLineEdit::textChanged, this, credentials);
+    connect(tz_plt_pass_, &QLineEdit::textChanged, this, credentials);
+    connect(tz_plt_login, &QPushButton::clicked, &core_, &AppCore::login_clicked);
+    connect(&core_, &AppCore::login_enabled, tz_plt_login, &QWidget::setEnabled);
+    connect(&core_, &AppCore::login_shown, this, [this, tz_plt_login](bool shown) {
+        for (QWidget* w : {static_cast<QWidget*>(tips_.at(tips::kPasswordCaption)),
+                           static_cast<QWidget*>(tz_plt_pass_), static_cast<QWidget*>(tz_plt_login),
+                           static_cast<QWidget*>(tz_plt_user_)})
+            w->setVisible(shown);
+        tips_.at(tips::kAccount)->setVisible(!shown);
+    });
+    connect(&engine, &monitor::MonitorEngine::line_changed, this, [this](monitor::Line line) {
+        if (line == monitor::Line::Balance)
+            mirror_balance();
     });
     core_.engine().set_stop_source([this] {
         return std::pair<QString, QString>(plt_tz_zy_->text(), plt_tz_zs_->text());

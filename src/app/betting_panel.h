@@ -22,6 +22,7 @@ public:
     QGroupBox* settings_box() const { return tz_frame_; }
     QGroupBox* log_box() const { return log_frame_; }
     QLineEdit* password_box() const { return tz_plt_pass_; }
+    QLineEdit* account_box() const { return tz_plt_user_; }
     QLineEdit* stop_profit_box() const { return plt_tz_zy_; }
     QLineEdit* stop_loss_box() const { return plt_tz_zs_; }
     QCheckBox* virtual_box() const { return tz_virtual_; }
@@ -33,6 +34,7 @@ private:
     TipsGroup& tips_;
     QGroupBox* tz_frame_ = nullptr;
     QGroupBox* log_frame_ = nullptr;
+    QLineEdit* tz_plt_user_ = nullptr;
     QLineEdit* tz_plt_pass_ = nullptr;
     QLineEdit* plt_tz_zy_ = nullptr;
     QLineEdit* plt_tz_zs_ = nullptr;

@@ -1,6 +1,11 @@
 #include "app/core.h"
 
 #include "feed/catalogue.h"
+#include "platform/web_bridge.h"
+#include "support/qt_http.h"
+
+#include <QMetaMethod>
+#include <QWidget>
 #include "support/identity.h"
 #include "support/shell.h"
 
@@ -11,6 +16,7 @@ namespace zorvik::app {
 AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::Clock& clock,
                  support::HttpClient& http, const NetConfig& net, QObject* parent)
     : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell), simulated_(clock),
+      http_(http), platform_(http, shell, clock, [this]() -> platform::PageBridge& { return bridge(); }),
       service_(http, net.service_base, net.datacenter_default), feed_(http, clock, shell),
       engine_(shell, settings_file_)
 {
@@ -31,6 +37,19 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
         return state;
     });
     engine_.set_placer(&no_account_);
+    platform::PlatformView view;
+    view.status = [this](const QString& text) { engine_.set_line(monitor::Line::BetStatus, text); };
+    view.balance = [this](const QString& text) { engine_.set_line(monitor::Line::Balance, text); };
+    view.show_login = [this](bool shown) { emit login_shown(shown); };
+    view.enable_login = [this](bool enabled) { emit login_enabled(enabled); };
+    view.logged = [this](const QString& text) { emit logged(text); };
+    platform_.set_view(view);
+    // The betting page is loaded again after every rebuild, once a platform has been used.
+    connect(&engine_, &monitor::MonitorEngine::rebuilt, this, [this] { platform_.load_game_page(); });
+    connect(&engine_, &monitor::MonitorEngine::bet_added, this, [this] {
+        if (!virtual_)
+            platform_.refresh_balance();
+    });
     connect(&feed_, &feed::DrawFeed::new_draw, this,
             [this](const QString& issue, const QString& numbers) {
                 emit new_draw(issue, numbers); // told first, then judged
@@ -49,10 +68,56 @@ monitor::BetResult AppCore::NoAccountPlacer::place(const monitor::BetOrder&)
     return {0, QString(), QString(), u"未登录平台，无法投注（勾选“我要装逼”可模拟投注）"_s};
 }
 
+AppCore::~AppCore() = default;
+
+platform::PageBridge& AppCore::bridge()
+{
+    if (bridge_factory_)
+        return bridge_factory_();
+    if (!web_bridge_) {
+        // The browser shares the session of the program's own HTTP client.
+        auto* qt_http = dynamic_cast<support::QtHttpClient*>(&http_);
+        web_bridge_ = std::make_unique<platform::WebPageBridge>(
+            shell_, qt_http ? qt_http->cookie_jar() : nullptr, [this](QWidget* browser) {
+                if (isSignalConnected(QMetaMethod::fromSignal(&AppCore::browser_made))) {
+                    emit browser_made(browser);
+                } else { // no window: the browser runs on its own, unseen
+                    browser->resize(1280, 800);
+                    browser->show();
+                }
+            });
+    }
+    return *web_bridge_;
+}
+
+void AppCore::choose_placer()
+{
+    monitor::BetPlacer* placer = &no_account_;
+    if (virtual_)
+        placer = &simulated_;
+    else if (!account_.isEmpty())
+        placer = &platform_;
+    engine_.set_placer(placer);
+}
+
 void AppCore::set_virtual(bool on)
 {
     virtual_ = on;
-    engine_.set_placer(on ? static_cast<monitor::BetPlacer*>(&simulated_) : &no_account_);
+    choose_placer();
+}
+
+void AppCore::set_credentials(const QString& account, const QString& password)
+{
+    account_ = platform::account_name(account);
+    password_ = password;
+    platform_.set_credentials(account, password);
+    choose_placer();
+}
+
+void AppCore::login_clicked()
+{
+    if (platform_.login())
+        report_write(save_platform_account(settings_file_, account_, password_));
 }
 
 bool AppCore::start_monitoring()
@@ -137,12 +202,16 @@ LotteryChoice AppCore::choose_lottery(const QString& name)
     feed_.endpoints().platform_base = choice.saved_index >= 0 && choice.saved_index < choice.addresses.size()
                                           ? choice.addresses[choice.saved_index]
                                           : QString();
+    const feed::Lottery* lottery = feed::find_lottery(name);
+    platform_.set_lottery(name, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
+    platform_.set_base(feed_.endpoints().platform_base);
     return choice;
 }
 
 void AppCore::pick_address(const QString& address, int index)
 {
     feed_.endpoints().platform_base = address;
+    platform_.set_base(address);
     feed_.reload_awd();
     report_write(plt_path_save(settings_file_, index));
 }
@@ -150,6 +219,7 @@ void AppCore::pick_address(const QString& address, int index)
 void AppCore::enter_address(const QString& address)
 {
     feed_.endpoints().platform_base = address;
+    platform_.set_base(address);
     feed_.reload_awd();
 }
 

@@ -6,13 +6,21 @@
 #include "feed/draw_feed.h"
 #include "monitor/bet_placer.h"
 #include "monitor/engine.h"
+#include "platform/session.h"
 #include "platform/simulated_placer.h"
 #include "service/service_link.h"
 
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
+class QWidget;
+
+namespace zorvik::platform {
+class PageBridge;
+class WebPageBridge;
+} // namespace zorvik::platform
 namespace zorvik::support {
 class Clock;
 class HttpClient;
@@ -43,11 +51,18 @@ class AppCore : public QObject {
 public:
     AppCore(const QString& data_dir, support::Shell& shell, const support::Clock& clock,
             support::HttpClient& http, const NetConfig& net, QObject* parent = nullptr);
+    ~AppCore() override;
 
     QString settings_file() const { return settings_file_; }
     feed::DrawFeed& feed() { return feed_; }
     service::ServiceLink& service() { return service_; }
     monitor::MonitorEngine& engine() { return engine_; }
+    platform::PlatformSession& platform() { return platform_; }
+    // Where the page bridge comes from (by default the embedded browser, made on first use).
+    void set_bridge_factory(std::function<platform::PageBridge&()> factory)
+    {
+        bridge_factory_ = std::move(factory);
+    }
 
     // Asks the service for the data-centre and upload addresses and sets up the feed's.
     void init_var();
@@ -78,6 +93,11 @@ public:
     // Where the window's options (saved at every start) and the stop amounts come from.
     void set_options_source(std::function<Options()> source) { options_source_ = std::move(source); }
 
+    // The platform account as typed (the account label's text and the password box's).
+    void set_credentials(const QString& account, const QString& password);
+    // "登录平台": logs in to the selected lottery's platform and keeps account and password.
+    void login_clicked();
+
     // Reports the outcome of a settings-file write: the first failure is told (as a tip, never
     // a box that would hold up the draw cycle); after a write succeeds again, the next is told.
     void report_write(bool written);
@@ -86,6 +106,11 @@ signals:
     void announced(const service::Announcement& announcement);
     // A new draw, before the monitors judge it.
     void new_draw(const QString& issue, const QString& numbers);
+    // The embedded browser was made; the window gives it its place.
+    void browser_made(QWidget* browser);
+    void login_shown(bool shown);    // the password, its caption and the login button
+    void login_enabled(bool enabled);
+    void logged(const QString& text); // the status line after a login attempt
 
 private:
     // Real bets go through the platform drivers; until an account is logged in, none is placed.
@@ -99,8 +124,17 @@ private:
     bool virtual_ = false;
     bool start_pending_ = false;
     std::function<Options()> options_source_;
+    void choose_placer();
+    platform::PageBridge& bridge();
+
     platform::SimulatedPlacer simulated_;
     NoAccountPlacer no_account_;
+    support::HttpClient& http_;
+    std::unique_ptr<platform::WebPageBridge> web_bridge_;
+    std::function<platform::PageBridge&()> bridge_factory_;
+    platform::PlatformSession platform_;
+    QString account_;
+    QString password_;
     bool write_failure_told_ = false;
     service::ServiceLink service_;
     feed::DrawFeed feed_;

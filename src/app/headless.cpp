@@ -119,6 +119,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
                      [](int position, const QString& title) {
                          print(u"alert"_s, QString::number(position) + u' ' + title);
                      });
+    QObject::connect(&core, &AppCore::logged, [](const QString& text) { print(u"login"_s, text); });
     QObject::connect(&core, &AppCore::announced, [](const service::Announcement& a) {
         print(u"status begin_plan"_s, a.begin_plan);
         if (!a.reached)
@@ -139,6 +140,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     core.engine().set_stop_source(
         [&options] { return std::pair<QString, QString>(options.plt_tz_zy, options.plt_tz_zs); });
     core.set_virtual(run.virtual_money);
+    core.set_credentials(options.plt_user, options.plt_pass);
     core.engine().load();
     if (run.start)
         core.start_when_ready();
@@ -149,6 +151,9 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     } else {
         print(u"message"_s, u"没有选择彩种: "_s + chosen);
     }
+    // Real bets need the platform session before monitoring starts.
+    if (run.start && !run.virtual_money && !options.plt_user.isEmpty())
+        core.login_clicked();
     core.start();
     const int code = QCoreApplication::exec();
     print(u"stopped"_s, QString());

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -21,11 +22,18 @@ int main(int argc, char** argv)
     bool headless = false;
     for (int i = 1; i < argc; ++i)
         headless = headless || std::strcmp(argv[i], "--headless") == 0;
-    std::unique_ptr<QCoreApplication> app;
-    if (headless)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
+    // The embedded browser needs a GUI application; without a window it runs offscreen.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    std::vector<char*> args(argv, argv + argc);
+    char platform_option[] = "-platform";
+    char offscreen[] = "offscreen";
+    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        args.push_back(platform_option);
+        args.push_back(offscreen);
+    }
+    int app_argc = int(args.size());
+    args.push_back(nullptr);
+    auto app = std::make_unique<QApplication>(app_argc, args.data());
     QCoreApplication::setApplicationName(u"zorvik"_s);
 
     QCommandLineParser parser;

@@ -127,6 +127,9 @@ void MainWindow::build_ui()
     zorvik_main_ = named<QTabWidget>("zorvik_main");
     zorvik_main_->addTab(monitor_panel_, u"监控列表"_s);
     zorvik_main_->addTab(editor_panel_, u"添加/修改监控"_s);
+    // The platform's page, once a platform is first used.
+    connect(core_.get(), &AppCore::browser_made, this,
+            [this](QWidget* browser) { zorvik_main_->addTab(browser, u"平台页面"_s); });
 
     auto* right = new QVBoxLayout;
     right->addWidget(zorvik_main_, 1);
@@ -211,6 +214,7 @@ void MainWindow::load_settings()
     alert_options_->tips_box()->setChecked(o.alert_type_tips);
     alert_options_->sound_box()->setChecked(o.alert_type_sound);
     alert_options_->sound_file_box()->setText(o.alert_sound_file);
+    betting_->account_box()->setText(o.plt_user);
     betting_->password_box()->setText(o.plt_pass);
     betting_->stop_loss_box()->setText(o.plt_tz_zs);
     betting_->stop_profit_box()->setText(o.plt_tz_zy);
@@ -223,6 +227,7 @@ Options MainWindow::options() const
     o.alert_type_tips = alert_options_->tips_box()->isChecked();
     o.alert_type_sound = alert_options_->sound_box()->isChecked();
     o.alert_sound_file = alert_options_->sound_file_box()->text();
+    o.plt_user = betting_->account_box()->text();
     o.plt_pass = betting_->password_box()->text();
     o.plt_tz_zs = betting_->stop_loss_box()->text();
     o.plt_tz_zy = betting_->stop_profit_box()->text();

@@ -21,6 +21,7 @@ constexpr OptionKey kTable[] = {
     {keys::kAlertSection, keys::kAlertTips, &Options::alert_type_tips},
     {keys::kAlertSection, keys::kAlertSound, &Options::alert_type_sound},
     {keys::kAlertSection, keys::kAlertSoundFile, &Options::alert_sound_file},
+    {keys::kTzSection, keys::kPltUser, &Options::plt_user},
     {keys::kTzSection, keys::kPltPass, &Options::plt_pass},
     {keys::kTzSection, keys::kStopLoss, &Options::plt_tz_zs},
     {keys::kTzSection, keys::kStopProfit, &Options::plt_tz_zy},
@@ -108,6 +109,14 @@ bool save_show_award_tips(const QString& file, bool on)
 {
     return support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kShowAwardTips),
                        on ? u"1"_s : u"0"_s, file) != 0;
+}
+
+bool save_platform_account(const QString& file, const QString& user, const QString& password)
+{
+    const QString section = QString::fromUtf16(keys::kTzSection);
+    const bool user_written = support::ini_write(section, QString::fromUtf16(keys::kPltUser), user, file) != 0;
+    return support::ini_write(section, QString::fromUtf16(keys::kPltPass), password, file) != 0 &&
+           user_written;
 }
 
 } // namespace zorvik::app

@@ -19,6 +19,7 @@ inline constexpr char16_t kAlertSound[] = u"alert_type_sound";
 inline constexpr char16_t kAlertSoundFile[] = u"alert_sound_file";
 inline constexpr char16_t kList[] = u"list";
 inline constexpr char16_t kPltPass[] = u"plt_pass";
+inline constexpr char16_t kPltUser[] = u"plt_user";
 inline constexpr char16_t kStopLoss[] = u"plt_tz_zs";
 inline constexpr char16_t kStopProfit[] = u"plt_tz_zy";
 inline constexpr char16_t kNetSection[] = u"net_cfg";
@@ -29,6 +30,7 @@ struct Options {
     bool alert_type_tips = true;     // "弹窗报警"
     bool alert_type_sound = true;    // "声音报警"
     QString alert_sound_file;
+    QString plt_user;                // the platform account name
     QString plt_pass;
     QString plt_tz_zs = QStringLiteral("-1000"); // stop-loss limit
     QString plt_tz_zy = QStringLiteral("1000");  // stop-profit limit
@@ -62,5 +64,7 @@ bool plt_path_save(const QString& file, int index); // false: not written
 
 // The "自动报号" box's state, written when the user switches it on against the pop-up alerts.
 bool save_show_award_tips(const QString& file, bool on); // false: not written
+// The account and password of a login attempt (the password as typed); false: not written.
+bool save_platform_account(const QString& file, const QString& user, const QString& password);
 
 } // namespace zorvik::app

@@ -9,6 +9,7 @@ namespace zorvik::monitor {
 struct BetOrder {
     QString lottery;  // the selected lottery's name
     QString issue;    // the issue bet on (the next issue)
+    QString issue_date; // its date part, when the issue is shown as "date-issue"
     QString title;    // the play's full name, e.g. "前三(直选复式)"
     QString numbers;
     int unit_index = 0; // 1 元, 2 角, 3 分, 4 厘

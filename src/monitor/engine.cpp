@@ -8,6 +8,8 @@
 #include "support/ini.h"
 #include "support/money.h"
 #include "support/shell.h"
+
+#include <QScopeGuard>
 #include "support/text.h"
 
 #include <QCoreApplication>
@@ -148,6 +150,7 @@ void MonitorEngine::refresh()
     }
     for (quint64 uid : bets)
         ask_bet(uid);
+    emit rebuilt();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -161,10 +164,16 @@ void MonitorEngine::ask_bet(quint64 uid)
         set_line(Line::BetStatus, u"当前不能投注，你必须选择合乐或U彩平台"_s);
         return;
     }
+    // One placement at a time: a bet asked for by a rebuild nested in a bet's wait (its own
+    // monitor's included) is asked again once that bet is done, with everything checked anew,
+    // so the platform's page answers one order at a time.
+    if (!placing_.isEmpty()) {
+        if (!deferred_.contains(uid))
+            deferred_.append(uid);
+        return;
+    }
     const Monitor* live = list_.find(list_.position_of(uid));
-    // Not while its placement is under way, and never twice for one issue.
-    if (!live || placing_.contains(uid) || live->field(kAutoBet) != u"1" ||
-        live->field(kBetPending) != u"false")
+    if (!live || live->field(kAutoBet) != u"1" || live->field(kBetPending) != u"false")
         return;
     const Monitor m = *live;
     const DrawState state = draw_state();
@@ -196,6 +205,7 @@ void MonitorEngine::ask_bet(quint64 uid)
     BetOrder order;
     order.lottery = lottery_;
     order.issue = state.next_iss_no;
+    order.issue_date = state.bet_iss.contains(u'-') ? state.bet_iss.section(u'-', 0, 0) : QString();
     order.title = m.field(kTitle);
     order.numbers = m.field(kNumbers);
     order.unit_index = support::to_int(m.field(kMoneyUnit));
@@ -208,9 +218,15 @@ void MonitorEngine::ask_bet(quint64 uid)
     last_bet_issue_.insert(uid, state.bet_iss);
     const BetResult result = placer_->place(order);
     placing_.remove(uid);
+    // The bets deferred meanwhile, for the draw state as it is now.
+    const auto place_deferred = qScopeGuard([this] {
+        while (!deferred_.isEmpty() && placing_.isEmpty())
+            ask_bet(deferred_.takeFirst());
+    });
     if (result.status != 1) {
         last_bet_issue_.remove(uid);
-        set_line(Line::BetStatus, result.message);
+        if (!result.message.isEmpty()) // an abandoned bet says nothing
+            set_line(Line::BetStatus, result.message);
         return;
     }
     const QString amount = support::money_text(number(result.amount).value_or(0));

@@ -98,6 +98,8 @@ public:
     void set_breathe_interval(int ms) { breathe_ms_ = ms; }
     // The simulated balance typed by the user becomes the balance line.
     void set_virtual_balance(const QString& text);
+    // Writes a status line (the platform drivers report their progress here).
+    void set_line(Line which, const QString& text);
 
 signals:
     void rows_changed();
@@ -110,11 +112,12 @@ signals:
     void bet_added(int row);   // appended at the end
     void bet_settled(int row);
     void bet_rows_dropped(int count); // the oldest rows, past the cap
+    // A rebuild has ended, its alerts raised and its bets asked for.
+    void rebuilt();
 
 private:
     QString confirm_title() const;
     bool stored(bool written);
-    void set_line(Line which, const QString& text);
     DrawState draw_state() const;
     void ask_bet(quint64 uid);
     void settle_bets(const DrawState& state);
@@ -138,6 +141,7 @@ private:
     QString lines_[4];
     QVector<quint64> pass_uids_;         // a pass's monitors, kept for the next pass's use
     QSet<quint64> placing_;              // monitors whose placement is under way
+    QVector<quint64> deferred_;          // bets asked for while another was being placed
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
     qint64 breathed_at_ = 0;
     int breathe_ms_ = 8;

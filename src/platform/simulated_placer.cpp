@@ -23,18 +23,20 @@ QString simulated_order_id(const QString& lottery, const QString& digest, const 
     return prefix + digest.left(3) + u'/' + digest.right(8);
 }
 
+QString made_up_order_digest(const QString& issue, const support::Clock& clock)
+{
+    // Two orders of one issue differ by the time and the random number in their digest.
+    static quint32 calls = 0;
+    QRandomGenerator random(quint32(clock.msecs() ^ clock.local_now().toMSecsSinceEpoch()) + ++calls);
+    return support::Md5_Calc(issue + clock.local_now().toString(u"yyyy/M/d H:mm:ss"_s) +
+                             QString::number(random.generateDouble()));
+}
+
 monitor::BetResult SimulatedPlacer::place(const monitor::BetOrder& order)
 {
-    // Seeded from the clock, as each order is: two orders of one issue differ by the time and
-    // the random number in their digest.
-    QRandomGenerator random(quint32(clock_.msecs() ^ clock_.local_now().toMSecsSinceEpoch()));
-    const auto digest = [&] {
-        return support::Md5_Calc(order.issue +
-                                 clock_.local_now().toString(u"yyyy/M/d H:mm:ss"_s) +
-                                 QString::number(random.generateDouble()));
-    };
-    const QString first = digest();
-    return {1, simulated_order_id(order.lottery, first, digest()), order.cost, u"ok"_s};
+    const QString first = made_up_order_digest(order.issue, clock_);
+    return {1, simulated_order_id(order.lottery, first, made_up_order_digest(order.issue, clock_)),
+            order.cost, u"ok"_s};
 }
 
 } // namespace zorvik::platform

@@ -43,15 +43,47 @@ bool requestable(const QString& url)
 QtHttpClient::QtHttpClient(std::function<void(const QString&)> notice, int timeout_ms,
                            QObject* parent)
     : QObject(parent), notice_(std::move(notice)), timeout_ms_(timeout_ms),
-      manager_(new QNetworkAccessManager(this))
+      manager_(new QNetworkAccessManager(this)), jar_(new SharedCookieJar)
 {
+    manager_->setCookieJar(jar_); // the manager owns it
 }
 
 QtHttpClient::~QtHttpClient() = default;
 
-QNetworkCookieJar* QtHttpClient::cookie_jar() const
+bool SharedCookieJar::insertCookie(const QNetworkCookie& cookie)
 {
-    return manager_->cookieJar();
+    const bool inserted = QNetworkCookieJar::insertCookie(cookie);
+    if (!quiet_)
+        emit cookie_set(cookie); // an expired cookie deletes the browser's copy too
+    return inserted;
+}
+
+bool SharedCookieJar::deleteCookie(const QNetworkCookie& cookie)
+{
+    const bool deleted = QNetworkCookieJar::deleteCookie(cookie);
+    if (deleted && !quiet_)
+        emit cookie_deleted(cookie);
+    return deleted;
+}
+
+bool SharedCookieJar::adopt(const QNetworkCookie& cookie)
+{
+    for (const QNetworkCookie& held : allCookies()) {
+        if (held.hasSameIdentifier(cookie) && held.value() == cookie.value() &&
+            held.expirationDate() == cookie.expirationDate())
+            return false;
+    }
+    quiet_ = true;
+    insertCookie(cookie);
+    quiet_ = false;
+    return true;
+}
+
+void SharedCookieJar::forget(const QNetworkCookie& cookie)
+{
+    quiet_ = true;
+    deleteCookie(cookie);
+    quiet_ = false;
 }
 
 QtHttpClient::Answer QtHttpClient::wait_for(QNetworkReply* reply)

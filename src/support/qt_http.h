@@ -8,14 +8,37 @@
 #include <QObject>
 #include <functional>
 
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+
 class QNetworkAccessManager;
-class QNetworkCookieJar;
 class QNetworkReply;
 class QEventLoop;
 
 namespace zorvik::support {
 
 inline constexpr int kHttpTimeoutMs = 9999;
+
+// The program's cookie jar. Cookies the HTTP replies set are announced, so the embedded browser
+// can take them; cookies the browser sets are adopted without being announced back.
+class SharedCookieJar final : public QNetworkCookieJar {
+    Q_OBJECT
+public:
+    using QNetworkCookieJar::QNetworkCookieJar;
+    bool insertCookie(const QNetworkCookie& cookie) override;
+    bool deleteCookie(const QNetworkCookie& cookie) override;
+    // Takes the browser's cookie; false when the jar held it already, unchanged.
+    bool adopt(const QNetworkCookie& cookie);
+    void forget(const QNetworkCookie& cookie);
+    QList<QNetworkCookie> cookies() const { return allCookies(); }
+
+signals:
+    void cookie_set(const QNetworkCookie& cookie);
+    void cookie_deleted(const QNetworkCookie& cookie);
+
+private:
+    bool quiet_ = false;
+};
 
 class QtHttpClient final : public QObject, public HttpClient {
     Q_OBJECT
@@ -30,7 +53,7 @@ public:
     bool net_fire(const QString& url) override;
 
     // The program's one cookie jar, shared with the embedded browser.
-    QNetworkCookieJar* cookie_jar() const;
+    SharedCookieJar* cookie_jar() const { return jar_; }
 
     // The program is ending: waiting requests give up at once, new ones are not sent, and no
     // notice is shown for them.
@@ -49,6 +72,7 @@ private:
     std::function<void(const QString&)> notice_;
     int timeout_ms_;
     QNetworkAccessManager* manager_;
+    SharedCookieJar* jar_;
     bool notice_open_ = false;
     bool stopping_ = false;
     QList<QEventLoop*> waiting_;

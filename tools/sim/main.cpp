@@ -1,5 +1,5 @@
 // zorvik-sim: plays every outside endpoint of the program on loopback ports.
-// Usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release]
+// Usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release] [--account NAME:PASSWORD:BALANCE]...
 
 #include "sim.h"
 
@@ -22,10 +22,24 @@ int main(int argc, char** argv)
             options.seed = std::strtoull(argv[++i], nullptr, 10);
         } else if (arg == "--port" && has_value) {
             options.port = std::atoi(argv[++i]);
+        } else if (arg == "--account" && has_value) {
+            // NAME:PASSWORD:BALANCE; the password may hold ":" itself.
+            const std::string value = argv[++i];
+            const size_t first = value.find(':');
+            const size_t last = value.rfind(':');
+            if (first == std::string::npos || first == last || first == 0) {
+                std::fprintf(stderr, "zorvik-sim: --account wants NAME:PASSWORD:BALANCE\n");
+                return 2;
+            }
+            zorvik::sim::Account account;
+            account.name = value.substr(0, first);
+            account.password = value.substr(first + 1, last - first - 1);
+            account.balance = std::atof(value.c_str() + last + 1);
+            options.accounts.push_back(account);
         } else if (arg == "--newer-release") {
             options.newer_release = true;
         } else {
-            std::fprintf(stderr, "usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release]\n");
+            std::fprintf(stderr, "usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release] [--account NAME:PASSWORD:BALANCE]...\n");
             return 2;
         }
     }

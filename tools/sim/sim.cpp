@@ -1,8 +1,10 @@
 #include "sim.h"
+#include "sim_http.h"
 
 #include <httplib.h>
 
 #include <QDateTime>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,56 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::sim {
 
-namespace {
-
-std::string utf8(const QString& s)
-{
-    return s.toStdString();
-}
-
-QString text(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
-std::string json(const QJsonObject& o)
-{
-    return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
-}
-
-std::string json(const QJsonArray& a)
-{
-    return QJsonDocument(a).toJson(QJsonDocument::Compact).toStdString();
-}
-
-QString param(const httplib::Request& req, const char* name)
-{
-    return req.has_param(name) ? text(req.get_param_value(name)) : QString();
-}
-
-// A request must carry exactly the query keys its endpoint is asked with (in any order);
-// a real server answers anything else as a page it does not have.
-bool asked_with(const httplib::Request& req, std::initializer_list<const char*> keys)
-{
-    if (req.params.size() != keys.size())
-        return false;
-    for (const char* key : keys)
-        if (!req.has_param(key))
-            return false;
-    return true;
-}
-
-void not_found(httplib::Response& res)
-{
-    res.status = 404;
-    res.set_content("<html><body><h1>404 Not Found</h1></body></html>", "text/html; charset=utf-8");
-}
-
-constexpr const char* kJson = "application/json; charset=utf-8";
-constexpr const char* kText = "text/plain; charset=utf-8";
-constexpr const char* kHtml = "text/html; charset=utf-8";
-
-} // namespace
 
 std::string Simulator::Role::url() const
 {
@@ -77,6 +29,13 @@ Simulator::Simulator(const Options& options)
                 QTime::currentTime().msecsSinceStartOfDay() / 1000),
       started_(std::chrono::steady_clock::now())
 {
+    for (const Account& a : options.accounts)
+        accounts_[a.name] = a;
+    QFile jquery(qEnvironmentVariableIsSet("ZORVIK_SIM_JQUERY")
+                     ? qEnvironmentVariable("ZORVIK_SIM_JQUERY")
+                     : u"/usr/share/javascript/jquery/jquery.min.js"_s);
+    if (jquery.open(QIODevice::ReadOnly))
+        jquery_ = jquery.readAll().toStdString();
 }
 
 Simulator::~Simulator()
@@ -335,8 +294,12 @@ void Simulator::routes_hele(httplib::Server& s)
 {
     // The platform reads its form fields from the query and the body alike (httplib merges them).
     s.Post("/cp/loadSiteInfo.do", [this](const httplib::Request& req, httplib::Response& res) {
-        if (!req.has_param("siteCode") || req.params.size() > 2)
+        for (const auto& [key, value] : req.params)
+            if (key != "siteCode" && key != "t")
+                return not_found(res);
+        if (!req.has_param("siteCode"))
             return not_found(res);
+        const std::string account = session_account("hele", req);
         serve("hele", res, kJson, [&] {
             const Game* game = game_by_site(param(req, "siteCode"));
             if (!game)
@@ -348,11 +311,22 @@ void Simulator::routes_hele(httplib::Server& s)
                 std::lock_guard lock(mutex_);
                 left = schedule_.seconds_left(elapsed());
             }
+            const qint64 sale = on_sale(*game, "hele");
+            const QString sale_issue = schedule_.draw(*game, sale).issue;
             const QJsonObject message{{u"ld"_s, d.issue},
                                       {u"lr"_s, d.numbers},
                                       {u"ud"_s, schedule_.next_issue(*game, index)},
-                                      {u"cdTs"_s, qint64(std::ceil(left))}};
-            return json(QJsonObject{{u"code"_s, 1}, {u"message"_s, text(json(message))}});
+                                      {u"cdTs"_s, qint64(std::ceil(left))},
+                                      {u"cdId"_s, hele_draw_id(*game, sale)},
+                                      {u"cd"_s, sale_issue.left(8) + u'-' + sale_issue.mid(8)}};
+            // The member's lottery balance comes with a session only.
+            QJsonValue extra = QJsonValue::Null;
+            if (!account.empty()) {
+                std::lock_guard lock(mutex_);
+                settle_locked();
+                extra = QJsonObject{{u"b"_s, accounts_[account].balance}};
+            }
+            return json(QJsonObject{{u"code"_s, 1}, {u"message"_s, text(json(message))}, {u"extra"_s, extra}});
         });
     });
     s.Post(R"(/+cp/loadDrawHistory\.do)", [this](const httplib::Request& req, httplib::Response& res) {
@@ -371,22 +345,12 @@ void Simulator::routes_hele(httplib::Server& s)
             return json(QJsonObject{{u"code"_s, 1}, {u"message"_s, text(json(draws))}});
         });
     });
-    s.Get(R"(/(cp\.html)?)", [this](const httplib::Request& req, httplib::Response& res) {
-        serve("hele", res, kHtml, [&] {
-            return "<html><head><title>合乐平台</title></head><body><h1>合乐平台 (zorvik-sim)</h1><p>" +
-                   req.get_param_value("g") + "</p></body></html>";
-        });
-    });
+    routes_hele_pages(s);
 }
 
 void Simulator::routes_ucai(httplib::Server& s)
 {
-    s.Get(R"(/(bet/\w+)?)", [this](const httplib::Request& req, httplib::Response& res) {
-        serve("ucai", res, kHtml, [&] {
-            return "<html><head><title>U彩平台</title></head><body><h1>U彩平台 (zorvik-sim)</h1><p>" +
-                   std::string(req.matches[1]) + "</p></body></html>";
-        });
-    });
+    routes_ucai_pages(s);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -412,6 +376,20 @@ void Simulator::routes_admin(httplib::Server& s)
     auto fault = [this](const httplib::Request& req, httplib::Response& res) {
         Fault f;
         const std::string role = req.get_param_value("role");
+        const bool platform = role == "hele" || role == "ucai";
+        if (platform && (req.has_param("expire") || req.has_param("hold") || req.has_param("order_code"))) {
+            // Every session ends; the draw on sale is held one behind (hold=1) or let go (hold=0);
+            // the next order is answered with the given code.
+            std::lock_guard lock(mutex_);
+            if (req.get_param_value("expire") == "1")
+                sessions_[role].clear();
+            if (req.has_param("hold"))
+                held_[role] = req.get_param_value("hold") == "1";
+            if (req.has_param("order_code"))
+                forced_codes_[role].push_back(std::atoi(req.get_param_value("order_code").c_str()));
+            res.set_content("ok", kText);
+            return;
+        }
         if (req.has_param("lag") && !url_of(role).empty()) {
             // Holds the role's draws this many behind the others until lag=0 is asked.
             std::lock_guard lock(mutex_);
@@ -468,15 +446,37 @@ void Simulator::routes_admin(httplib::Server& s)
         }
         QJsonArray uploads;
         QJsonObject requests;
+        QJsonArray orders;
+        QJsonArray logins;
+        QJsonObject balances;
         {
             std::lock_guard lock(mutex_);
+            settle_locked();
+            for (const Order& o : orders_) {
+                QJsonObject entry{{u"platform"_s, text(o.platform)}, {u"account"_s, text(o.account)},
+                                  {u"fields"_s, o.fields},           {u"accepted"_s, o.accepted},
+                                  {u"reply"_s, text(o.reply)}};
+                if (o.accepted) {
+                    entry.insert(u"issue"_s, schedule_.draw(*o.game, o.draw).issue);
+                    entry.insert(u"settled"_s, o.settled);
+                    entry.insert(u"returned"_s, o.returned);
+                }
+                orders.append(entry);
+            }
+            logins = logins_;
+            for (const auto& [name, account] : accounts_)
+                balances.insert(text(name), account.balance);
             for (const auto& [cz, list] : uploads_)
                 uploads.append(QJsonObject{{u"cz"_s, text(cz)}, {u"list"_s, text(list)}});
             for (const auto& [role, n] : requests_)
                 requests.insert(text(role), n);
         }
-        res.set_content(json(QJsonObject{{u"draws"_s, draws}, {u"uploads"_s, uploads},
-                                         {u"requests"_s, requests}}),
+        res.set_content(json(QJsonObject{{u"draws"_s, draws},
+                                         {u"uploads"_s, uploads},
+                                         {u"requests"_s, requests},
+                                         {u"orders"_s, orders},
+                                         {u"logins"_s, logins},
+                                         {u"balances"_s, balances}}),
                         kJson);
     });
 }

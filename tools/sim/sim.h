@@ -2,7 +2,12 @@
 // zorvik-sim's servers: one loopback HTTP server per outside role, sharing the draw schedule,
 // the injected faults and the record of what they received.
 
+#include "platform_bets.h"
 #include "schedule.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <optional>
 
 #include <QString>
 #include <chrono>
@@ -31,12 +36,22 @@ struct Fault {
     bool malformed = false;
 };
 
+struct Account {
+    std::string name;
+    std::string password;
+    double balance = 0;
+};
+
 struct Options {
     std::uint64_t seed = 1;
     double period = 60;
     int port = 18080;
     bool newer_release = false;
+    std::vector<Account> accounts; // the platforms' accounts
 };
+
+// The Hele platform's id of a draw on sale.
+qint64 hele_draw_id(const Game& game, qint64 index);
 
 class Simulator {
 public:
@@ -63,6 +78,24 @@ private:
     void routes_trend(httplib::Server& s);
     void routes_hele(httplib::Server& s);
     void routes_ucai(httplib::Server& s);
+    void routes_hele_pages(httplib::Server& s);
+    void routes_ucai_pages(httplib::Server& s);
+    void serve_jquery(httplib::Server& s);
+    // The platform's session: the account its cookie names, or empty.
+    std::string session_account(const std::string& platform, const httplib::Request& req);
+    // A new session for the account; its cookie is set on the reply.
+    void open_session(const std::string& platform, const std::string& account, httplib::Response& res);
+    bool check_login(const std::string& platform, const std::string& name, const std::string& password);
+    // The draw on sale (the one after the newest; one earlier while the platform is held back).
+    qint64 on_sale(const Game& game, const std::string& platform);
+    // Pays the accepted orders whose draws have come. Called with the mutex held.
+    void settle_locked();
+    std::string hele_order(const httplib::Request& req);
+    std::string ucai_order(const httplib::Request& req);
+    // A forced reply for the platform's next order, if one is due (the code it carries).
+    std::optional<int> forced_order_code(const std::string& platform);
+    void record_order(const std::string& platform, const std::string& account,
+                      const QJsonObject& fields, bool accepted, const std::string& reply);
     void routes_admin(httplib::Server& s);
     // Runs `body` unless a fault is due for the role; a fault may delay, change the status or
     // spoil the body.
@@ -84,6 +117,34 @@ private:
     std::map<std::string, int> lag_;
     std::vector<std::pair<std::string, std::string>> uploads_;
     std::vector<Role> roles_;
+
+    // The platforms: accounts, sessions by cookie, orders and logins as received.
+    struct Order {
+        std::string platform;
+        std::string account;
+        QJsonObject fields;
+        bool accepted = false;
+        std::string reply;
+        // Accepted orders only: what is settled when the draw comes.
+        const Game* game = nullptr;
+        qint64 draw = 0;
+        double stake = 0;   // money per line (unit times multiplier)
+        double prize = 1920; // the prize level the order asked for (Hele) or the platform's
+        std::optional<PlacedBet> bet;
+        bool settled = false;
+        double returned = 0;
+    };
+    static Order order_record(const std::string& platform, const std::string& account,
+                              const QJsonObject& fields, bool accepted, const std::string& reply);
+    std::map<std::string, Account> accounts_;
+    std::map<std::string, std::map<std::string, std::string>> sessions_; // platform → sid → account
+    std::vector<Order> orders_;
+    QJsonArray logins_;
+    std::map<std::string, bool> held_;
+    std::map<std::string, std::deque<int>> forced_codes_;
+    std::uint64_t next_sid_ = 1;
+    std::uint64_t next_order_ = 1;
+    std::string jquery_;
 };
 
 } // namespace zorvik::sim

@@ -1,0 +1,65 @@
+#pragma once
+// The page bridge on QtWebEngine: the browser zorvik_tz_wb, made on first use, sharing its
+// cookies both ways with the program's HTTP cookie jar.
+
+#include "platform/page_bridge.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+class QWebEngineView;
+class QWidget;
+
+namespace zorvik::support {
+class SharedCookieJar;
+class Shell;
+} // namespace zorvik::support
+
+namespace zorvik::platform {
+
+class WebPageBridge final : public QObject, public PageBridge {
+    Q_OBJECT
+public:
+    // `jar` may be null (no HTTP session to share). `place` puts the new browser into the
+    // window; without it the browser is shown on its own (headless runs it offscreen).
+    WebPageBridge(support::Shell& shell, support::SharedCookieJar* jar,
+                  std::function<void(QWidget*)> place = {}, QObject* parent = nullptr);
+    ~WebPageBridge() override;
+
+    bool page_navigate(const QString& url) override;
+    void page_load(const QString& url) override;
+    QString page_exec(const QString& script, int wait_ms) override;
+    QString page_val() override;
+    void pause(int ms) override;
+
+    QWebEngineView* view();
+
+private:
+    struct Reading {
+        bool done = false;
+        QVariant value;
+    };
+    std::shared_ptr<Reading> read_async();
+    // Waits until `done` holds or `ms` have passed, with the event loop running.
+    bool wait_until(const std::function<bool()>& done, int ms);
+    void wait_for_load();
+    void share_cookies();
+
+    support::Shell& shell_;
+    QPointer<support::SharedCookieJar> jar_;
+    std::function<void(QWidget*)> place_;
+    QPointer<QWebEngineView> view_;
+    bool loading_ = false;
+    bool load_ok_ = false;
+    bool cleanup_after_load_ = false;
+    bool renderer_gone_ = false;
+};
+
+// The text of a value read from the page: strings as they are, numbers in decimal, nothing for
+// an unset value.
+QString page_value_text(const QVariant& value);
+
+} // namespace zorvik::platform
