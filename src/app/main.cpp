@@ -22,8 +22,13 @@ int main(int argc, char** argv)
     bool headless = false;
     for (int i = 1; i < argc; ++i)
         headless = headless || std::strcmp(argv[i], "--headless") == 0;
-    // The embedded browser needs a GUI application; without a window it runs offscreen.
+    // The embedded browser needs a GUI application; without a window it runs offscreen. Its
+    // page sits on a tab that is mostly hidden: the platforms' timers must keep their pace.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") +
+                " --disable-background-timer-throttling --disable-renderer-backgrounding"
+                " --disable-backgrounding-occluded-windows");
     std::vector<char*> args(argv, argv + argc);
     char platform_option[] = "-platform";
     char offscreen[] = "offscreen";

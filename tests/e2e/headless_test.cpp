@@ -1,5 +1,7 @@
 // Headless mode against zorvik-sim: real processes, real HTTP over loopback.
 
+#include "e2e_support.h"
+
 #include <httplib.h>
 
 #include <QJsonArray>
@@ -20,135 +22,7 @@
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-struct PrintedDraw {
-    QString issue;
-    QString numbers;
-};
-
-class Sim {
-public:
-    explicit Sim(double period)
-    {
-        process_.start(QStringLiteral(ZORVIK_SIM_PATH),
-                       {u"--port"_s, u"0"_s, u"--period"_s, QString::number(period), u"--seed"_s, u"7"_s});
-        EXPECT_TRUE(process_.waitForStarted());
-        while (urls_.size() < 6 && process_.waitForReadyRead(5000)) {
-            while (process_.canReadLine()) {
-                const QStringList parts = QString::fromUtf8(process_.readLine()).trimmed().split(u' ');
-                if (parts.size() == 2)
-                    urls_[parts[0]] = parts[1];
-            }
-        }
-    }
-    ~Sim()
-    {
-        process_.terminate();
-        process_.waitForFinished(5000);
-    }
-
-    QString url(const QString& role) const { return urls_.value(role); }
-
-    QJsonObject admin(const std::string& path) const
-    {
-        const QUrl service(url(u"service"_s));
-        httplib::Client client("127.0.0.1", service.port());
-        const auto res = client.Get(path.c_str());
-        return res ? QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object() : QJsonObject();
-    }
-
-    void fault(const QString& role, const QString& what, int count = 1)
-    {
-        const QUrl service(url(u"service"_s));
-        httplib::Client client("127.0.0.1", service.port());
-        const std::string path = "/sim/fault?role=" + role.toStdString() + "&count=" +
-                                 std::to_string(count) + "&" + what.toStdString();
-        const auto res = client.Get(path.c_str());
-        ASSERT_TRUE(res);
-        ASSERT_EQ(res->body, "ok");
-    }
-
-    // The simulator's draws of a game, oldest first, as issue → index.
-    std::map<QString, std::pair<int, QString>> draws(const QString& game) const
-    {
-        std::map<QString, std::pair<int, QString>> out;
-        const QJsonArray list = admin("/sim/state")[u"draws"_s][game].toArray();
-        // The public site's periods leave out the century, which the program puts back.
-        const QString prefix = game == u"chongqing" ? u"20"_s : QString();
-        for (int i = 0; i < list.size(); ++i)
-            out[prefix + list[i][u"issue"_s].toString()] = {i, list[i][u"numbers"_s].toString()};
-        return out;
-    }
-    int draw_count(const QString& game) const
-    {
-        return int(admin("/sim/state")[u"draws"_s][game].toArray().size());
-    }
-
-    QProcess process_;
-    QMap<QString, QString> urls_;
-};
-
-class Headless {
-public:
-    Headless(const Sim& sim, const QString& lottery)
-    {
-        process_.start(QStringLiteral(ZORVIK_PATH),
-                       {u"--headless"_s, u"--data-dir"_s, dir_.path(), u"--lottery"_s, lottery,
-                        u"--service-base"_s, sim.url(u"service"_s), u"--public-base"_s,
-                        sim.url(u"public"_s), u"--trend-base"_s, sim.url(u"trend"_s)});
-        EXPECT_TRUE(process_.waitForStarted());
-    }
-
-    // Stops the program as a service manager would and returns what it printed.
-    QStringList stop()
-    {
-        process_.terminate();
-        EXPECT_TRUE(process_.waitForFinished(15000));
-        EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process_.exitCode(), 0);
-        return QString::fromUtf8(process_.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    }
-
-    static QList<PrintedDraw> draws(const QStringList& lines)
-    {
-        static const QRegularExpression draw(u"^\\S+ \\S+ draw (\\S+) (\\S+)$"_s);
-        QList<PrintedDraw> out;
-        for (const QString& line : lines) {
-            const auto m = draw.match(line);
-            if (m.hasMatch())
-                out.append({m.captured(1), m.captured(2)});
-        }
-        return out;
-    }
-
-    QTemporaryDir dir_;
-    QProcess process_;
-};
-
-// Every printed draw is one the simulator made, with its numbers, each once and in order.
-// `every` also asks that none was skipped.
-void check_draws(const QList<PrintedDraw>& printed, const std::map<QString, std::pair<int, QString>>& made,
-                 bool every, int at_least)
-{
-    ASSERT_GE(printed.size(), at_least);
-    int last = -1;
-    for (const PrintedDraw& d : printed) {
-        const auto it = made.find(d.issue);
-        ASSERT_NE(it, made.end()) << d.issue.toStdString();
-        EXPECT_EQ(it->second.second, d.numbers) << d.issue.toStdString();
-        if (last >= 0) {
-            EXPECT_GT(it->second.first, last) << d.issue.toStdString();
-            if (every) {
-                EXPECT_EQ(it->second.first, last + 1) << d.issue.toStdString();
-            }
-        }
-        last = it->second.first;
-    }
-}
-
-} // namespace
+using namespace zorvik::e2e;
 
 TEST(Headless, FollowsEverySourceKind)
 {

@@ -1,0 +1,215 @@
+// The page bridge in the real browser engine, offscreen, against pages served on loopback:
+// its waits, its answers, the clean-up after a load, a renderer that is gone, shared cookies.
+
+#include "fakes/recording_shell.h"
+#include "platform/web_bridge.h"
+#include "support/qt_http.h"
+
+#include <httplib.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkCookie>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <atomic>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace Qt::Literals::StringLiterals;
+using zorvik::platform::WebPageBridge;
+
+namespace {
+
+const char* const kPage = R"html(<!DOCTYPE html><html><head><meta charset="utf-8">
+<script src="/js/jquery.js"></script>
+<script>jQuery.fn.size = function () { return this.length; };</script></head><body>
+<p id="here">  两个 words  </p>
+<button id="b" onclick="window.clicked = (window.clicked || 0) + 1">b</button>
+<div id="notice"><button id="alert_close_button" onclick="document.getElementById('notice').remove()">x</button></div>
+<script>alert = function () { window.alerted = 1; };</script>
+</body></html>)html";
+
+class Pages {
+public:
+    Pages()
+    {
+        QFile jquery(u"/usr/share/javascript/jquery/jquery.min.js"_s);
+        if (jquery.open(QIODevice::ReadOnly))
+            jquery_ = jquery.readAll().toStdString();
+        server_.Get("/js/jquery.js", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_content(jquery_, "application/javascript");
+        });
+        server_.Get("/page.html", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(kPage, "text/html; charset=utf-8");
+        });
+        server_.Get("/plain.html", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body><p id='x'>no jQuery here</p></body></html>", "text/html");
+        });
+        server_.Get("/slow.html", [this](const httplib::Request&, httplib::Response& res) {
+            for (int i = 0; i < 130 && !stopping_; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            res.set_content("<html><body>late</body></html>", "text/html");
+        });
+        server_.Get("/set-cookie", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Set-Cookie", "from_page=p1; Path=/");
+            res.set_content("<html><body>cookie</body></html>", "text/html");
+        });
+        server_.Get("/echo", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(req.get_header_value("Cookie"), "text/plain");
+        });
+        server_.Get("/http-cookie", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Set-Cookie", "from_http=h1; Path=/");
+            res.set_content("ok", "text/plain");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~Pages()
+    {
+        stopping_ = true;
+        server_.stop();
+        thread_.join();
+    }
+    QString url(const char* path) const
+    {
+        return u"http://127.0.0.1:"_s + QString::number(port_) + QString::fromUtf8(path);
+    }
+    bool has_jquery() const { return !jquery_.empty(); }
+
+private:
+    httplib::Server server_;
+    std::string jquery_;
+    std::thread thread_;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+};
+
+class Bridge : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { pages_ = new Pages; }
+    static void TearDownTestSuite()
+    {
+        delete pages_;
+        pages_ = nullptr;
+    }
+    void SetUp() override
+    {
+        if (!pages_->has_jquery())
+            GTEST_SKIP() << "Debian's jQuery (libjs-jquery) is not installed";
+    }
+
+    static Pages* pages_;
+    zorvik::testing::RecordingShell shell_;
+    zorvik::support::QtHttpClient http_{[](const QString&) {}};
+    WebPageBridge bridge_{shell_, http_.cookie_jar(), [](QWidget* view) { view->resize(800, 600); }};
+};
+
+Pages* Bridge::pages_ = nullptr;
+
+TEST_F(Bridge, AnswersAreWhatTheVariableHoldsAtTheEndOfTheWait)
+{
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = '  答案 ';"_s, 50).toStdString(), "答案");
+    EXPECT_EQ(bridge_.page_exec(u"var nothing = 1;"_s, 50).toStdString(), "vemto_error");
+    EXPECT_EQ(bridge_.page_exec(u"this is not a script"_s, 50).toStdString(), "vemto_error");
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = 12.5;"_s, 0).toStdString(), "12.5");
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = 3;"_s, 0).toStdString(), "3");
+    // Stored by a timer before the wait ends: answered; after it: the preset, then page_val.
+    EXPECT_EQ(bridge_.page_exec(u"setTimeout(function () { window.vemto_val = 'soon'; }, 50);"_s, 400)
+                  .toStdString(),
+              "soon");
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_EQ(bridge_.page_exec(u"setTimeout(function () { window.vemto_val = 'late'; }, 700);"_s, 100)
+                  .toStdString(),
+              "vemto_error");
+    EXPECT_GE(waited.elapsed(), 100);
+    EXPECT_LT(waited.elapsed(), 700);
+    bridge_.pause(900);
+    EXPECT_EQ(bridge_.page_val().toStdString(), "late");
+}
+
+TEST_F(Bridge, ElementOperations)
+{
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    EXPECT_TRUE(bridge_.page_size(u"jQuery('#here')"_s));
+    EXPECT_FALSE(bridge_.page_size(u"jQuery('#missing')"_s));
+    EXPECT_FALSE(bridge_.page_size(u"jQuery("_s)); // a broken expression reads as none
+    EXPECT_EQ(bridge_.page_text(u"jQuery('#here')"_s, 50).toStdString(), "两个 words");
+    QElapsedTimer probe;
+    probe.start();
+    EXPECT_EQ(bridge_.page_text(u"jQuery('#missing')"_s, 2000).toStdString(), "");
+    EXPECT_LT(probe.elapsed(), 1500); // one probe, not the caller's wait
+    bridge_.page_click(u"jQuery('#b')"_s, 50);
+    bridge_.page_click(u"jQuery('#missing')"_s, 50);
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = window.clicked;"_s, 0).toStdString(), "1");
+}
+
+TEST_F(Bridge, ALoadedPageIsCleanedUp)
+{
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    // The page's notice was pressed away, and its alert no longer does anything of its own.
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = jQuery('#notice').length;"_s, 0).toStdString(), "0");
+    EXPECT_EQ(bridge_.page_exec(u"alert('x'); window.vemto_val = String(window.alerted);"_s, 0).toStdString(),
+              "undefined");
+    // A page without jQuery loads too; the clean-up's clicks just fail there.
+    EXPECT_TRUE(bridge_.page_navigate(pages_->url("/plain.html")));
+    EXPECT_FALSE(bridge_.page_size(u"jQuery('#x')"_s));
+}
+
+TEST_F(Bridge, AddressesThatDoNotLoad)
+{
+    QElapsedTimer t;
+    t.start();
+    EXPECT_FALSE(bridge_.page_navigate(u"not an address"_s));
+    EXPECT_FALSE(bridge_.page_navigate(u"/relative.html"_s));
+    EXPECT_LT(t.elapsed(), 100); // refused at once
+    EXPECT_FALSE(bridge_.page_navigate(u"http://127.0.0.1:1/"_s)); // nobody listens
+    t.restart();
+    EXPECT_FALSE(bridge_.page_navigate(pages_->url("/slow.html")));
+    EXPECT_GE(t.elapsed(), 9900);
+    EXPECT_LT(t.elapsed(), 12500);
+}
+
+TEST_F(Bridge, ARendererThatIsGoneIsToldOncePerCallAndThePageLoadsAgain)
+{
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    QSignalSpy gone(bridge_.view()->page(), &QWebEnginePage::renderProcessTerminated);
+    ::kill(bridge_.view()->page()->renderProcessPid(), SIGKILL);
+    ASSERT_TRUE(gone.wait(5000));
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = 1;"_s, 0).toStdString(), "vemto_error");
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = 1;"_s, 0).toStdString(), "vemto_error");
+    ASSERT_EQ(shell_.notices.size(), 2);
+    EXPECT_TRUE(shell_.notices[0].startsWith(u"致命错误：\r\n"_s));
+    EXPECT_EQ(bridge_.page_val().toStdString(), "");
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = 'back';"_s, 0).toStdString(), "back");
+}
+
+TEST_F(Bridge, CookiesAreSharedBothWaysWithTheHttpClient)
+{
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/set-cookie")));
+    // The browser's cookie reaches the HTTP client's requests...
+    QTRY_VERIFY_WITH_TIMEOUT(http_.net_get(pages_->url("/echo")).contains(u"from_page=p1"_s), 5000);
+    // ...and a cookie an HTTP reply sets reaches the browser's.
+    http_.net_get(pages_->url("/http-cookie"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        bridge_.page_exec(u"window.vemto_val = document.cookie;"_s, 0).contains(u"from_http=h1"_s), 5000);
+}
+
+TEST_F(Bridge, ALoadStartedWithoutWaitingIsAwaitedByTheNextScript)
+{
+    bridge_.page_load(pages_->url("/page.html"));
+    EXPECT_TRUE(bridge_.page_size(u"jQuery('#here')"_s));
+    // Cleaned up once loaded, as after a waited load.
+    QTRY_COMPARE_WITH_TIMEOUT(bridge_.page_exec(u"window.vemto_val = jQuery('#notice').length;"_s, 0),
+                              u"0"_s, 5000);
+}
+
+} // namespace
