@@ -114,6 +114,12 @@ void AppCore::set_credentials(const QString& account, const QString& password)
     choose_placer();
 }
 
+void AppCore::login_at_start()
+{
+    if (!account_.isEmpty() && !virtual_)
+        login_clicked();
+}
+
 void AppCore::login_clicked()
 {
     if (platform_.login())

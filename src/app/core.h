@@ -97,6 +97,8 @@ public:
     void set_credentials(const QString& account, const QString& password);
     // "登录平台": logs in to the selected lottery's platform and keeps account and password.
     void login_clicked();
+    // Real betting started from the command line: logs in when an account is there.
+    void login_at_start();
 
     // Reports the outcome of a settings-file write: the first failure is told (as a tip, never
     // a box that would hold up the draw cycle); after a write succeeds again, the next is told.

@@ -152,8 +152,8 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
         print(u"message"_s, u"没有选择彩种: "_s + chosen);
     }
     // Real bets need the platform session before monitoring starts.
-    if (run.start && !run.virtual_money && !options.plt_user.isEmpty())
-        core.login_clicked();
+    if (run.start)
+        core.login_at_start();
     core.start();
     const int code = QCoreApplication::exec();
     print(u"stopped"_s, QString());

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QFile>
+#include <QTimer>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -96,6 +97,9 @@ int main(int argc, char** argv)
     if (parser.isSet(start))
         window.core().start_when_ready();
     window.show();
+    // Real bets need the platform session before the first draw's bets.
+    if (parser.isSet(start))
+        QTimer::singleShot(0, &window.core(), [&window] { window.core().login_at_start(); });
     if (!writable)
         window.tell_unwritable_data();
     return QCoreApplication::exec();
