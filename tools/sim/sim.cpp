@@ -216,10 +216,11 @@ void Simulator::routes_datacenter(httplib::Server& s)
                     break;
                 }
             }
+            // The history text writes issues without "-", as the program adds new draws to it.
             QStringList entries;
             for (qint64 i = end; i > end - 100; --i) {
                 const Draw d = schedule_.draw(*game, i);
-                entries << d.issue + u':' + d.numbers;
+                entries << QString(d.issue).remove(u'-') + u':' + d.numbers;
             }
             return utf8(entries.join(u'|'));
         });
