@@ -129,10 +129,17 @@ bool PlatformSession::start_login()
         return false;
     }
     const QString which = platform();
-    if (which == u"hele")
-        hele_login();
-    else if (which == u"ucai")
-        ucai_login();
+    if (which.isEmpty())
+        return true;
+    status(QString::fromUtf16(kLoggingIn));
+    if (view_.enable_login)
+        view_.enable_login(false);
+    const QString message = which == u"hele" ? hele_login() : ucai_login();
+    status(message);
+    if (view_.enable_login)
+        view_.enable_login(true);
+    if (view_.logged)
+        view_.logged(message);
     return true;
 }
 
@@ -190,11 +197,8 @@ QString PlatformSession::await_answer(QString reply, int ms, bool empty_waits)
 // ---------------------------------------------------------------------------------------------
 // Hele
 
-void PlatformSession::hele_login()
+QString PlatformSession::hele_login()
 {
-    status(QString::fromUtf16(kLoggingIn));
-    if (view_.enable_login)
-        view_.enable_login(false);
     QString message = u"登录失败，请重试。"_s;
     bool in = false;
     const auto nick = [this] {
@@ -222,11 +226,7 @@ void PlatformSession::hele_login()
         logged_in();
         hele_balance();
     }
-    status(message);
-    if (view_.enable_login)
-        view_.enable_login(true);
-    if (view_.logged)
-        view_.logged(message);
+    return message;
 }
 
 void PlatformSession::hele_balance()
@@ -307,11 +307,8 @@ QString PlatformSession::ucai_user()
     return ucai_user_from_hall(http_.net_get(base_ + u"hall"_s));
 }
 
-void PlatformSession::ucai_login()
+QString PlatformSession::ucai_login()
 {
-    status(QString::fromUtf16(kLoggingIn));
-    if (view_.enable_login)
-        view_.enable_login(false);
     QString message = u"登录U彩娱乐失败。"_s;
     QString user = ucai_user();
     if (user.isEmpty() && bridge().page_navigate(base_ + u"?login"_s)) {
@@ -328,11 +325,7 @@ void PlatformSession::ucai_login()
         logged_in();
         ucai_balance();
     }
-    status(message);
-    if (view_.enable_login)
-        view_.enable_login(true);
-    if (view_.logged)
-        view_.logged(message);
+    return message;
 }
 
 void PlatformSession::ucai_balance()

@@ -63,10 +63,11 @@ private:
     void run_due();
     PageBridge& bridge();
     QString platform() const; // "hele", "ucai" or empty
-    void hele_login();
+    // The drivers' logins; each returns the status line's message.
+    QString hele_login();
     void hele_balance();
     monitor::BetResult hele_bet(const monitor::BetOrder& order);
-    void ucai_login();
+    QString ucai_login();
     QString ucai_user();
     void ucai_balance();
     monitor::BetResult ucai_bet(const monitor::BetOrder& order);

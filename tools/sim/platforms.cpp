@@ -148,6 +148,16 @@ void Simulator::settle_locked()
     }
 }
 
+bool Simulator::debit_locked(const std::string& account, double cost)
+{
+    settle_locked(); // the winnings of past draws count
+    Account& holder = accounts_[account];
+    if (holder.balance + 1e-9 < cost)
+        return false;
+    holder.balance -= cost;
+    return true;
+}
+
 std::optional<int> Simulator::forced_order_code(const std::string& platform)
 {
     std::lock_guard lock(mutex_);
@@ -303,14 +313,11 @@ std::string Simulator::hele_order(const httplib::Request& req)
     const double stake = unit_value(unit) * multiply.toInt();
     const double cost = double(bet->count) * 2 * stake;
     std::lock_guard lock(mutex_);
-    settle_locked();
-    Account& holder = accounts_[account];
-    if (holder.balance + 1e-9 < cost) {
+    if (!debit_locked(account, cost)) {
         const std::string reply = json(QJsonObject{{u"code"_s, -40}, {u"message"_s, u"余额不足"_s}});
         orders_.push_back(order_record("hele", account, fields, false, reply));
         return reply;
     }
-    holder.balance -= cost;
     const QString number = u"HEL"_s + QString::number(next_order_++).rightJustified(9, u'0');
     const std::string reply = json(QJsonObject{
         {u"code"_s, 1},
@@ -461,14 +468,11 @@ std::string Simulator::ucai_order(const httplib::Request& req)
         !same(project.value(u"money"_s), cost) || !same(field("lt_total_money"), cost))
         return refuse(u"投注注数或金额错误"_s);
     std::lock_guard lock(mutex_);
-    settle_locked();
-    Account& holder = accounts_[account];
-    if (holder.balance + 1e-9 < cost) {
+    if (!debit_locked(account, cost)) {
         const std::string reply = json(QJsonObject{{u"code"_s, -1}, {u"data"_s, u"余额不足"_s}});
         orders_.push_back(order_record("ucai", account, fields, false, reply));
         return reply;
     }
-    holder.balance -= cost;
     Order o = order_record("ucai", account, fields, true, "success");
     o.game = game;
     o.draw = sale;

@@ -90,6 +90,8 @@ private:
     qint64 on_sale(const Game& game, const std::string& platform);
     // Pays the accepted orders whose draws have come. Called with the mutex held.
     void settle_locked();
+    // Takes an order's cost from the account; false when its balance is short. Mutex held.
+    bool debit_locked(const std::string& account, double cost);
     std::string hele_order(const httplib::Request& req);
     std::string ucai_order(const httplib::Request& req);
     // A forced reply for the platform's next order, if one is due (the code it carries).
