@@ -4,8 +4,11 @@
 #include "platform/web_bridge.h"
 #include "support/qt_http.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaMethod>
 #include <QWidget>
+#include "support/clock.h"
 #include "support/identity.h"
 #include "support/shell.h"
 
@@ -15,7 +18,7 @@ namespace zorvik::app {
 
 AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::Clock& clock,
                  support::HttpClient& http, const NetConfig& net, QObject* parent)
-    : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell), simulated_(clock),
+    : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell), clock_(clock), simulated_(clock),
       http_(http), platform_(http, shell, clock, [this]() -> platform::PageBridge& { return bridge(); }),
       service_(http, net.service_base, net.datacenter_default), feed_(http, clock, shell),
       engine_(shell, settings_file_)
@@ -46,12 +49,39 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     platform_.set_view(view);
     // The betting page is loaded again after every rebuild, once a platform has been used.
     connect(&engine_, &monitor::MonitorEngine::rebuilt, this, [this] { platform_.load_game_page(); });
-    connect(&engine_, &monitor::MonitorEngine::bet_added, this, [this] {
+    connect(&engine_, &monitor::MonitorEngine::bet_added, this, [this](int row) {
+        record_bet(row);
         if (!virtual_)
             platform_.refresh_balance();
     });
+    connect(&engine_, &monitor::MonitorEngine::bet_settled, this, &AppCore::record_settlement);
+
+    // The records: every draw, bet and session. They never hold up monitoring: a failure is told
+    // once in the status line, and told again only after a write succeeded in between.
+    records_.open(records_file());
+    records_.session_stopped(u"exit"_s, records::record_time(clock.local_now())); // a run that was killed
+    connect(&records_, &records::RecordWriter::failed, this, [this](const QString& error) {
+        if (records_failure_told_)
+            return;
+        records_failure_told_ = true;
+        engine_.set_line(monitor::Line::BetStatus,
+                         u"投注记录写入失败（"_s + error + u"），监控和投注照常进行"_s);
+    });
+    connect(&records_, &records::RecordWriter::succeeded, this, [this] { records_failure_told_ = false; });
+    connect(&engine_, &monitor::MonitorEngine::monitoring_changed, this, [this, &clock](bool on) {
+        const QString now = records::record_time(clock.local_now());
+        if (on)
+            records_.session_started(lottery_, now);
+        else
+            records_.session_stopped(stop_why_.isEmpty() ? u"stop rule"_s : stop_why_, now);
+        stop_why_.clear();
+    });
     connect(&feed_, &feed::DrawFeed::new_draw, this,
-            [this](const QString& issue, const QString& numbers) {
+            [this, &clock](const QString& issue, const QString& numbers) {
+                const QString now = records::record_time(clock.local_now());
+                records_.add_draw(lottery_, issue, numbers, now);
+                // Bets of earlier runs are settled as their draws become known.
+                records_.settle_open(lottery_, feed_.awd_lookup(), now);
                 emit new_draw(issue, numbers); // told first, then judged
                 // A start that waited for draw history judges this draw itself.
                 if (start_pending_ && !engine_.monitoring() && feed_.awd_history().size() > 0) {
@@ -68,7 +98,51 @@ monitor::BetResult AppCore::NoAccountPlacer::place(const monitor::BetOrder&)
     return {0, QString(), QString(), u"未登录平台，无法投注（勾选“我要装逼”可模拟投注）"_s};
 }
 
-AppCore::~AppCore() = default;
+AppCore::~AppCore()
+{
+    if (engine_.monitoring()) {
+        stop_why_ = u"exit"_s;
+        engine_.set_monitoring(false);
+    }
+}
+
+QString AppCore::records_file() const
+{
+    return QFileInfo(settings_file_).dir().filePath(u"records.db"_s);
+}
+
+void AppCore::record_bet(int row)
+{
+    const monitor::BetRow& bet = engine_.bet_log().at(row);
+    const QStringList note = bet.columns[monitor::kBetNote].split(u'|');
+    records::BetRecord r;
+    r.lottery = lottery_;
+    r.monitor = bet.columns[monitor::kBetTitle];
+    r.positions = note.value(0);
+    r.play = note.value(1);
+    r.numbers = bet.columns[monitor::kBetNumbers];
+    r.issue = bet.columns[monitor::kBetIssue];
+    r.multiplier = bet.columns[monitor::kBetMultiplier].toInt();
+    r.cost = bet.columns[monitor::kBetCost].toDouble();
+    r.prize = note.value(2).toDouble();
+    r.order_no = bet.columns[monitor::kBetOrder];
+    r.simulated = virtual_;
+    r.placed_at = records::record_time(clock_.local_now());
+    QStringList columns;
+    for (const QString& c : bet.columns)
+        columns << c;
+    records_.add_bet(r, [this, columns](bool) {
+        QMetaObject::invokeMethod(this, [this, columns] { emit bet_committed(columns); }, Qt::QueuedConnection);
+    });
+}
+
+void AppCore::record_settlement(int row)
+{
+    const monitor::BetRow& bet = engine_.bet_log().at(row);
+    records_.settle(lottery_, bet.columns[monitor::kBetIssue], bet.columns[monitor::kBetOrder],
+                    bet.columns[monitor::kBetDraw], bet.columns[monitor::kBetResult],
+                    bet.columns[monitor::kBetReturn].toDouble(), records::record_time(clock_.local_now()));
+}
 
 platform::PageBridge& AppCore::bridge()
 {
@@ -144,8 +218,10 @@ void AppCore::begin_plan_clicked()
         start_monitoring();
         return;
     }
-    if (shell_.confirm(u"确认要停止监控？"_s, QString::fromUtf16(support::kTitle) + u" - 确认停止"_s))
+    if (shell_.confirm(u"确认要停止监控？"_s, QString::fromUtf16(support::kTitle) + u" - 确认停止"_s)) {
+        stop_why_ = u"button"_s;
         engine_.set_monitoring(false);
+    }
 }
 
 QString write_failure_text(const QString& file)
@@ -191,6 +267,7 @@ LotteryChoice AppCore::choose_lottery(const QString& name)
 {
     feed_.set_lottery(name);
     engine_.set_lottery(name);
+    lottery_ = name;
     LotteryChoice choice;
     choice.platform = u"hele"_s;
     choice.units = QString::fromUtf16(kUnits);

@@ -8,6 +8,7 @@
 #include "monitor/engine.h"
 #include "platform/session.h"
 #include "platform/simulated_placer.h"
+#include "records/record_writer.h"
 #include "service/service_link.h"
 
 #include <QObject>
@@ -58,6 +59,8 @@ public:
     service::ServiceLink& service() { return service_; }
     monitor::MonitorEngine& engine() { return engine_; }
     platform::PlatformSession& platform() { return platform_; }
+    records::RecordWriter& records() { return records_; }
+    QString records_file() const;
     // Where the page bridge comes from (by default the embedded browser, made on first use).
     void set_bridge_factory(std::function<platform::PageBridge&()> factory)
     {
@@ -113,6 +116,8 @@ signals:
     void login_shown(bool shown);    // the password, its caption and the login button
     void login_enabled(bool enabled);
     void logged(const QString& text); // the status line after a login attempt
+    // A bet's row (the bet log's columns) once the records hold it, or failed to take it.
+    void bet_committed(const QStringList& columns);
 
 private:
     // Real bets go through the platform drivers; until an account is logged in, none is placed.
@@ -123,10 +128,13 @@ private:
 
     QString settings_file_;
     support::Shell& shell_;
+    const support::Clock& clock_;
     bool virtual_ = false;
     bool start_pending_ = false;
     std::function<Options()> options_source_;
     void choose_placer();
+    void record_bet(int row);
+    void record_settlement(int row);
     platform::PageBridge& bridge();
 
     platform::SimulatedPlacer simulated_;
@@ -137,6 +145,10 @@ private:
     platform::PlatformSession platform_;
     QString account_;
     QString password_;
+    QString lottery_;
+    QString stop_why_; // why monitoring stops next: "button" or "exit"; else the stop rule
+    bool records_failure_told_ = false;
+    records::RecordWriter records_;
     bool write_failure_told_ = false;
     service::ServiceLink service_;
     feed::DrawFeed feed_;

@@ -105,8 +105,9 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
             cells << cell;
         return cells.join(u'\t');
     };
-    QObject::connect(&engine, &monitor::MonitorEngine::bet_added,
-                     [&](int row) { print(u"bet"_s, row_text(row)); });
+    // A bet is told once the records hold it, so that a kill after the line loses no record.
+    QObject::connect(&core, &AppCore::bet_committed,
+                     [](const QStringList& columns) { print(u"bet"_s, columns.join(u'\t')); });
     QObject::connect(&engine, &monitor::MonitorEngine::bet_settled,
                      [&](int row) { print(u"settled"_s, row_text(row)); });
     QObject::connect(&engine, &monitor::MonitorEngine::line_changed,
@@ -131,6 +132,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     });
 
     print(u"data"_s, data_dir);
+    print(u"records"_s, core.records_file());
     if (!run.data_writable)
         print(u"message"_s, unwritable_data_text(data_dir));
     core.init_var();

@@ -268,8 +268,7 @@ void MonitorEngine::settle_bets(const DrawState& state)
         const QStringList note = row.columns[kBetNote].split(u'|');
         const QString positions = note.value(0);
         const QString play = note.value(1);
-        const rules::HitResult hit = rules::hit_test(
-            *found, positions, support::trim_blanks(row.columns[kBetNumbers]), play);
+        const rules::HitResult hit = rules::bet_hit(*found, positions, row.columns[kBetNumbers], play);
         const double returned = hit.hit ? number(note.value(2)).value_or(0) : 0;
         row.columns[kBetDraw] = *found;
         row.columns[kBetResult] = hit.mark;

@@ -1,5 +1,7 @@
 #include "rules/hit.h"
 
+#include "support/text.h"
+
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -408,6 +410,11 @@ HitResult hit_test(QStringView draw, QStringView letters, QStringView numbers, Q
         hit = numbers.contains(drawn.build(buffer));
     }
     return hit ? HitResult{true, u"中"_s} : HitResult{false, u"挂"_s};
+}
+
+HitResult bet_hit(const QString& draw, const QString& letters, const QString& numbers, const QString& play)
+{
+    return hit_test(draw, letters, support::trim_blanks(numbers), play);
 }
 
 } // namespace zorvik::rules

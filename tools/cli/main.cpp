@@ -2,6 +2,7 @@
 
 #include "backtest_command.h"
 #include "commands.h"
+#include "records_command.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,6 +19,8 @@ int main(int argc, char** argv)
         return zorvik::cli::run_batch(stdin, stdout);
     if (!args.isEmpty() && args[0] == u"backtest")
         return zorvik::cli::run_backtest_command(args.mid(1), stdin, stdout, stderr);
+    if (!args.isEmpty() && args[0] == u"records")
+        return zorvik::cli::run_records_command(args.mid(1), stdout, stderr);
 
     const zorvik::cli::CommandResult result = zorvik::cli::run_command(args);
     if (result.code == 2) {

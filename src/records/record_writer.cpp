@@ -1,0 +1,117 @@
+#include "records/record_writer.h"
+
+#include "rules/hit.h"
+#include "support/text.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::records {
+
+class RecordWriter::Worker : public QObject {
+public:
+    RecordStore* store()
+    {
+        if (!store_)
+            store_ = std::make_unique<RecordStore>(); // made on the thread that uses it
+        return store_.get();
+    }
+    void close() { store_.reset(); }
+    QString path;
+
+private:
+    std::unique_ptr<RecordStore> store_;
+};
+
+RecordWriter::RecordWriter(QObject* parent) : QObject(parent), worker_(new Worker)
+{
+    worker_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_.setObjectName(u"records"_s);
+    thread_.start();
+}
+
+RecordWriter::~RecordWriter()
+{
+    Worker* worker = worker_;
+    QMetaObject::invokeMethod(worker, [worker] { worker->close(); }, Qt::QueuedConnection);
+    thread_.quit();
+    thread_.wait();
+}
+
+void RecordWriter::post(std::function<bool(RecordStore&)> job, std::function<void(bool)> done)
+{
+    Worker* worker = worker_;
+    QMetaObject::invokeMethod(
+        worker,
+        [this, worker, job = std::move(job), done = std::move(done)] {
+            RecordStore* store = worker->store();
+            bool ok = store->is_open() || (!worker->path.isEmpty() && store->open(worker->path));
+            ok = ok && job(*store);
+            if (done)
+                done(ok);
+            if (ok)
+                emit succeeded();
+            else
+                emit failed(store->error().isEmpty() ? u"未打开"_s : store->error());
+        },
+        Qt::QueuedConnection);
+}
+
+void RecordWriter::open(const QString& path)
+{
+    Worker* worker = worker_;
+    QMetaObject::invokeMethod(worker, [worker, path] { worker->path = path; }, Qt::QueuedConnection);
+    post([](RecordStore&) { return true; });
+}
+
+void RecordWriter::add_draw(const QString& lottery, const QString& issue, const QString& numbers,
+                            const QString& seen_at)
+{
+    post([=](RecordStore& s) { return s.add_draw(lottery, issue, numbers, seen_at); });
+}
+
+void RecordWriter::add_bet(const BetRecord& bet, std::function<void(bool)> done)
+{
+    post([bet](RecordStore& s) { return s.add_bet(bet); }, std::move(done));
+}
+
+void RecordWriter::settle(const QString& lottery, const QString& issue, const QString& order_no,
+                          const QString& draw, const QString& result, double returned, const QString& at)
+{
+    post([=](RecordStore& s) { return s.settle(lottery, issue, order_no, draw, result, returned, at); });
+}
+
+void RecordWriter::session_started(const QString& lottery, const QString& at)
+{
+    post([=](RecordStore& s) { return s.session_started(lottery, at); });
+}
+
+void RecordWriter::session_stopped(const QString& why, const QString& at)
+{
+    post([=](RecordStore& s) { return s.session_stopped(why, at); });
+}
+
+void RecordWriter::settle_open(const QString& lottery, const QHash<QString, QString>& lookup, const QString& at)
+{
+    post([=](RecordStore& s) {
+        bool ok = true;
+        for (const BetRecord& b : s.open_bets()) {
+            const QString key = QString(b.issue).remove(u'-');
+            QString numbers = b.lottery == lottery ? lookup.value(key) : QString();
+            if (numbers.isEmpty())
+                numbers = s.draw_numbers(b.lottery, b.issue);
+            if (numbers.isEmpty())
+                continue;
+            const rules::HitResult hit = rules::bet_hit(numbers, b.positions, b.numbers, b.play);
+            ok = s.settle(b.lottery, b.issue, b.order_no, numbers, hit.mark, hit.hit ? b.prize : 0, at) && ok;
+        }
+        return ok;
+    });
+}
+
+void RecordWriter::flush()
+{
+    QMetaObject::invokeMethod(worker_, [] {}, Qt::BlockingQueuedConnection);
+}
+
+} // namespace zorvik::records

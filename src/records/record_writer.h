@@ -1,0 +1,49 @@
+#pragma once
+// The records, written on a thread of their own so that the draw cycle never waits for the
+// disk. Writes are done in the order they are asked for; a failed write is reported, never
+// raised, and the next write tries again.
+
+#include "records/records.h"
+
+#include <QHash>
+#include <QObject>
+#include <QThread>
+#include <functional>
+
+namespace zorvik::records {
+
+class RecordWriter : public QObject {
+    Q_OBJECT
+public:
+    explicit RecordWriter(QObject* parent = nullptr);
+    // Ends after the writes already asked for.
+    ~RecordWriter() override;
+
+    void open(const QString& path);
+    void add_draw(const QString& lottery, const QString& issue, const QString& numbers, const QString& seen_at);
+    // `done` runs on this object's thread once the row is committed (true) or has failed.
+    void add_bet(const BetRecord& bet, std::function<void(bool)> done = {});
+    void settle(const QString& lottery, const QString& issue, const QString& order_no, const QString& draw,
+                const QString& result, double returned, const QString& at);
+    void session_started(const QString& lottery, const QString& at);
+    void session_stopped(const QString& why, const QString& at);
+    // Settles the open rows of earlier runs and this one whose draws are known: from `lookup`
+    // (issue without "-" → numbers) for `lottery`, else from the draws recorded.
+    void settle_open(const QString& lottery, const QHash<QString, QString>& lookup, const QString& at);
+    // Waits until every write asked for so far is done.
+    void flush();
+
+signals:
+    void failed(const QString& error);
+    void succeeded();
+
+private:
+    class Worker;
+    // Runs `job` on the thread, reporting its outcome.
+    void post(std::function<bool(RecordStore&)> job, std::function<void(bool)> done = {});
+
+    QThread thread_;
+    Worker* worker_;
+};
+
+} // namespace zorvik::records

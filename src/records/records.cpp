@@ -1,0 +1,362 @@
+#include "records/records.h"
+
+#include "support/money.h"
+
+#include <QAtomicInt>
+#include <QDateTime>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace zorvik::records {
+
+namespace {
+
+QAtomicInt next_connection;
+
+// Step n makes version n from version n - 1.
+const char* const kMigrations[] = {
+    // 1: the records
+    "CREATE TABLE IF NOT EXISTS draws (lottery TEXT NOT NULL, issue TEXT NOT NULL, numbers TEXT NOT NULL,"
+    " seen_at TEXT NOT NULL, PRIMARY KEY (lottery, issue));"
+    "CREATE TABLE IF NOT EXISTS bets (id INTEGER PRIMARY KEY AUTOINCREMENT, lottery TEXT NOT NULL,"
+    " monitor TEXT NOT NULL, positions TEXT NOT NULL, play TEXT NOT NULL, numbers TEXT NOT NULL,"
+    " issue TEXT NOT NULL, multiplier INTEGER NOT NULL, cost REAL NOT NULL, prize REAL NOT NULL,"
+    " order_no TEXT NOT NULL, simulated INTEGER NOT NULL, placed_at TEXT NOT NULL, draw TEXT,"
+    " result TEXT, returned REAL, settled_at TEXT);"
+    "CREATE TABLE IF NOT EXISTS sessions (id INTEGER PRIMARY KEY AUTOINCREMENT, lottery TEXT NOT NULL,"
+    " started_at TEXT NOT NULL, stopped_at TEXT, why TEXT);",
+    // 2: settlement and the history tab find their rows by index
+    "CREATE INDEX IF NOT EXISTS bets_order ON bets (lottery, issue, order_no);"
+    "CREATE INDEX IF NOT EXISTS bets_placed ON bets (placed_at);",
+};
+
+QString where(const BetFilter& f, QVariantList& values)
+{
+    QStringList parts;
+    if (f.day) {
+        parts << u"substr(placed_at, 1, 10) = ?"_s;
+        values << f.day->toString(Qt::ISODate);
+    }
+    if (!f.lottery.isEmpty()) {
+        parts << u"lottery = ?"_s;
+        values << f.lottery;
+    }
+    if (!f.monitor.isEmpty()) {
+        parts << u"monitor = ?"_s;
+        values << f.monitor;
+    }
+    return parts.isEmpty() ? QString() : u" WHERE "_s + parts.join(u" AND "_s);
+}
+
+BetRecord read_bet(const QSqlQuery& q)
+{
+    BetRecord b;
+    b.id = q.value(0).toLongLong();
+    b.lottery = q.value(1).toString();
+    b.monitor = q.value(2).toString();
+    b.positions = q.value(3).toString();
+    b.play = q.value(4).toString();
+    b.numbers = q.value(5).toString();
+    b.issue = q.value(6).toString();
+    b.multiplier = q.value(7).toInt();
+    b.cost = q.value(8).toDouble();
+    b.prize = q.value(9).toDouble();
+    b.order_no = q.value(10).toString();
+    b.simulated = q.value(11).toBool();
+    b.placed_at = q.value(12).toString();
+    b.draw = q.value(13).toString();
+    b.result = q.value(14).toString();
+    b.returned = q.value(15).toDouble();
+    b.settled_at = q.value(16).toString();
+    return b;
+}
+
+constexpr char16_t kBetColumns[] = u"id, lottery, monitor, positions, play, numbers, issue, multiplier, cost, "
+                                   u"prize, order_no, simulated, placed_at, draw, result, returned, settled_at";
+
+} // namespace
+
+QString record_time(const QDateTime& at)
+{
+    return at.toString(u"yyyy-MM-dd HH:mm:ss"_s);
+}
+
+RecordStore::RecordStore()
+    : connection_(u"zorvik-records-"_s + QString::number(next_connection.fetchAndAddRelaxed(1)))
+{
+}
+
+RecordStore::~RecordStore()
+{
+    if (QSqlDatabase::contains(connection_)) {
+        QSqlDatabase::database(connection_, false).close();
+        QSqlDatabase::removeDatabase(connection_);
+    }
+}
+
+bool RecordStore::is_open() const
+{
+    return QSqlDatabase::contains(connection_) && QSqlDatabase::database(connection_, false).isOpen();
+}
+
+bool RecordStore::open(const QString& path, bool read_only)
+{
+    if (!QSqlDatabase::isDriverAvailable(u"QSQLITE"_s)) {
+        error_ = u"Qt's SQLite driver is not installed"_s;
+        return false;
+    }
+    const bool existed = QFile::exists(path);
+    if (read_only && !existed) {
+        error_ = u"no such file: "_s + path;
+        return false;
+    }
+    if (!existed && !read_only) {
+        // Made owner-only before SQLite writes anything into it.
+        QFile made(path);
+        if (!made.open(QIODevice::WriteOnly)) {
+            error_ = made.errorString();
+            return false;
+        }
+        made.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection_);
+    db.setDatabaseName(path);
+    db.setConnectOptions(read_only ? u"QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"_s
+                                   : u"QSQLITE_BUSY_TIMEOUT=2000"_s);
+    if (!db.open()) {
+        error_ = db.lastError().text();
+        return false;
+    }
+    if (read_only)
+        return exec(u"SELECT count(*) FROM sqlite_master"_s);
+    // WAL with full sync: a committed row survives a kill and a power cut.
+    if (!exec(u"PRAGMA journal_mode=WAL"_s) || !exec(u"PRAGMA synchronous=FULL"_s))
+        return false;
+    for (const QString& suffix : {u"-wal"_s, u"-shm"_s})
+        if (QFile::exists(path + suffix))
+            QFile::setPermissions(path + suffix, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return migrate();
+}
+
+bool RecordStore::exec(const QString& sql)
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (q.exec(sql))
+        return true;
+    error_ = q.lastError().text();
+    return false;
+}
+
+int RecordStore::schema_version()
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    return q.exec(u"PRAGMA user_version"_s) && q.next() ? q.value(0).toInt() : -1;
+}
+
+bool RecordStore::migrate()
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    int version = schema_version();
+    if (version < 0)
+        return false;
+    // A newer program's file is used as it is: its changes only ever add.
+    for (; version < kSchemaVersion; ++version) {
+        if (!db.transaction()) {
+            error_ = db.lastError().text();
+            return false;
+        }
+        bool ok = true;
+        for (const QString& statement : QString::fromUtf8(kMigrations[version]).split(u';', Qt::SkipEmptyParts))
+            ok = ok && exec(statement);
+        ok = ok && exec(u"PRAGMA user_version = "_s + QString::number(version + 1));
+        if (!ok || !db.commit()) {
+            if (ok)
+                error_ = db.lastError().text();
+            db.rollback();
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+bool run(const QString& connection, const QString& sql, const QVariantList& values, QString& error)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery q(db);
+    if (!q.prepare(sql)) {
+        error = q.lastError().text();
+        return false;
+    }
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    // Without an explicit transaction SQLite commits each statement on its own.
+    if (!q.exec()) {
+        error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool RecordStore::add_draw(const QString& lottery, const QString& issue, const QString& numbers,
+                           const QString& seen_at)
+{
+    return run(connection_, u"INSERT OR IGNORE INTO draws (lottery, issue, numbers, seen_at) VALUES (?, ?, ?, ?)"_s,
+               {lottery, issue, numbers, seen_at}, error_);
+}
+
+bool RecordStore::add_bet(const BetRecord& b)
+{
+    return run(connection_,
+               u"INSERT INTO bets (lottery, monitor, positions, play, numbers, issue, multiplier, cost, prize,"
+               " order_no, simulated, placed_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+               {b.lottery, b.monitor, b.positions, b.play, b.numbers, b.issue, b.multiplier, b.cost, b.prize,
+                b.order_no, b.simulated ? 1 : 0, b.placed_at},
+               error_);
+}
+
+bool RecordStore::settle(const QString& lottery, const QString& issue, const QString& order_no,
+                         const QString& draw, const QString& result, double returned, const QString& at)
+{
+    return run(connection_,
+               u"UPDATE bets SET draw = ?, result = ?, returned = ?, settled_at = ? WHERE lottery = ? AND"
+               " issue = ? AND order_no = ? AND result IS NULL"_s,
+               {draw, result, returned, at, lottery, issue, order_no}, error_);
+}
+
+bool RecordStore::session_started(const QString& lottery, const QString& at)
+{
+    return run(connection_, u"INSERT INTO sessions (lottery, started_at) VALUES (?, ?)"_s, {lottery, at}, error_);
+}
+
+bool RecordStore::session_stopped(const QString& why, const QString& at)
+{
+    return run(connection_, u"UPDATE sessions SET stopped_at = ?, why = ? WHERE stopped_at IS NULL"_s, {at, why},
+               error_);
+}
+
+QVector<BetRecord> RecordStore::bets(const BetFilter& filter)
+{
+    QVariantList values;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets"_s + where(filter, values) +
+              u" ORDER BY placed_at, id"_s);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    QVector<BetRecord> out;
+    if (!q.exec()) {
+        error_ = q.lastError().text();
+        return out;
+    }
+    while (q.next())
+        out.append(read_bet(q));
+    return out;
+}
+
+QVector<BetRecord> RecordStore::open_bets()
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    QVector<BetRecord> out;
+    if (!q.exec(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets WHERE result IS NULL ORDER BY id"_s)) {
+        error_ = q.lastError().text();
+        return out;
+    }
+    while (q.next())
+        out.append(read_bet(q));
+    return out;
+}
+
+QString RecordStore::draw_numbers(const QString& lottery, const QString& issue)
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(u"SELECT numbers FROM draws WHERE lottery = ? AND replace(issue, '-', '') = ?"_s);
+    q.addBindValue(lottery);
+    q.addBindValue(QString(issue).remove(u'-'));
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
+}
+
+QVector<DayTotals> RecordStore::day_totals(const BetFilter& filter)
+{
+    QVariantList values;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(u"SELECT substr(placed_at, 1, 10) AS day, count(*), sum(cost), sum(coalesce(returned, 0))"
+              " FROM bets"_s + where(filter, values) + u" GROUP BY day ORDER BY day"_s);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    QVector<DayTotals> out;
+    if (!q.exec())
+        return out;
+    while (q.next())
+        out.append({q.value(0).toString(), q.value(1).toInt(), q.value(2).toDouble(), q.value(3).toDouble()});
+    return out;
+}
+
+namespace {
+
+QStringList distinct(const QString& connection, const QString& column)
+{
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    QStringList out;
+    if (q.exec(u"SELECT DISTINCT "_s + column + u" FROM bets ORDER BY "_s + column))
+        while (q.next())
+            out << q.value(0).toString();
+    return out;
+}
+
+} // namespace
+
+QStringList RecordStore::lotteries()
+{
+    return distinct(connection_, u"lottery"_s);
+}
+
+QStringList RecordStore::monitors()
+{
+    return distinct(connection_, u"monitor"_s);
+}
+
+QString csv_field(const QString& text)
+{
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    return u'"' + QString(text).replace(u"\""_s, u"\"\""_s) + u'"';
+}
+
+QString bets_csv(const QVector<BetRecord>& bets)
+{
+    QString out = u"placed_at,lottery,monitor,positions,play,numbers,issue,multiplier,cost,prize,order_no,"
+                  u"simulated,draw,result,returned,settled_at\r\n"_s;
+    for (const BetRecord& b : bets) {
+        const QStringList fields = {b.placed_at,
+                                    b.lottery,
+                                    b.monitor,
+                                    b.positions,
+                                    b.play,
+                                    b.numbers,
+                                    b.issue,
+                                    QString::number(b.multiplier),
+                                    support::money_text(b.cost),
+                                    support::money_text(b.prize),
+                                    b.order_no,
+                                    b.simulated ? u"1"_s : u"0"_s,
+                                    b.draw,
+                                    b.result,
+                                    b.result.isEmpty() ? QString() : support::money_text(b.returned),
+                                    b.settled_at};
+        QStringList quoted;
+        for (const QString& f : fields)
+            quoted << csv_field(f);
+        out += quoted.join(u',') + u"\r\n"_s;
+    }
+    return out;
+}
+
+} // namespace zorvik::records

@@ -1,0 +1,98 @@
+#pragma once
+// The records database bao/records.db: every draw seen, every bet as placed and as settled, and
+// the monitoring sessions. SQLite in WAL mode, each write its own committed transaction, so a
+// kill at any moment loses nothing committed. A schema version and its migrations let a later
+// program open an older file.
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace zorvik::records {
+
+inline constexpr int kSchemaVersion = 2;
+
+struct BetRecord {
+    qint64 id = 0;
+    QString lottery;
+    QString monitor;    // the monitor's title
+    QString positions;
+    QString play;
+    QString numbers;
+    QString issue;
+    int multiplier = 1;
+    double cost = 0;
+    double prize = 0;   // what a hit returns
+    QString order_no;
+    bool simulated = false;
+    QString placed_at;  // "yyyy-MM-dd HH:mm:ss", local time
+    // Settled rows only.
+    QString draw;
+    QString result;     // "中" or "挂"; empty while open
+    double returned = 0;
+    QString settled_at;
+};
+
+struct BetFilter {
+    std::optional<QDate> day;
+    QString lottery;
+    QString monitor;
+};
+
+struct DayTotals {
+    QString day;
+    int bets = 0;
+    double cost = 0;
+    double returned = 0;
+    double income() const { return returned - cost; }
+};
+
+// One connection to one records file, on the thread that made it.
+class RecordStore {
+public:
+    RecordStore();
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    // Opens (creating it owner-only) and migrates the file; false with error() when it cannot.
+    bool open(const QString& path, bool read_only = false);
+    bool is_open() const;
+    QString error() const { return error_; }
+    int schema_version();
+
+    // Each write is one committed transaction; false with error() when it failed.
+    bool add_draw(const QString& lottery, const QString& issue, const QString& numbers, const QString& seen_at);
+    bool add_bet(const BetRecord& bet);
+    // Settles the open row of that order; rows already settled stay as they are.
+    bool settle(const QString& lottery, const QString& issue, const QString& order_no, const QString& draw,
+                const QString& result, double returned, const QString& at);
+    bool session_started(const QString& lottery, const QString& at);
+    // Ends the open sessions: why is "button", "stop rule" or "exit".
+    bool session_stopped(const QString& why, const QString& at);
+
+    QVector<BetRecord> bets(const BetFilter& filter = {});
+    QVector<BetRecord> open_bets();
+    // The numbers of a draw the records hold, empty when none.
+    QString draw_numbers(const QString& lottery, const QString& issue);
+    QVector<DayTotals> day_totals(const BetFilter& filter = {});
+    QStringList lotteries();
+    QStringList monitors();
+
+private:
+    bool exec(const QString& sql);
+    bool migrate();
+    QString connection_;
+    QString error_;
+};
+
+// The text of a time for the records.
+QString record_time(const class QDateTime& at);
+
+// The rows as CSV (RFC 4180): a header row, then one row per bet, CR LF after each.
+QString bets_csv(const QVector<BetRecord>& bets);
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+QString csv_field(const QString& text);
+
+} // namespace zorvik::records
