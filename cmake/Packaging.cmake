@@ -31,5 +31,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so no binary names them: the window's platform plugin and Qt's texts.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-translations-l10n")
+# The records database needs Qt's SQLite driver, a plugin no binary names either; the simulated
+# platforms' pages load Debian's jQuery.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -34,6 +34,23 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
     layout->addWidget(alert_type_sound_, 0, 1);
     layout->addWidget(alert_sound_file_, 1, 0, 1, 2);
     layout->addWidget(test, 2, 0, 1, 2);
+    // Notifications for a user away from the screen.
+    alert_cfg_webhook_ = named<QLineEdit>("alert_cfg_webhook");
+    alert_cfg_webhook_->setPlaceholderText(u"通知地址（webhook，可不填）"_s);
+    alert_cfg_webhook_->setToolTip(u"报警、投注和停止监控时，向此地址 POST 一条 JSON 通知"_s);
+    auto* webhook_test = named<QPushButton>("alert_webhook_test", u"测试通知"_s);
+    layout->addWidget(alert_cfg_webhook_, 3, 0, 1, 2);
+    layout->addWidget(webhook_test, 4, 0, 1, 2);
+    connect(alert_cfg_webhook_, &QLineEdit::textChanged, this,
+            [this](const QString& url) { core_.set_webhook_url(url); });
+    connect(alert_cfg_webhook_, &QLineEdit::editingFinished, this,
+            [this] { core_.keep_webhook_url(alert_cfg_webhook_->text()); });
+    connect(webhook_test, &QPushButton::clicked, this, [this] {
+        if (alert_cfg_webhook_->text().trimmed().isEmpty())
+            shell_.message(u"请先填写通知地址"_s);
+        else
+            core_.send_test_notification();
+    });
 
     const auto apply = [this] {
         core_.engine().set_alert_options(alert_type_tips_->isChecked(),

@@ -22,6 +22,7 @@ public:
     QCheckBox* tips_box() const { return alert_type_tips_; }
     QCheckBox* sound_box() const { return alert_type_sound_; }
     QLineEdit* sound_file_box() const { return alert_sound_file_; }
+    QLineEdit* webhook_box() const { return alert_cfg_webhook_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,6 +35,7 @@ private:
     QCheckBox* alert_type_tips_ = nullptr;
     QCheckBox* alert_type_sound_ = nullptr;
     QLineEdit* alert_sound_file_ = nullptr;
+    QLineEdit* alert_cfg_webhook_ = nullptr;
 };
 
 } // namespace zorvik::app

@@ -48,7 +48,27 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     view.logged = [this](const QString& text) { emit logged(text); };
     platform_.set_view(view);
     // The betting page is loaded again after every rebuild, once a platform has been used.
-    connect(&engine_, &monitor::MonitorEngine::rebuilt, this, [this] { platform_.load_game_page(); });
+    connect(&engine_, &monitor::MonitorEngine::rebuilt, this, [this] {
+        // One notification per rebuild that raised the alert, while monitoring.
+        if (!alerting_.isEmpty() && engine_.monitoring())
+            notify(u"alert"_s, feed_.bet_iss(), alerting_.first(),
+                   QString::fromUtf16(monitor::kAlertTip) + u' ' + alerting_.join(u'，'));
+        alerting_.clear();
+        platform_.load_game_page();
+    });
+    connect(&engine_, &monitor::MonitorEngine::alerted, this,
+            [this](int, const QString& title) { alerting_ << title; });
+    connect(&engine_, &monitor::MonitorEngine::bet_refused, this,
+            [this](const QString& issue, const QString& title, const QString& message) {
+                notify(u"refused"_s, issue, title, message);
+            });
+    connect(&webhook_, &notify::Webhook::delivered, this, [this](const QString& event, int status) {
+        emit webhook_result(event, QString::number(status));
+    });
+    connect(&webhook_, &notify::Webhook::failed, this, [this](const QString& event, const QString& reason) {
+        engine_.set_line(monitor::Line::BetStatus, u"通知发送失败："_s + reason);
+        emit webhook_result(event, u"failed "_s + reason);
+    });
     connect(&engine_, &monitor::MonitorEngine::bet_added, this, [this](int row) {
         record_bet(row);
         if (!virtual_)
@@ -70,10 +90,13 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     connect(&records_, &records::RecordWriter::succeeded, this, [this] { records_failure_told_ = false; });
     connect(&engine_, &monitor::MonitorEngine::monitoring_changed, this, [this, &clock](bool on) {
         const QString now = records::record_time(clock.local_now());
-        if (on)
+        const QString why = stop_why_.isEmpty() ? u"stop rule"_s : stop_why_;
+        if (on) {
             records_.session_started(lottery_, now);
-        else
-            records_.session_stopped(stop_why_.isEmpty() ? u"stop rule"_s : stop_why_, now);
+        } else {
+            records_.session_stopped(why, now);
+            notify(u"stop"_s, feed_.bet_iss(), QString(), u"停止监控（"_s + why + u'）');
+        }
         stop_why_.clear();
     });
     connect(&feed_, &feed::DrawFeed::new_draw, this,
@@ -131,9 +154,29 @@ void AppCore::record_bet(int row)
     QStringList columns;
     for (const QString& c : bet.columns)
         columns << c;
+    notify(u"bet"_s, r.issue, r.monitor,
+           r.issue + u"期投注 倍数"_s + QString::number(r.multiplier) + u" 成本"_s +
+               bet.columns[monitor::kBetCost] + u" 订单号"_s + r.order_no);
     records_.add_bet(r, [this, columns](bool) {
         QMetaObject::invokeMethod(this, [this, columns] { emit bet_committed(columns); }, Qt::QueuedConnection);
     });
+}
+
+void AppCore::notify(const QString& event, const QString& issue, const QString& monitor,
+                     const QString& text)
+{
+    webhook_.send({event, lottery_, issue, monitor, text, records::record_time(clock_.local_now())});
+}
+
+void AppCore::keep_webhook_url(const QString& url)
+{
+    webhook_.set_url(url);
+    report_write(save_webhook_url(settings_file_, url.trimmed()));
+}
+
+void AppCore::send_test_notification()
+{
+    notify(u"test"_s, feed_.bet_iss(), QString(), u"测试通知"_s);
 }
 
 void AppCore::record_settlement(int row)

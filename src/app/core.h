@@ -8,6 +8,7 @@
 #include "monitor/engine.h"
 #include "platform/session.h"
 #include "platform/simulated_placer.h"
+#include "notify/webhook.h"
 #include "records/record_writer.h"
 #include "service/service_link.h"
 
@@ -103,6 +104,13 @@ public:
     // Real betting started from the command line: logs in when an account is there.
     void login_at_start();
 
+    // The webhook address (empty: no notifications), and a test event sent to it.
+    void set_webhook_url(const QString& url) { webhook_.set_url(url); }
+    // The address as the user left the box: kept in the settings file.
+    void keep_webhook_url(const QString& url);
+    void send_test_notification();
+    notify::Webhook& webhook() { return webhook_; }
+
     // Reports the outcome of a settings-file write: the first failure is told (as a tip, never
     // a box that would hold up the draw cycle); after a write succeeds again, the next is told.
     void report_write(bool written);
@@ -118,6 +126,8 @@ signals:
     void logged(const QString& text); // the status line after a login attempt
     // A bet's row (the bet log's columns) once the records hold it, or failed to take it.
     void bet_committed(const QStringList& columns);
+    // A webhook delivery: its event and the HTTP status, or "failed" and the reason.
+    void webhook_result(const QString& event, const QString& status);
 
 private:
     // Real bets go through the platform drivers; until an account is logged in, none is placed.
@@ -135,6 +145,7 @@ private:
     void choose_placer();
     void record_bet(int row);
     void record_settlement(int row);
+    void notify(const QString& event, const QString& issue, const QString& monitor, const QString& text);
     platform::PageBridge& bridge();
 
     platform::SimulatedPlacer simulated_;
@@ -149,6 +160,8 @@ private:
     QString stop_why_; // why monitoring stops next: "button" or "exit"; else the stop rule
     bool records_failure_told_ = false;
     records::RecordWriter records_;
+    notify::Webhook webhook_;
+    QStringList alerting_; // the titles alerting in the rebuild under way
     bool write_failure_told_ = false;
     service::ServiceLink service_;
     feed::DrawFeed feed_;

@@ -120,6 +120,9 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
                      [](int position, const QString& title) {
                          print(u"alert"_s, QString::number(position) + u' ' + title);
                      });
+    QObject::connect(&core, &AppCore::webhook_result, [](const QString& event, const QString& status) {
+        print(u"webhook"_s, event + u' ' + status);
+    });
     QObject::connect(&core, &AppCore::logged, [](const QString& text) { print(u"login"_s, text); });
     QObject::connect(&core, &AppCore::announced, [](const service::Announcement& a) {
         print(u"status begin_plan"_s, a.begin_plan);
@@ -143,6 +146,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
         [&options] { return std::pair<QString, QString>(options.plt_tz_zy, options.plt_tz_zs); });
     core.set_virtual(run.virtual_money);
     core.set_credentials(options.plt_user, options.plt_pass);
+    core.set_webhook_url(options.webhook_url);
     core.engine().load();
     if (run.start)
         core.start_when_ready();

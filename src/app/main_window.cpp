@@ -214,6 +214,7 @@ void MainWindow::load_settings()
     alert_options_->tips_box()->setChecked(o.alert_type_tips);
     alert_options_->sound_box()->setChecked(o.alert_type_sound);
     alert_options_->sound_file_box()->setText(o.alert_sound_file);
+    alert_options_->webhook_box()->setText(o.webhook_url);
     betting_->account_box()->setText(o.plt_user);
     betting_->password_box()->setText(o.plt_pass);
     betting_->stop_loss_box()->setText(o.plt_tz_zs);
@@ -227,6 +228,7 @@ Options MainWindow::options() const
     o.alert_type_tips = alert_options_->tips_box()->isChecked();
     o.alert_type_sound = alert_options_->sound_box()->isChecked();
     o.alert_sound_file = alert_options_->sound_file_box()->text();
+    o.webhook_url = alert_options_->webhook_box()->text().trimmed();
     o.plt_user = betting_->account_box()->text();
     o.plt_pass = betting_->password_box()->text();
     o.plt_tz_zs = betting_->stop_loss_box()->text();

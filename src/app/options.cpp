@@ -21,6 +21,7 @@ constexpr OptionKey kTable[] = {
     {keys::kAlertSection, keys::kAlertTips, &Options::alert_type_tips},
     {keys::kAlertSection, keys::kAlertSound, &Options::alert_type_sound},
     {keys::kAlertSection, keys::kAlertSoundFile, &Options::alert_sound_file},
+    {keys::kAlertSection, keys::kWebhookUrl, &Options::webhook_url},
     {keys::kTzSection, keys::kPltUser, &Options::plt_user},
     {keys::kTzSection, keys::kPltPass, &Options::plt_pass},
     {keys::kTzSection, keys::kStopLoss, &Options::plt_tz_zs},
@@ -109,6 +110,12 @@ bool save_show_award_tips(const QString& file, bool on)
 {
     return support::ini_write(QString::fromUtf16(keys::kCaiSection), QString::fromUtf16(keys::kShowAwardTips),
                        on ? u"1"_s : u"0"_s, file) != 0;
+}
+
+bool save_webhook_url(const QString& file, const QString& url)
+{
+    return support::ini_write(QString::fromUtf16(keys::kAlertSection), QString::fromUtf16(keys::kWebhookUrl),
+                              url, file) != 0;
 }
 
 bool save_platform_account(const QString& file, const QString& user, const QString& password)

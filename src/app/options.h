@@ -17,6 +17,7 @@ inline constexpr char16_t kShowAwardTips[] = u"isshowawardtips";
 inline constexpr char16_t kAlertTips[] = u"alert_type_tips";
 inline constexpr char16_t kAlertSound[] = u"alert_type_sound";
 inline constexpr char16_t kAlertSoundFile[] = u"alert_sound_file";
+inline constexpr char16_t kWebhookUrl[] = u"webhook_url";
 inline constexpr char16_t kList[] = u"list";
 inline constexpr char16_t kPltPass[] = u"plt_pass";
 inline constexpr char16_t kPltUser[] = u"plt_user";
@@ -30,6 +31,7 @@ struct Options {
     bool alert_type_tips = true;     // "弹窗报警"
     bool alert_type_sound = true;    // "声音报警"
     QString alert_sound_file;
+    QString webhook_url;             // where alerts, bets and stops are POSTed
     QString plt_user;                // the platform account name
     QString plt_pass;
     QString plt_tz_zs = QStringLiteral("-1000"); // stop-loss limit
@@ -64,6 +66,7 @@ bool plt_path_save(const QString& file, int index); // false: not written
 
 // The "自动报号" box's state, written when the user switches it on against the pop-up alerts.
 bool save_show_award_tips(const QString& file, bool on); // false: not written
+bool save_webhook_url(const QString& file, const QString& url); // false: not written
 // The account and password of a login attempt (the password as typed); false: not written.
 bool save_platform_account(const QString& file, const QString& user, const QString& password);
 

@@ -225,8 +225,10 @@ void MonitorEngine::ask_bet(quint64 uid)
     });
     if (result.status != 1) {
         last_bet_issue_.remove(uid);
-        if (!result.message.isEmpty()) // an abandoned bet says nothing
+        if (!result.message.isEmpty()) { // an abandoned bet says nothing
             set_line(Line::BetStatus, result.message);
+            emit bet_refused(state.bet_iss, m.field(kTitle), result.message);
+        }
         return;
     }
     const QString amount = support::money_text(number(result.amount).value_or(0));

@@ -110,6 +110,8 @@ signals:
     void alerted(int position, const QString& title);
     void bet_log_reset();
     void bet_added(int row);   // appended at the end
+    // A bet was asked for and not placed (the platform's or the placer's message).
+    void bet_refused(const QString& issue, const QString& title, const QString& message);
     void bet_settled(int row);
     void bet_rows_dropped(int count); // the oldest rows, past the cap
     // A rebuild has ended, its alerts raised and its bets asked for.

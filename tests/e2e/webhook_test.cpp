@@ -1,0 +1,124 @@
+// Webhook events from a headless session reach a receiver on loopback, and a receiver that
+// never answers costs the draw cycle nothing.
+
+#include "e2e_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTest>
+#include <memory>
+#include <vector>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace zorvik::e2e;
+
+namespace {
+
+class Receiver {
+public:
+    explicit Receiver(bool hang)
+    {
+        server_.Post("/hook", [this, hang](const httplib::Request& req, httplib::Response& res) {
+            {
+                std::lock_guard lock(mutex_);
+                events_ << QJsonDocument::fromJson(QByteArray::fromStdString(req.body))[u"event"_s].toString();
+            }
+            for (int i = 0; hang && i < 1000 && !stopping_; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            res.set_content("ok", "text/plain");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~Receiver()
+    {
+        stopping_ = true;
+        server_.stop();
+        thread_.join();
+    }
+    QString url() const { return u"http://127.0.0.1:"_s + QString::number(port_) + u"/hook"_s; }
+    QStringList events()
+    {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+
+private:
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::mutex mutex_;
+    QStringList events_;
+    std::atomic<bool> stopping_{false};
+};
+
+// Headless sessions betting with simulated money, one per webhook address, run side by side.
+QStringList run_with_webhooks(const Sim& sim, const QStringList& urls, int ms)
+{
+    std::vector<std::unique_ptr<QTemporaryDir>> dirs;
+    std::vector<std::unique_ptr<QProcess>> programs;
+    for (const QString& url : urls) {
+        dirs.push_back(std::make_unique<QTemporaryDir>());
+        const QTemporaryDir& dir = *dirs.back();
+        QDir().mkpath(dir.filePath(u"bao"_s));
+        QFile f(dir.filePath(u"bao/cfg.ini"_s));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        QStringEncoder gbk("GBK");
+        f.write(gbk.encode(u"[alert_cfg]\r\nwebhook_url="_s + url +
+                           u"\r\nlist=|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                           u"1,2,4~2~false~0~5:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\n"_s));
+        f.close();
+        programs.push_back(std::make_unique<QProcess>());
+        programs.back()->start(QStringLiteral(ZORVIK_PATH),
+                               {u"--headless"_s, u"--start"_s, u"--virtual"_s, u"--data-dir"_s, dir.path(),
+                                u"--lottery"_s, u"U彩平台-欢乐分分彩"_s, u"--service-base"_s,
+                                sim.url(u"service"_s), u"--public-base"_s, sim.url(u"public"_s),
+                                u"--trend-base"_s, sim.url(u"trend"_s)});
+        EXPECT_TRUE(programs.back()->waitForStarted());
+    }
+    QTest::qWait(ms);
+    QStringList outs;
+    for (auto& program : programs) {
+        program->terminate();
+        EXPECT_TRUE(program->waitForFinished(15000));
+        outs << QString::fromUtf8(program->readAllStandardOutput());
+    }
+    return outs;
+}
+
+} // namespace
+
+TEST(Webhooks, EventsReachTheReceiverAndAreTold)
+{
+    Sim sim(4);
+    ASSERT_EQ(sim.urls_.size(), 6);
+    Receiver receiver(false);
+    const QString out = run_with_webhooks(sim, {receiver.url()}, 11000).first();
+    EXPECT_GE(out.count(u" webhook bet 200"_s), 2) << out.toStdString();
+    EXPECT_GE(out.count(u" webhook alert 200"_s), 2) << out.toStdString();
+    EXPECT_TRUE(receiver.events().contains(u"bet"_s));
+    EXPECT_TRUE(receiver.events().contains(u"alert"_s));
+}
+
+TEST(Webhooks, AReceiverThatNeverAnswersCostsTheDrawCycleNothing)
+{
+    Sim sim(4);
+    ASSERT_EQ(sim.urls_.size(), 6);
+    Receiver receiver(true);
+    // Side by side with a session without notifications: the one whose deliveries all wait for
+    // their time-out handles the same draws, bets and settlements.
+    const QStringList outs = run_with_webhooks(sim, {receiver.url(), QString()}, 16000);
+    const QString& hanging = outs[0];
+    const QString& quiet = outs[1];
+    EXPECT_GE(hanging.count(u" draw "_s), 3) << hanging.toStdString();
+    EXPECT_GE(hanging.count(u" draw "_s), quiet.count(u" draw "_s) - 1) << hanging.toStdString();
+    EXPECT_GE(hanging.count(u" settled "_s), quiet.count(u" settled "_s) - 1) << hanging.toStdString();
+    EXPECT_GE(receiver.events().size(), 3);
+}
