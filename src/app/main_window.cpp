@@ -7,6 +7,7 @@
 #include "app/data_dir.h"
 #include "app/draw_area.h"
 #include "app/editor_panel.h"
+#include "app/history_panel.h"
 #include "app/monitor_panel.h"
 #include "app/tips_label.h"
 #include "app/widgets.h"
@@ -127,6 +128,7 @@ void MainWindow::build_ui()
     zorvik_main_ = named<QTabWidget>("zorvik_main");
     zorvik_main_->addTab(monitor_panel_, u"监控列表"_s);
     zorvik_main_->addTab(editor_panel_, u"添加/修改监控"_s);
+    zorvik_main_->addTab(new HistoryPanel(*core_), u"投注历史"_s);
     // The platform's page, once a platform is first used.
     connect(core_.get(), &AppCore::browser_made, this,
             [this](QWidget* browser) { zorvik_main_->addTab(browser, u"平台页面"_s); });

@@ -4,7 +4,9 @@
 
 #include <QAtomicInt>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -117,6 +119,7 @@ bool RecordStore::open(const QString& path, bool read_only)
     }
     if (!existed && !read_only) {
         // Made owner-only before SQLite writes anything into it.
+        QDir().mkpath(QFileInfo(path).absolutePath());
         QFile made(path);
         if (!made.open(QIODevice::WriteOnly)) {
             error_ = made.errorString();
@@ -321,6 +324,16 @@ QStringList RecordStore::lotteries()
 QStringList RecordStore::monitors()
 {
     return distinct(connection_, u"monitor"_s);
+}
+
+QStringList RecordStore::days()
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    QStringList out;
+    if (q.exec(u"SELECT DISTINCT substr(placed_at, 1, 10) AS day FROM bets ORDER BY day DESC"_s))
+        while (q.next())
+            out << q.value(0).toString();
+    return out;
 }
 
 QString csv_field(const QString& text)

@@ -79,6 +79,8 @@ public:
     QVector<DayTotals> day_totals(const BetFilter& filter = {});
     QStringList lotteries();
     QStringList monitors();
+    // The days with bets, newest first ("yyyy-MM-dd").
+    QStringList days();
 
 private:
     bool exec(const QString& sql);
