@@ -1,6 +1,7 @@
 #include "app/core.h"
 
 #include "feed/catalogue.h"
+#include "monitor/trend.h"
 #include "platform/web_bridge.h"
 #include "support/qt_http.h"
 
@@ -132,6 +133,16 @@ AppCore::~AppCore()
 QString AppCore::records_file() const
 {
     return QFileInfo(settings_file_).dir().filePath(u"records.db"_s);
+}
+
+QVector<monitor::HistoryDraw> AppCore::known_draws()
+{
+    QStringList texts{feed_.awd_history()};
+    records_.flush();
+    records::RecordStore store;
+    if (store.open(records_file()))
+        texts << store.draws_text(lottery_);
+    return monitor::merge_histories(texts);
 }
 
 void AppCore::record_bet(int row)

@@ -5,6 +5,7 @@
 #include "app/options.h"
 #include "feed/draw_feed.h"
 #include "monitor/bet_placer.h"
+#include "monitor/backtest.h"
 #include "monitor/engine.h"
 #include "platform/session.h"
 #include "platform/simulated_placer.h"
@@ -61,6 +62,8 @@ public:
     monitor::MonitorEngine& engine() { return engine_; }
     platform::PlatformSession& platform() { return platform_; }
     records::RecordWriter& records() { return records_; }
+    // The draws known for the chosen lottery, oldest first: the draw list's and the records'.
+    QVector<monitor::HistoryDraw> known_draws();
     QString records_file() const;
     // Where the page bridge comes from (by default the embedded browser, made on first use).
     void set_bridge_factory(std::function<platform::PageBridge&()> factory)

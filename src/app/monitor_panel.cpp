@@ -3,6 +3,7 @@
 #include "app/core.h"
 #include "app/monitor_models.h"
 #include "app/tips_label.h"
+#include "app/trend_chart.h"
 #include "app/widgets.h"
 #include "support/shell.h"
 
@@ -49,6 +50,9 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     detail->addWidget(tips_.make(tips::kCopyNumbers, u"复制号码"_s), 0, 3);
     detail->addWidget(tips_.make(tips::kModifySelected, u"修改"_s), 0, 4);
     detail->addWidget(alert_show_tz_info_, 1, 0, 1, 5);
+    trend_ = new TrendChart;
+    trend_->setMaximumHeight(130);
+    detail->addWidget(trend_, 2, 0, 1, 5);
     detail->setColumnStretch(1, 1);
     detail_panel_->hide();
     layout->addWidget(detail_panel_);
@@ -130,6 +134,7 @@ void MonitorPanel::show_detail_panel()
     alert_show_tz_number_->setText(record->field(monitor::kNumbers));
     alert_show_tz_number_->setCursorPosition(0);
     alert_show_tz_info_->setText(monitor::detail_text(*record));
+    trend_->show_trend(monitor::compute_trend(*record, core_.known_draws()));
 }
 
 void MonitorPanel::fold_detail_panel()

@@ -46,6 +46,7 @@ private:
     QTableView* alert_list_ = nullptr;
     MonitorTableModel* model_ = nullptr;
     QWidget* detail_panel_ = nullptr;
+    class TrendChart* trend_ = nullptr;
     QLineEdit* alert_show_tz_number_ = nullptr;
     QLabel* alert_show_tz_info_ = nullptr;
     QPushButton* begin_plan_ = nullptr;

@@ -326,6 +326,18 @@ QStringList RecordStore::monitors()
     return distinct(connection_, u"monitor"_s);
 }
 
+QString RecordStore::draws_text(const QString& lottery)
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(u"SELECT issue, numbers FROM draws WHERE lottery = ?"_s);
+    q.addBindValue(lottery);
+    QStringList entries;
+    if (q.exec())
+        while (q.next())
+            entries << q.value(0).toString() + u':' + q.value(1).toString();
+    return entries.join(u'|');
+}
+
 QStringList RecordStore::days()
 {
     QSqlQuery q(QSqlDatabase::database(connection_, false));

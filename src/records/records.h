@@ -79,6 +79,8 @@ public:
     QVector<DayTotals> day_totals(const BetFilter& filter = {});
     QStringList lotteries();
     QStringList monitors();
+    // The lottery's recorded draws as a history text ("issue:numbers" joined by "|").
+    QString draws_text(const QString& lottery);
     // The days with bets, newest first ("yyyy-MM-dd").
     QStringList days();
 

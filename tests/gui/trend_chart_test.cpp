@@ -1,0 +1,45 @@
+// The detail panel's trend chart, read through its series.
+
+#include "app/trend_chart.h"
+
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using zorvik::app::TrendChart;
+
+namespace {
+
+TEST(TrendChart, ValuesThresholdAndAlerts)
+{
+    zorvik::monitor::Trend t;
+    t.issues = {u"1"_s, u"2"_s, u"3"_s};
+    t.values = {2, 3, 0};
+    t.hits = {false, false, true};
+    t.alerts = {true, true, false};
+    t.threshold = 2;
+    TrendChart chart;
+    chart.show_trend(t);
+    EXPECT_EQ(chart.values()->points(), (QList<QPointF>{{0, 2}, {1, 3}, {2, 0}}));
+    EXPECT_EQ(chart.threshold()->points(), (QList<QPointF>{{0, 2}, {2, 2}}));
+    EXPECT_EQ(chart.alerts()->points(), (QList<QPointF>{{0, 2}, {1, 3}}));
+    EXPECT_TRUE(chart.hits()->points().isEmpty());
+    EXPECT_FALSE(chart.hits()->isVisible());
+
+    // A 形态 monitor: its strip, and nothing left of the line before.
+    t.pattern = true;
+    t.values.clear();
+    t.threshold.reset();
+    chart.show_trend(t);
+    EXPECT_TRUE(chart.values()->points().isEmpty());
+    EXPECT_TRUE(chart.threshold()->points().isEmpty());
+    EXPECT_EQ(chart.hits()->points(), (QList<QPointF>{{2, 1}}));
+    EXPECT_EQ(chart.misses()->points(), (QList<QPointF>{{0, 0}, {1, 0}}));
+    EXPECT_EQ(chart.alerts()->points(), (QList<QPointF>{{0, 0.5}, {1, 0.5}}));
+
+    chart.show_trend({});
+    EXPECT_EQ(chart.chart()->title(), u"还没有开奖数据"_s);
+}
+
+} // namespace
