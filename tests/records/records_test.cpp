@@ -220,6 +220,39 @@ TEST(Writer, WritesInOrderOffThisThreadAndReportsFailuresWithoutStopping)
     QTRY_VERIFY(failed.size() >= 2);
 }
 
+TEST(Writer, ALockedDatabaseFailsAWriteAndTheNextOneGoesThrough)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"records.db"_s);
+    RecordWriter writer;
+    QSignalSpy failed(&writer, &RecordWriter::failed);
+    QSignalSpy succeeded(&writer, &RecordWriter::succeeded);
+    writer.open(path);
+    writer.flush();
+    {
+        // Another program holds the write lock past the writer's patience.
+        QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"locker"_s);
+        other.setDatabaseName(path);
+        ASSERT_TRUE(other.open());
+        QSqlQuery lock(other);
+        ASSERT_TRUE(lock.exec(u"BEGIN EXCLUSIVE"_s));
+        bool committed = true;
+        writer.add_bet(bet(u"1"_s, u"L1"_s), [&committed](bool ok) { committed = ok; });
+        writer.flush();
+        EXPECT_FALSE(committed);
+        EXPECT_EQ(failed.size(), 1);
+        ASSERT_TRUE(lock.exec(u"COMMIT"_s));
+        lock.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(u"locker"_s);
+    bool committed = false;
+    writer.add_bet(bet(u"2"_s, u"L2"_s), [&committed](bool ok) { committed = ok; });
+    writer.flush();
+    EXPECT_TRUE(committed);
+    QTRY_VERIFY(succeeded.size() >= 2);
+}
+
 TEST(Writer, OpenRowsAreSettledFromTheFeedsDrawsForTheirLotteryOnly)
 {
     QTemporaryDir dir;
