@@ -2,6 +2,7 @@
 // never answers costs the draw cycle nothing.
 
 #include "e2e_support.h"
+#include "fakes/loopback_server.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,27 +24,18 @@ class Receiver {
 public:
     explicit Receiver(bool hang)
     {
-        server_.Post("/hook", [this, hang](const httplib::Request& req, httplib::Response& res) {
+        site_.server.Post("/hook", [this, hang](const httplib::Request& req, httplib::Response& res) {
             {
                 std::lock_guard lock(mutex_);
                 events_ << QJsonDocument::fromJson(QByteArray::fromStdString(req.body))[u"event"_s].toString();
             }
-            for (int i = 0; hang && i < 1000 && !stopping_; ++i)
+            for (int i = 0; hang && i < 1000 && !site_.stopping; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             res.set_content("ok", "text/plain");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        site_.start();
     }
-    ~Receiver()
-    {
-        stopping_ = true;
-        server_.stop();
-        thread_.join();
-    }
-    QString url() const { return u"http://127.0.0.1:"_s + QString::number(port_) + u"/hook"_s; }
+    QString url() const { return site_.url("/hook"); }
     QStringList events()
     {
         std::lock_guard lock(mutex_);
@@ -51,12 +43,9 @@ public:
     }
 
 private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
     std::mutex mutex_;
     QStringList events_;
-    std::atomic<bool> stopping_{false};
+    zorvik::testing::LoopbackServer site_; // last: stopped before what its handlers use
 };
 
 // Headless sessions betting with simulated money, one per webhook address, run side by side.

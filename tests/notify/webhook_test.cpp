@@ -1,6 +1,7 @@
 // Webhook notifications against a receiver on loopback that answers, fails, and hangs: sending
 // never waits, failures are retried with growing pauses and then reported.
 
+#include "fakes/loopback_server.h"
 #include "notify/webhook.h"
 
 #include <httplib.h>
@@ -25,7 +26,7 @@ class Receiver {
 public:
     Receiver()
     {
-        server_.Post("/hook", [this](const httplib::Request& req, httplib::Response& res) {
+        site_.server.Post("/hook", [this](const httplib::Request& req, httplib::Response& res) {
             {
                 std::lock_guard lock(mutex_);
                 bodies_.push_back(req.body);
@@ -33,24 +34,15 @@ public:
             }
             const int fail = failures_left_.fetch_sub(1);
             if (hang_) {
-                for (int i = 0; i < 50 && !stopping_; ++i)
+                for (int i = 0; i < 50 && !site_.stopping; ++i)
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
             res.status = fail > 0 ? 500 : 200;
             res.set_content("ok", "text/plain");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        site_.start();
     }
-    ~Receiver()
-    {
-        stopping_ = true;
-        server_.stop();
-        thread_.join();
-    }
-    QString url() const { return u"http://127.0.0.1:"_s + QString::number(port_) + u"/hook"_s; }
+    QString url() const { return site_.url("/hook"); }
     int received()
     {
         std::lock_guard lock(mutex_);
@@ -71,13 +63,10 @@ public:
     std::atomic<bool> hang_{false};
 
 private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
     std::mutex mutex_;
     std::vector<std::string> bodies_;
     std::string content_type_;
-    std::atomic<bool> stopping_{false};
+    zorvik::testing::LoopbackServer site_; // last: stopped before what its handlers use
 };
 
 const WebhookEvent kEvent{u"bet"_s, u"U彩平台-欢乐分分彩"_s, u"20261208-0431"_s, u"前一(定位胆)"_s, u"投注成功"_s,

@@ -1,6 +1,7 @@
 // The page bridge in the real browser engine, offscreen, against pages served on loopback:
 // its waits, its answers, the clean-up after a load, a renderer that is gone, shared cookies.
 
+#include "fakes/loopback_server.h"
 #include "fakes/recording_shell.h"
 #include "platform/web_bridge.h"
 #include "support/qt_http.h"
@@ -40,54 +41,39 @@ public:
         QFile jquery(u"/usr/share/javascript/jquery/jquery.min.js"_s);
         if (jquery.open(QIODevice::ReadOnly))
             jquery_ = jquery.readAll().toStdString();
-        server_.Get("/js/jquery.js", [this](const httplib::Request&, httplib::Response& res) {
+        site_.server.Get("/js/jquery.js", [this](const httplib::Request&, httplib::Response& res) {
             res.set_content(jquery_, "application/javascript");
         });
-        server_.Get("/page.html", [](const httplib::Request&, httplib::Response& res) {
+        site_.server.Get("/page.html", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(kPage, "text/html; charset=utf-8");
         });
-        server_.Get("/plain.html", [](const httplib::Request&, httplib::Response& res) {
+        site_.server.Get("/plain.html", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("<html><body><p id='x'>no jQuery here</p></body></html>", "text/html");
         });
-        server_.Get("/slow.html", [this](const httplib::Request&, httplib::Response& res) {
-            for (int i = 0; i < 130 && !stopping_; ++i)
+        site_.server.Get("/slow.html", [this](const httplib::Request&, httplib::Response& res) {
+            for (int i = 0; i < 130 && !site_.stopping; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
             res.set_content("<html><body>late</body></html>", "text/html");
         });
-        server_.Get("/set-cookie", [](const httplib::Request&, httplib::Response& res) {
+        site_.server.Get("/set-cookie", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Set-Cookie", "from_page=p1; Path=/");
             res.set_content("<html><body>cookie</body></html>", "text/html");
         });
-        server_.Get("/echo", [](const httplib::Request& req, httplib::Response& res) {
+        site_.server.Get("/echo", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content(req.get_header_value("Cookie"), "text/plain");
         });
-        server_.Get("/http-cookie", [](const httplib::Request&, httplib::Response& res) {
+        site_.server.Get("/http-cookie", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Set-Cookie", "from_http=h1; Path=/");
             res.set_content("ok", "text/plain");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        site_.start();
     }
-    ~Pages()
-    {
-        stopping_ = true;
-        server_.stop();
-        thread_.join();
-    }
-    QString url(const char* path) const
-    {
-        return u"http://127.0.0.1:"_s + QString::number(port_) + QString::fromUtf8(path);
-    }
+    QString url(const char* path) const { return site_.url(path); }
     bool has_jquery() const { return !jquery_.empty(); }
 
 private:
-    httplib::Server server_;
     std::string jquery_;
-    std::thread thread_;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
+    zorvik::testing::LoopbackServer site_;
 };
 
 class Bridge : public ::testing::Test {

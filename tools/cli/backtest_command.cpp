@@ -1,5 +1,7 @@
 #include "backtest_command.h"
 
+#include "cli_io.h"
+
 #include "monitor/backtest.h"
 #include "support/ini.h"
 
@@ -17,18 +19,6 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: zorvik-cli backtest HISTORY [SETTINGS] [--stop-profit X] [--stop-loss Y] [--json]";
-
-void write(std::FILE* to, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-}
-
-int fail(std::FILE* err, const QString& text)
-{
-    write(err, text + u'\n');
-    return 2;
-}
 
 QString read_all(std::FILE* in)
 {

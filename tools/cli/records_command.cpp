@@ -1,5 +1,7 @@
 #include "records_command.h"
 
+#include "cli_io.h"
+
 #include "records/records.h"
 #include "support/money.h"
 
@@ -14,18 +16,6 @@ namespace zorvik::cli {
 namespace {
 
 constexpr char kUsage[] = "usage: zorvik-cli records DB [--day YYYY-MM-DD] [--lottery NAME] [--csv]";
-
-void write(std::FILE* to, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-}
-
-int fail(std::FILE* err, const QString& text)
-{
-    write(err, text + u'\n');
-    return 2;
-}
 
 } // namespace
 
