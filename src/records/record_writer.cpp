@@ -32,8 +32,9 @@ RecordWriter::RecordWriter(QObject* parent) : QObject(parent), worker_(new Worke
 
 RecordWriter::~RecordWriter()
 {
+    // Every write asked for is done before the thread ends (quitting drops posted work).
     Worker* worker = worker_;
-    QMetaObject::invokeMethod(worker, [worker] { worker->close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
 }

@@ -220,6 +220,21 @@ TEST(Writer, WritesInOrderOffThisThreadAndReportsFailuresWithoutStopping)
     QTRY_VERIFY(failed.size() >= 2);
 }
 
+TEST(Writer, WritesAskedForBeforeItEndsAreAllDone)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"records.db"_s);
+    {
+        RecordWriter writer;
+        writer.open(path);
+        for (int i = 0; i < 200; ++i)
+            writer.add_bet(bet(QString::number(i), u"O"_s + QString::number(i)));
+    } // no flush: the writer ends right after asking
+    RecordStore store;
+    ASSERT_TRUE(store.open(path));
+    EXPECT_EQ(store.bets().size(), 200);
+}
+
 TEST(Writer, ALockedDatabaseFailsAWriteAndTheNextOneGoesThrough)
 {
     QTemporaryDir dir;
