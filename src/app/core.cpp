@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaMethod>
-#include <QWidget>
 #include "support/clock.h"
 #include "support/identity.h"
 #include "support/shell.h"
@@ -207,12 +206,11 @@ platform::PageBridge& AppCore::bridge()
         auto* qt_http = dynamic_cast<support::QtHttpClient*>(&http_);
         web_bridge_ = std::make_unique<platform::WebPageBridge>(
             shell_, qt_http ? qt_http->cookie_jar() : nullptr, [this](QWidget* browser) {
-                if (isSignalConnected(QMetaMethod::fromSignal(&AppCore::browser_made))) {
-                    emit browser_made(browser);
-                } else { // no window: the browser runs on its own, unseen
-                    browser->resize(1280, 800);
-                    browser->show();
-                }
+                // Without a window to take it, the browser runs on its own, unseen.
+                if (!isSignalConnected(QMetaMethod::fromSignal(&AppCore::browser_made)))
+                    return false;
+                emit browser_made(browser);
+                return true;
             });
     }
     return *web_bridge_;

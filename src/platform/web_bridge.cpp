@@ -64,7 +64,7 @@ QString page_value_text(const QVariant& value)
 }
 
 WebPageBridge::WebPageBridge(support::Shell& shell, support::SharedCookieJar* jar,
-                             std::function<void(QWidget*)> place, QObject* parent)
+                             std::function<bool(QWidget*)> place, QObject* parent)
     : QObject(parent), shell_(shell), jar_(jar), place_(std::move(place))
 {
 }
@@ -99,9 +99,7 @@ QWebEngineView* WebPageBridge::view()
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this] { renderer_gone_ = true; });
     share_cookies();
-    if (place_) {
-        place_(view_);
-    } else {
+    if (!place_ || !place_(view_)) {
         view_->resize(1280, 800);
         view_->show();
     }

@@ -23,10 +23,11 @@ namespace zorvik::platform {
 class WebPageBridge final : public QObject, public PageBridge {
     Q_OBJECT
 public:
-    // `jar` may be null (no HTTP session to share). `place` puts the new browser into the
-    // window; without it the browser is shown on its own (headless runs it offscreen).
+    // `jar` may be null (no HTTP session to share). `place` puts the new browser into a window
+    // and says whether it did; a browser nobody placed is shown on its own (headless runs it
+    // offscreen).
     WebPageBridge(support::Shell& shell, support::SharedCookieJar* jar,
-                  std::function<void(QWidget*)> place = {}, QObject* parent = nullptr);
+                  std::function<bool(QWidget*)> place = {}, QObject* parent = nullptr);
     ~WebPageBridge() override;
 
     bool page_navigate(const QString& url) override;
@@ -50,7 +51,7 @@ private:
 
     support::Shell& shell_;
     QPointer<support::SharedCookieJar> jar_;
-    std::function<void(QWidget*)> place_;
+    std::function<bool(QWidget*)> place_;
     QPointer<QWebEngineView> view_;
     bool loading_ = false;
     bool load_ok_ = false;

@@ -93,7 +93,10 @@ protected:
     static Pages* pages_;
     zorvik::testing::RecordingShell shell_;
     zorvik::support::QtHttpClient http_{[](const QString&) {}};
-    WebPageBridge bridge_{shell_, http_.cookie_jar(), [](QWidget* view) { view->resize(800, 600); }};
+    WebPageBridge bridge_{shell_, http_.cookie_jar(), [](QWidget* view) {
+                              view->resize(800, 600);
+                              return true;
+                          }};
 };
 
 Pages* Bridge::pages_ = nullptr;
