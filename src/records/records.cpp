@@ -304,14 +304,20 @@ QVector<DayTotals> RecordStore::day_totals(const BetFilter& filter)
 
 namespace {
 
-QStringList distinct(const QString& connection, const QString& column)
+// The first column of a query's rows, as texts.
+QStringList first_column(const QString& connection, const QString& sql)
 {
     QSqlQuery q(QSqlDatabase::database(connection, false));
     QStringList out;
-    if (q.exec(u"SELECT DISTINCT "_s + column + u" FROM bets ORDER BY "_s + column))
+    if (q.exec(sql))
         while (q.next())
             out << q.value(0).toString();
     return out;
+}
+
+QStringList distinct(const QString& connection, const QString& column)
+{
+    return first_column(connection, u"SELECT DISTINCT "_s + column + u" FROM bets ORDER BY "_s + column);
 }
 
 } // namespace
@@ -340,12 +346,8 @@ QString RecordStore::draws_text(const QString& lottery)
 
 QStringList RecordStore::days()
 {
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    QStringList out;
-    if (q.exec(u"SELECT DISTINCT substr(placed_at, 1, 10) AS day FROM bets ORDER BY day DESC"_s))
-        while (q.next())
-            out << q.value(0).toString();
-    return out;
+    return first_column(connection_,
+                        u"SELECT DISTINCT substr(placed_at, 1, 10) AS day FROM bets ORDER BY day DESC"_s);
 }
 
 QString csv_field(const QString& text)
