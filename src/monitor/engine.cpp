@@ -111,8 +111,6 @@ void MonitorEngine::load_text(const QString& stored)
 
 void MonitorEngine::refresh()
 {
-    rows_.clear();
-    rows_.reserve(list_.size());
     // The alert actions are gathered while the rows are made and carried out after the view has
     // them. A bet's wait runs the event loop, so a draw or an edit may rebuild again meanwhile:
     // each bet finds its monitor again by identity.
@@ -120,24 +118,28 @@ void MonitorEngine::refresh()
     QVector<std::pair<int, QString>> alerting;
     bool any_alert = false;
     QVector<quint64> bets;
+    // The rows are written over the previous ones: a pass rebuilds them after every draw.
+    qsizetype count = 0;
     for (int position = 1; position < list_.size(); ++position) {
         const Monitor* m = list_.find(position);
         if (!m)
             continue;
-        MonitorRow row;
+        if (count == rows_.size())
+            rows_.emplace_back();
+        MonitorRow& row = rows_[count++];
         row.position = position;
         row.uid = m->uid();
         row.alerts = alert_test(*m);
-        row.marked = row.alerts || chasing(*m);
-        rows_.append(row);
+        row.marked = row.alerts || m->chasing();
         if (row.alerts) {
             any_alert = true;
             if (listened)
                 alerting.append({position, m->field(kTitle)});
         }
-        if (row.marked && m->raw(kAutoBet) == u"1" && m->raw(kBetPending) == u"false")
+        if (row.marked && m->ready_to_bet())
             bets.append(row.uid);
     }
+    rows_.resize(count);
     emit rows_changed();
     for (const auto& [position, title] : alerting)
         emit alerted(position, title);
@@ -358,11 +360,13 @@ void MonitorEngine::evaluate_draw()
     // The identities to judge, in a vector kept from pass to pass (a nested pass gets its own).
     QVector<quint64> uids;
     uids.swap(pass_uids_);
-    uids.clear();
-    uids.reserve(list_.size());
+    uids.resize(list_.size());
+    qsizetype count = 0;
+    quint64* out = uids.data();
     for (int position = 1; position < list_.size(); ++position)
         if (const Monitor* m = list_.find(position))
-            uids.append(m->uid());
+            out[count++] = m->uid();
+    uids.resize(count);
     int position = 0;
     for (quint64 uid : std::as_const(uids)) {
         breathe();

@@ -10,12 +10,11 @@ namespace zorvik::monitor {
 
 namespace {
 
-QString tail_text(const Counts& c)
+// `count` results of a word, oldest in the lowest bit.
+void append_results(QString& out, quint64 word, int count)
 {
-    QString out(c.tail_length, Qt::Uninitialized);
-    for (int i = 0; i < c.tail_length; ++i)
-        out[i] = (c.tail >> i) & 1 ? u'中' : u'挂';
-    return out;
+    for (int i = 0; i < count; ++i)
+        out += (word >> i) & 1 ? u'中' : u'挂';
 }
 
 quint64 next_uid()
@@ -26,7 +25,15 @@ quint64 next_uid()
 
 } // namespace
 
-Monitor::Monitor() : fields_(kFieldCount), uid_(next_uid()) {}
+QString words_text(quint64 words, int size)
+{
+    QString out(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        out[i] = (words >> (size - 1 - i)) & 1 ? u'中' : u'挂';
+    return out;
+}
+
+Monitor::Monitor() : uid_(next_uid()), fields_(kFieldCount) {}
 
 Monitor Monitor::from_text(const QString& text)
 {
@@ -51,11 +58,13 @@ QString Monitor::field(Field f) const
         case kCurrent:
             if (counts_->numeric_current)
                 return QString::number(counts_->current);
+            if (counts_->word_current)
+                return words_text(counts_->words, counts_->word_count);
             break;
         case kDrawCount:
             return QString::number(counts_->draw_count);
         case kHistory:
-            return (f < fields_.size() ? fields_[f] : QString()) + tail_text(*counts_);
+            return (f < fields_.size() ? fields_[f] : QString()) + history_results();
         case kRuns:
             return QString::number(counts_->runs[0]) + u':' + QString::number(counts_->runs[1]);
         case kTotals:
@@ -73,6 +82,8 @@ std::optional<int> Monitor::current_number() const
 {
     if (counts_ && counts_->numeric_current)
         return counts_->current;
+    if (counts_ && counts_->word_current)
+        return std::nullopt; // results are never a number
     bool ok = false;
     const int value = raw(kCurrent).trimmed().toInt(&ok);
     if (!ok || value < -32768 || value > 32767)
@@ -80,21 +91,36 @@ std::optional<int> Monitor::current_number() const
     return value;
 }
 
+QString Monitor::history_results() const
+{
+    QString out;
+    if (!counts_)
+        return out;
+    out.reserve((history_words_.size() * 64) + counts_->tail_length);
+    for (quint64 word : history_words_)
+        append_results(out, word, 64);
+    append_results(out, counts_->tail, counts_->tail_length);
+    return out;
+}
+
 void Monitor::flush_counts()
 {
     if (!counts_)
         return;
-    const Counts c = *counts_;
-    counts_.reset();
     while (fields_.size() <= kTotals)
         fields_.append(QString());
+    fields_[kHistory] += history_results();
+    const Counts c = *counts_;
+    counts_.reset();
+    history_words_.clear();
     if (c.numeric_current)
         fields_[kCurrent] = QString::number(c.current);
+    else if (c.word_current)
+        fields_[kCurrent] = words_text(c.words, c.word_count);
     fields_[kDrawCount] = QString::number(c.draw_count);
     fields_[kRuns] = QString::number(c.runs[0]) + u':' + QString::number(c.runs[1]);
     fields_[kTotals] = QString::number(c.totals[0]) + u':' + QString::number(c.totals[1]) + u':' +
                        QString::number(c.totals[2]) + u':' + QString::number(c.totals[3]);
-    fields_[kHistory] += tail_text(c);
 }
 
 const rules::CompiledHit* Monitor::compiled() const
@@ -104,11 +130,18 @@ const rules::CompiledHit* Monitor::compiled() const
     return *compiled_ ? &**compiled_ : nullptr;
 }
 
-bool Monitor::awaiting_result() const
+const Monitor::Flags& Monitor::flags() const
 {
-    if (!awaiting_)
-        awaiting_ = raw(kAutoBet) == u"1" && raw(kBetPending) == u"true";
-    return *awaiting_;
+    if (flags_)
+        return *flags_;
+    Flags f;
+    const bool auto_bet = raw(kAutoBet) == u"1";
+    f.awaiting = auto_bet && raw(kBetPending) == u"true";
+    f.ready = auto_bet && raw(kBetPending) == u"false";
+    for (QChar ch : raw(kPlanStep)) // any digit other than 0 makes the step above 0
+        f.chasing = f.chasing || (ch > u'0' && ch <= u'9');
+    flags_ = f;
+    return *flags_;
 }
 
 const Condition& Monitor::condition() const
@@ -130,8 +163,14 @@ const Condition& Monitor::condition() const
                 : text.contains(u'＝') ? Condition::Equal
                                        : Condition::Never;
     c.pattern_length = text.size() - text.count(u'＝');
-    if (c.category == Condition::Pattern)
+    if (c.category == Condition::Pattern) {
         c.pattern = support::trim_blanks(text.toString().remove(u'＝'));
+        c.pattern_is_words = c.pattern.size() <= 64;
+        for (QChar ch : std::as_const(c.pattern)) {
+            c.pattern_is_words = c.pattern_is_words && (ch == u'中' || ch == u'挂');
+            c.pattern_words = (c.pattern_words << 1) | (ch == u'中' ? 1 : 0);
+        }
+    }
     condition_ = c;
     return *condition_;
 }
@@ -142,10 +181,10 @@ void Monitor::set(Field f, const QString& value)
         compiled_.reset();
     if (f == kCategory || f == kCondition)
         condition_.reset();
-    if (f == kAutoBet || f == kBetPending)
-        awaiting_.reset();
-    if (counts_ && ((f == kCurrent && counts_->numeric_current) || f == kDrawCount || f == kRuns ||
-                    f == kTotals || f == kHistory))
+    if (f == kAutoBet || f == kBetPending || f == kPlanStep)
+        flags_.reset();
+    if (counts_ && ((f == kCurrent && (counts_->numeric_current || counts_->word_current)) ||
+                    f == kDrawCount || f == kRuns || f == kTotals || f == kHistory))
         flush_counts();
     while (fields_.size() <= f)
         fields_.append(QString());
@@ -155,11 +194,14 @@ void Monitor::set(Field f, const QString& value)
 void Monitor::set_counts(const Counts& counts)
 {
     counts_ = counts;
-    if (counts_->tail_length < 64)
+    counts_changed();
+}
+
+void Monitor::counts_changed()
+{
+    if (!counts_ || counts_->tail_length < 64)
         return;
-    while (fields_.size() <= kHistory)
-        fields_.append(QString());
-    fields_[kHistory] += tail_text(*counts_);
+    history_words_.append(counts_->tail);
     counts_->tail = 0;
     counts_->tail_length = 0;
 }

@@ -37,28 +37,39 @@ enum Field {
     kFieldCount
 };
 
-// The statistics a draw updates, as numbers: kept so that judging a draw does not read and
-// write their texts for every monitor. Formatted on demand into fields 7 (遗漏 and 连中 only),
-// 10, 12 and 13.
 // What a record's category and condition mean, read once from their texts.
 struct Condition {
     enum Category : quint8 { Miss, Run, Pattern, Other } category = Other; // 遗漏 连中 形态
     enum Compare : quint8 { AtLeast, AtMost, Equal, Never } compare = Never;
+    // The pattern as results (see Counts::words), when it is made of 中 and 挂 only and holds
+    // at most 64 of them.
+    bool pattern_is_words = false;
     int threshold = 0;           // every digit of the condition, at most 32767
     qsizetype pattern_length = 0; // the condition's length without "＝" (形态)
+    quint64 pattern_words = 0;
     QString pattern;              // the condition without "＝", trimmed: what a 形态 alerts on
 };
 
+// Results as bits, 1 for 中 and 0 for 挂, the newest in the lowest bit: the text of `size`
+// results, oldest first.
+QString words_text(quint64 words, int size);
+
+// The statistics a draw updates, as numbers: kept so that judging a draw does not read and
+// write their texts for every monitor. Formatted on demand into fields 7, 9, 10, 12 and 13.
 struct Counts {
-    bool numeric_current = false; // 遗漏 and 连中; a 形态 current stays text
-    int current = 0;
-    qint64 draw_count = 0;
-    int runs[2] = {};   // current hit run, current miss run
-    int totals[4] = {}; // hits, misses, longest hit run, longest miss run
-    // The latest results not yet written into the history text, oldest in the lowest bit
-    // (1 for 中): the text grows 64 results at a time.
+    // A 形态 current made of results only is held as `words` and `word_count` (else it stays
+    // text in the record until the draws have pushed its other characters out).
+    quint64 words = 0;
+    // The latest results not yet moved into the history, oldest in the lowest bit (1 for 中).
     quint64 tail = 0;
-    int tail_length = 0;
+    qint64 draw_count = 0;
+    qint16 current = 0;
+    qint16 runs[2] = {};   // current hit run, current miss run
+    qint16 totals[4] = {}; // hits, misses, longest hit run, longest miss run
+    quint8 word_count = 0;
+    quint8 tail_length = 0;
+    bool numeric_current = false; // 遗漏 and 连中
+    bool word_current = false;
 };
 
 // A record keeps the fields exactly as read, so its text form round-trips even when a stored
@@ -84,23 +95,40 @@ public:
 
     // The statistics as numbers once a draw has updated them; nothing before.
     const std::optional<Counts>& counts() const { return counts_; }
+    // The statistics to change in place, or nullptr before the first update.
+    Counts* counts_for_update() { return counts_ ? &*counts_ : nullptr; }
+    // Takes the statistics (from the texts, at the first update) or keeps the changed ones.
     void set_counts(const Counts& counts);
+    void counts_changed();
     // True when it bets automatically and a placed bet waits for its draw.
-    bool awaiting_result() const;
+    bool awaiting_result() const { return flags().awaiting; }
+    // True when it bets automatically and no placed bet waits for its draw.
+    bool ready_to_bet() const { return flags().ready; }
+    // True when a plan step above 0 is chasing a loss (any digit other than 0 in the step).
+    bool chasing() const { return flags().chasing; }
     // The hit test made for its positions, numbers and play (made at first use); nothing when
     // those cannot be judged without the text rule.
     const rules::CompiledHit* compiled() const;
     const Condition& condition() const;
 
 private:
+    struct Flags {
+        bool awaiting = false;
+        bool ready = false;
+        bool chasing = false;
+    };
+    const Flags& flags() const;
     void flush_counts(); // writes the numbers back into the fields and drops them
+    QString history_results() const; // the results not yet in the history text
 
-    QStringList fields_;
-    std::optional<Counts> counts_;
+    // What every draw reads comes first, together; the texts after.
     quint64 uid_;
+    std::optional<Counts> counts_;
+    mutable std::optional<Flags> flags_;
     mutable std::optional<std::optional<rules::CompiledHit>> compiled_;
-    mutable std::optional<bool> awaiting_;
     mutable std::optional<Condition> condition_;
+    QStringList fields_;
+    QList<quint64> history_words_; // full words of 64 results moved out of the tail, oldest first
 };
 
 // True when both records were made from the same editor settings.

@@ -25,8 +25,13 @@ QString issue_tail(const QString& issue)
 bool alert_test(const Monitor& m)
 {
     const Condition& c = m.condition();
-    if (c.category == Condition::Pattern)
+    if (c.category == Condition::Pattern) {
+        const auto& counts = m.counts();
+        if (counts && counts->word_current)
+            return c.pattern_is_words && counts->word_count == c.pattern.size() &&
+                   counts->words == c.pattern_words;
         return m.field(kCurrent) == c.pattern;
+    }
     if (c.compare == Condition::Never)
         return false;
     const auto current = m.current_number();
@@ -60,10 +65,7 @@ QStringList row_columns(const Monitor& m, bool monitoring, const QString& newest
 
 bool chasing(const Monitor& m)
 {
-    for (QChar ch : m.raw(kPlanStep)) // any digit other than 0 makes the step above 0
-        if (ch > u'0' && ch <= u'9')
-            return true;
-    return false;
+    return m.chasing();
 }
 
 MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QString& newest_issue)

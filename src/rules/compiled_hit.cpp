@@ -1,10 +1,14 @@
 #include "rules/compiled_hit.h"
 
+#include <algorithm>
+#include <bit>
+
 namespace zorvik::rules {
 
 namespace {
 
 constexpr int kMaxLetters = 16;
+constexpr quint32 kPowers[] = {1, 10, 100, 1000, 10000};
 
 bool is_digit(QChar c)
 {
@@ -81,10 +85,8 @@ std::optional<CompiledHit> CompiledHit::compile(QStringView letters, QStringView
         const bool two = !QStringView(u"|定位胆|不定位:一码|").contains(play);
         c.rule_ = two ? Rule::TwoItems : Rule::AnyItem;
         each_char_item(numbers, [&c](QChar item) {
-            if (!is_digit(item))
-                return;
+            c.twice_ |= c.mask_ & digit_bit(item);
             c.mask_ |= digit_bit(item);
-            ++c.counts_[size_t(item.unicode() - u'0')];
         });
         return c;
     }
@@ -115,8 +117,28 @@ std::optional<CompiledHit> CompiledHit::compile(QStringView letters, QStringView
         }
         return c;
     }
+    // A single bet hits when the drawn digits occur in its text: every run of n digits in it is
+    // one of the numbers it holds.
     c.rule_ = Rule::Single;
-    c.numbers_ = numbers.toString();
+    auto singles = std::make_shared<Singles>();
+    if (c.n_ <= 4)
+        singles->bits.assign((kPowers[c.n_] + 63) / 64, 0);
+    for (qsizetype start = 0; start + c.n_ <= numbers.size(); ++start) {
+        quint32 value = 0;
+        qsizetype i = 0;
+        while (i < c.n_ && is_digit(numbers[start + i]))
+            value = value * 10 + (numbers[start + i++].unicode() - u'0');
+        if (i < c.n_)
+            continue;
+        if (c.n_ <= 4)
+            singles->bits[value / 64] |= quint64(1) << (value % 64);
+        else
+            singles->sorted.push_back(value);
+    }
+    std::sort(singles->sorted.begin(), singles->sorted.end());
+    singles->sorted.erase(std::unique(singles->sorted.begin(), singles->sorted.end()),
+                          singles->sorted.end());
+    c.singles_ = std::move(singles);
     return c;
 }
 
@@ -132,11 +154,8 @@ bool CompiledHit::hit(const DrawDigits& draw) const
             drawn |= quint16(1u << draw.d[positions_[size_t(i)]]);
         if (rule_ == Rule::AnyItem)
             return (drawn & mask_) != 0;
-        quint32 count = 0;
-        for (int d = 0; d < 10; ++d)
-            if (drawn & (1u << d))
-                count += counts_[size_t(d)];
-        return count >= 2;
+        // Two items drawn: two distinct digits of the bet, or one the bet holds twice.
+        return (drawn & twice_) != 0 || std::popcount(quint16(drawn & mask_)) >= 2;
     }
     case Rule::Compound: {
         int v[3] = {10, 11, 12}; // a missing digit: equal to no digit...
@@ -165,12 +184,12 @@ bool CompiledHit::hit(const DrawDigits& draw) const
         }
     }
     case Rule::Single: {
-        if (n_ > numbers_.size())
-            return false;
-        char16_t drawn[5];
+        quint32 value = 0;
         for (int i = 0; i < n_; ++i)
-            drawn[i] = char16_t(u'0' + draw.d[positions_[size_t(i)]]);
-        return QStringView(numbers_).contains(QStringView(drawn, n_));
+            value = value * 10 + draw.d[positions_[size_t(i)]];
+        if (n_ <= 4)
+            return (singles_->bits[value / 64] >> (value % 64)) & 1;
+        return std::binary_search(singles_->sorted.begin(), singles_->sorted.end(), value);
     }
     }
     return false;

@@ -6,7 +6,9 @@
 
 #include <QString>
 #include <array>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace zorvik::rules {
 
@@ -25,16 +27,22 @@ public:
 private:
     enum class Rule : quint8 { AnyItem, TwoItems, Compound, Never, Single };
     enum class Form : quint8 { Any, Z3, Z6, None };
+    // The numbers of n digits a single bet text holds: a bit per number up to four digits, the
+    // sorted numbers for five.
+    struct Singles {
+        std::vector<quint64> bits;
+        std::vector<quint32> sorted;
+    };
 
     Rule rule_ = Rule::Never;
     Form form_ = Form::None;
     quint8 n_ = 0;
-    std::array<quint8, 5> positions_{};
-    quint16 mask_ = 0;                 // AnyItem, shared Compound: digits the bet holds
-    std::array<quint16, 5> sets_{};    // per-position Compound: digits of each set
     bool per_position_ = false;
-    std::array<quint32, 10> counts_{}; // TwoItems: how often each digit is a bet item
-    QString numbers_;                  // Single: the bet text, searched for the drawn digits
+    std::array<quint8, 5> positions_{};
+    quint16 mask_ = 0;              // AnyItem, TwoItems, shared Compound: digits the bet holds
+    quint16 twice_ = 0;             // TwoItems: digits that are two items or more
+    std::array<quint16, 5> sets_{}; // per-position Compound: digits of each set
+    std::shared_ptr<const Singles> singles_;
 };
 
 } // namespace zorvik::rules
