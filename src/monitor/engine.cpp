@@ -8,9 +8,9 @@
 #include "support/ini.h"
 #include "support/money.h"
 #include "support/shell.h"
+#include "support/text.h"
 
 #include <QScopeGuard>
-#include "support/text.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -84,13 +84,16 @@ DrawState MonitorEngine::draw_state() const
     return draw_source_ ? draw_source_() : DrawState();
 }
 
-void MonitorEngine::breathe()
+bool MonitorEngine::breath_due()
 {
     // The clock is read every 64 monitors only: reading it costs as much as judging one.
     if (breathe_ms_ > 0 && (++breaths_ & 63) != 0)
-        return;
-    if (breathe_ms_ > 0 && pass_clock().elapsed() - breathed_at_ < breathe_ms_)
-        return;
+        return false;
+    return breathe_ms_ <= 0 || pass_clock().elapsed() - breathed_at_ >= breathe_ms_;
+}
+
+void MonitorEngine::breathe()
+{
     QCoreApplication::processEvents();
     breathed_at_ = pass_clock().elapsed();
 }
@@ -109,15 +112,16 @@ void MonitorEngine::load_text(const QString& stored)
 // ---------------------------------------------------------------------------------------------
 // The rebuild and its alert actions
 
+void MonitorEngine::fill_row(MonitorRow& row, int position, const Monitor& m)
+{
+    row.position = position;
+    row.uid = m.uid();
+    row.alerts = alert_test(m);
+    row.marked = row.alerts || m.chasing();
+}
+
 void MonitorEngine::refresh()
 {
-    // The alert actions are gathered while the rows are made and carried out after the view has
-    // them. A bet's wait runs the event loop, so a draw or an edit may rebuild again meanwhile:
-    // each bet finds its monitor again by identity.
-    const bool listened = isSignalConnected(QMetaMethod::fromSignal(&MonitorEngine::alerted));
-    QVector<std::pair<int, QString>> alerting;
-    bool any_alert = false;
-    QVector<quint64> bets;
     // The rows are written over the previous ones: a pass rebuilds them after every draw.
     qsizetype count = 0;
     for (int position = 1; position < list_.size(); ++position) {
@@ -126,20 +130,33 @@ void MonitorEngine::refresh()
             continue;
         if (count == rows_.size())
             rows_.emplace_back();
-        MonitorRow& row = rows_[count++];
-        row.position = position;
-        row.uid = m->uid();
-        row.alerts = alert_test(*m);
-        row.marked = row.alerts || m->chasing();
+        fill_row(rows_[count++], position, *m);
+    }
+    rows_.resize(count);
+    raise_alerts();
+}
+
+void MonitorEngine::raise_alerts()
+{
+    // The alert actions are gathered from the rows and carried out after the view has them. A
+    // bet's wait runs the event loop, so a draw or an edit may rebuild again meanwhile: each bet
+    // finds its monitor again by identity.
+    const bool listened = isSignalConnected(QMetaMethod::fromSignal(&MonitorEngine::alerted));
+    QVector<std::pair<int, QString>> alerting;
+    bool any_alert = false;
+    QVector<quint64> bets;
+    for (const MonitorRow& row : std::as_const(rows_)) {
+        if (!row.marked)
+            continue;
+        const Monitor* m = list_.find(row.position);
         if (row.alerts) {
             any_alert = true;
             if (listened)
-                alerting.append({position, m->field(kTitle)});
+                alerting.append({row.position, m->field(kTitle)});
         }
-        if (row.marked && m->ready_to_bet())
+        if (m->ready_to_bet())
             bets.append(row.uid);
     }
-    rows_.resize(count);
     emit rows_changed();
     for (const auto& [position, title] : alerting)
         emit alerted(position, title);
@@ -349,49 +366,79 @@ void MonitorEngine::set_monitoring(bool on, bool judge_now)
     refresh();
 }
 
+void MonitorEngine::judge(Monitor& m, const DrawState& state,
+                          const std::optional<rules::DrawDigits>& digits)
+{
+    const std::optional<bool> hit = update_monitor(m, state.awd_nums, digits);
+    if (!hit || !m.awaiting_result())
+        return; // a monitor that cannot be updated keeps its own fields
+    if (*hit) {
+        m.set(kPlanStep, u"0"_s);
+        ++session_.wins;
+    }
+    m.set(kBetPending, u"false"_s);
+}
+
 void MonitorEngine::evaluate_draw()
 {
     if (!monitoring_)
         return;
     const DrawState state = draw_state();
-    // The pass works on the list as it stands at each step: a monitor added, modified or
-    // deleted while the window's events run is taken as the user left it.
     const std::optional<rules::DrawDigits> digits = rules::read_draw(state.awd_nums);
-    // The identities to judge, in a vector kept from pass to pass (a nested pass gets its own).
-    QVector<quint64> uids;
-    uids.swap(pass_uids_);
-    uids.resize(list_.size());
+    // Each monitor is judged and its row made in one walk of the list. When the window's events
+    // have to run during the pass, the monitors still to judge are noted first by identity: a
+    // monitor added, modified or deleted meanwhile is taken as the user left it, and the rows
+    // are made again at the end.
+    QVector<MonitorRow> rows;
+    rows.swap(pass_rows_); // kept from pass to pass (a nested pass gets its own)
+    rows.resize(list_.size() - 1);
     qsizetype count = 0;
-    quint64* out = uids.data();
-    for (int position = 1; position < list_.size(); ++position)
-        if (const Monitor* m = list_.find(position))
-            out[count++] = m->uid();
-    uids.resize(count);
-    int position = 0;
-    for (quint64 uid : std::as_const(uids)) {
-        breathe();
+    bool events_ran = false;
+    for (int position = 1; position < list_.size(); ++position) {
+        if (breath_due()) {
+            QVector<quint64> rest;
+            for (int later = position; later < list_.size(); ++later)
+                if (const Monitor* m = list_.find(later))
+                    rest.append(m->uid());
+            judge_by_identity(position, rest, state, digits);
+            events_ran = true;
+            break;
+        }
+        Monitor* m = list_.find(position);
+        if (!m)
+            continue;
+        judge(*m, state, digits);
+        fill_row(rows[count++], position, *m);
+    }
+    if (events_ran) {
+        pass_rows_.swap(rows);
+        refresh();
+    } else {
+        rows.resize(count);
+        rows_.swap(rows);
+        pass_rows_.swap(rows);
+        raise_alerts();
+    }
+    settle_bets(state);
+}
+
+void MonitorEngine::judge_by_identity(int position, const QVector<quint64>& uids,
+                                      const DrawState& state,
+                                      const std::optional<rules::DrawDigits>& digits)
+{
+    for (qsizetype i = 0; i < uids.size(); ++i) {
+        if (i == 0 || breath_due())
+            breathe();
         // Positions only move when the list changes; look the monitor up again only then.
-        Monitor* m = list_.find(++position);
-        if (!m || m->uid() != uid) {
-            position = list_.position_of(uid);
-            m = list_.find(position);
+        Monitor* m = list_.find(position++);
+        if (!m || m->uid() != uids[i]) {
+            position = list_.position_of(uids[i]);
+            m = list_.find(position++);
             if (!m)
                 continue; // deleted meanwhile
         }
-        const std::optional<bool> hit = update_monitor(*m, state.awd_nums, digits);
-        if (!hit)
-            continue; // cannot be updated: it keeps its own fields
-        if (m->awaiting_result()) {
-            if (*hit) {
-                m->set(kPlanStep, u"0"_s);
-                ++session_.wins;
-            }
-            m->set(kBetPending, u"false"_s);
-        }
+        judge(*m, state, digits);
     }
-    pass_uids_.swap(uids);
-    refresh();
-    settle_bets(state);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -123,7 +123,17 @@ private:
     DrawState draw_state() const;
     void ask_bet(quint64 uid);
     void settle_bets(const DrawState& state);
-    // Lets the window process its events now and then during a long pass.
+    // Judges one monitor against the draw and settles its plan step.
+    void judge(Monitor& m, const DrawState& state, const std::optional<rules::DrawDigits>& digits);
+    // Judges the monitors with these identities wherever they are now (from `position` while
+    // the list has not moved), letting the window's events run between them.
+    void judge_by_identity(int position, const QVector<quint64>& uids, const DrawState& state,
+                           const std::optional<rules::DrawDigits>& digits);
+    static void fill_row(MonitorRow& row, int position, const Monitor& m);
+    // The rows' alert actions: the signals, the tip and the sound, the bets.
+    void raise_alerts();
+    // True when a long pass should let the window process its events now (breathe).
+    bool breath_due();
     void breathe();
 
     support::Shell& shell_;
@@ -141,7 +151,7 @@ private:
     Session session_;
     QVector<BetRow> bet_log_;
     QString lines_[4];
-    QVector<quint64> pass_uids_;         // a pass's monitors, kept for the next pass's use
+    QVector<MonitorRow> pass_rows_;      // a pass's rows, kept for the next pass's use
     QSet<quint64> placing_;              // monitors whose placement is under way
     QVector<quint64> deferred_;          // bets asked for while another was being placed
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on

@@ -123,17 +123,13 @@ void Monitor::flush_counts()
                        QString::number(c.totals[2]) + u':' + QString::number(c.totals[3]);
 }
 
-const rules::CompiledHit* Monitor::compiled() const
+void Monitor::make_compiled() const
 {
-    if (!compiled_)
-        compiled_ = rules::CompiledHit::compile(raw(kPositions), raw(kNumbers), raw(kPlay));
-    return *compiled_ ? &**compiled_ : nullptr;
+    compiled_ = rules::CompiledHit::compile(raw(kPositions), raw(kNumbers), raw(kPlay));
 }
 
-const Monitor::Flags& Monitor::flags() const
+const Monitor::Flags& Monitor::make_flags() const
 {
-    if (flags_)
-        return *flags_;
     Flags f;
     const bool auto_bet = raw(kAutoBet) == u"1";
     f.awaiting = auto_bet && raw(kBetPending) == u"true";
@@ -144,10 +140,8 @@ const Monitor::Flags& Monitor::flags() const
     return *flags_;
 }
 
-const Condition& Monitor::condition() const
+const Condition& Monitor::make_condition() const
 {
-    if (condition_)
-        return *condition_;
     Condition c;
     const QStringView category = raw(kCategory);
     c.category = category == u"遗漏"   ? Condition::Miss

@@ -108,8 +108,13 @@ public:
     bool chasing() const { return flags().chasing; }
     // The hit test made for its positions, numbers and play (made at first use); nothing when
     // those cannot be judged without the text rule.
-    const rules::CompiledHit* compiled() const;
-    const Condition& condition() const;
+    const rules::CompiledHit* compiled() const
+    {
+        if (!compiled_)
+            make_compiled();
+        return *compiled_ ? &**compiled_ : nullptr;
+    }
+    const Condition& condition() const { return condition_ ? *condition_ : make_condition(); }
 
 private:
     struct Flags {
@@ -117,7 +122,11 @@ private:
         bool ready = false;
         bool chasing = false;
     };
-    const Flags& flags() const;
+    // Every draw reads these: the checks are inline, the making is not.
+    const Flags& flags() const { return flags_ ? *flags_ : make_flags(); }
+    const Flags& make_flags() const;
+    const Condition& make_condition() const;
+    void make_compiled() const;
     void flush_counts(); // writes the numbers back into the fields and drops them
     QString history_results() const; // the results not yet in the history text
 

@@ -34,16 +34,20 @@ bool alert_test(const Monitor& m)
     }
     if (c.compare == Condition::Never)
         return false;
-    const auto current = m.current_number();
-    if (!current)
+    int current = 0;
+    if (const auto& counts = m.counts(); counts && counts->numeric_current)
+        current = counts->current; // read directly: this runs for every monitor after every draw
+    else if (const auto number = m.current_number())
+        current = *number;
+    else
         return false;
     switch (c.compare) {
     case Condition::AtLeast:
-        return *current >= c.threshold;
+        return current >= c.threshold;
     case Condition::AtMost:
-        return *current <= c.threshold;
+        return current <= c.threshold;
     default:
-        return *current == c.threshold;
+        return current == c.threshold;
     }
 }
 

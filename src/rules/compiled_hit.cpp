@@ -1,7 +1,6 @@
 #include "rules/compiled_hit.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace zorvik::rules {
 
@@ -155,7 +154,8 @@ bool CompiledHit::hit(const DrawDigits& draw) const
         if (rule_ == Rule::AnyItem)
             return (drawn & mask_) != 0;
         // Two items drawn: two distinct digits of the bet, or one the bet holds twice.
-        return (drawn & twice_) != 0 || std::popcount(quint16(drawn & mask_)) >= 2;
+        const quint16 held = drawn & mask_;
+        return (drawn & twice_) != 0 || (held & (held - 1)) != 0;
     }
     case Rule::Compound: {
         int v[3] = {10, 11, 12}; // a missing digit: equal to no digit...
