@@ -193,6 +193,16 @@ void BM_Backtest1000x10000(benchmark::State& state)
         benchmark::DoNotOptimize(monitor::run_backtest(list, draws));
 }
 BENCHMARK(BM_Backtest1000x10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+void BM_BacktestFixed(benchmark::State& state)
+{
+    const QString list = monitor_list(int(state.range(0)));
+    QVector<monitor::HistoryDraw> draws;
+    for (int i = 0; i < 10000; ++i)
+        draws.append({QString::number(100000 + i), kDraws[i % 4]});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(monitor::run_backtest(list, draws));
+}
+BENCHMARK(BM_BacktestFixed)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ViewRebuild10k(benchmark::State& state)
 {

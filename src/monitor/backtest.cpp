@@ -113,10 +113,9 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
     const auto stop = [](const std::optional<double>& v, double none) {
         return QString::number(v.value_or(none), 'g', 17);
     };
-    engine.set_stop_source([&] {
-        return std::pair<QString, QString>(stop(options.stop_profit, 1e300),
+    const std::pair<QString, QString> stops(stop(options.stop_profit, 1e300),
                                             stop(options.stop_loss, -1e300));
-    });
+    engine.set_stop_source([&stops] { return stops; });
     engine.load_text(MonitorList(list).stored_form());
     engine.set_lottery(u"回测"_s);
 

@@ -299,15 +299,25 @@ void MonitorEngine::settle_bets(const DrawState& state)
     }
     session_.best = std::max(session_.best, session_.income);
     session_.worst = std::min(session_.worst, session_.income);
-    set_line(Line::BetSummary, u"投注"_s + QString::number(session_.bets) + u"次，中奖"_s +
-                                   QString::number(session_.wins) + u"次\n最大盈利"_s +
-                                   support::money_text(session_.best) + u"，最小收益"_s +
-                                   support::money_text(session_.worst));
+    // The line's text is made again only when its figures have changed: most draws change none.
+    if (!summarized_ || summarized_->bets != session_.bets || summarized_->wins != session_.wins ||
+        summarized_->best != session_.best || summarized_->worst != session_.worst) {
+        summarized_ = session_;
+        summary_text_ = u"投注"_s + QString::number(session_.bets) + u"次，中奖"_s +
+                        QString::number(session_.wins) + u"次\n最大盈利"_s +
+                        support::money_text(session_.best) + u"，最小收益"_s +
+                        support::money_text(session_.worst);
+    }
+    set_line(Line::BetSummary, summary_text_);
     // A stop box that does not hold a number ends the settlement here for this draw.
-    const auto [profit_text, loss_text] =
-        stop_source_ ? stop_source_() : std::pair<QString, QString>();
-    const auto profit = number(profit_text);
-    const auto loss = number(loss_text);
+    // The boxes are read after every draw and seldom change: their numbers are read again only
+    // when their texts have.
+    std::pair<QString, QString> stops = stop_source_ ? stop_source_() : std::pair<QString, QString>();
+    if (!stop_values_ || stops != stop_texts_) {
+        stop_values_ = {number(stops.first), number(stops.second)};
+        stop_texts_ = std::move(stops);
+    }
+    const auto [profit, loss] = *stop_values_;
     if (!profit || !loss)
         return;
     if (session_.income >= *profit || session_.income <= *loss) {
@@ -320,7 +330,11 @@ void MonitorEngine::settle_bets(const DrawState& state)
         bet_log_.remove(0, dropped);
         emit bet_rows_dropped(dropped);
     }
-    set_line(Line::Income, u"当前收入："_s + support::money_text(session_.income));
+    if (!summarized_income_ || *summarized_income_ != session_.income) {
+        summarized_income_ = session_.income;
+        income_text_ = u"当前收入："_s + support::money_text(session_.income);
+    }
+    set_line(Line::Income, income_text_);
 }
 
 void MonitorEngine::set_virtual_balance(const QString& text)

@@ -149,6 +149,14 @@ private:
     BetPlacer* placer_ = nullptr;
 
     Session session_;
+    // The summary and income lines as last made, and the figures they were made from.
+    std::optional<Session> summarized_;
+    QString summary_text_;
+    std::optional<double> summarized_income_;
+    QString income_text_;
+    // The stop boxes' texts as last read, and their numbers.
+    std::pair<QString, QString> stop_texts_;
+    std::optional<std::pair<std::optional<double>, std::optional<double>>> stop_values_;
     QVector<BetRow> bet_log_;
     QString lines_[4];
     QVector<MonitorRow> pass_rows_;      // a pass's rows, kept for the next pass's use

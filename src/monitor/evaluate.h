@@ -5,6 +5,7 @@
 #include "monitor/monitor.h"
 
 #include <QString>
+#include <algorithm>
 #include <optional>
 
 namespace zorvik::monitor {
@@ -13,8 +14,73 @@ namespace zorvik::monitor {
 // monitor unchanged, when it cannot be updated (a 遗漏 or 连中 value, a run or a total that is
 // not a number, or one that would pass 32767).
 std::optional<bool> update_monitor(Monitor& m, const QString& draw);
-// The same with the draw's digits read once for a whole pass (nothing for an odd draw).
-std::optional<bool> update_monitor(Monitor& m, const QString& draw,
-                                   const std::optional<rules::DrawDigits>& digits);
+namespace detail {
+std::optional<Counts> first_counts(const Monitor& m);
+bool text_hit(const Monitor& m, const QString& draw);
+void advance_pattern_text(Monitor& m, Counts& c, bool hit, qsizetype n);
+} // namespace detail
+
+// The same with the draw's digits read once for a whole pass (nothing for an odd draw). Inline:
+// it runs for every monitor after every draw; what only the first update or an odd record needs
+// is not.
+Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& draw,
+                                          const std::optional<rules::DrawDigits>& digits)
+{
+    constexpr int kMax = 32767;
+    const Condition& condition = m.condition();
+    // The statistics are changed in place once a draw has made them numbers; the first update
+    // reads them from the texts and keeps them only when it succeeds.
+    Counts fresh;
+    Counts* c = m.counts_for_update();
+    if (!c) {
+        const std::optional<Counts> read = detail::first_counts(m);
+        if (!read)
+            return std::nullopt;
+        fresh = *read;
+        c = &fresh;
+    }
+    const rules::CompiledHit* compiled = digits ? m.compiled() : nullptr;
+    const bool hit = compiled ? compiled->hit(*digits) : detail::text_hit(m, draw);
+
+    int current = c->current;
+    if (condition.category == Condition::Miss)
+        current = hit ? 0 : current + 1;
+    else if (condition.category == Condition::Run)
+        current = hit ? current + 1 : 0;
+    else if (condition.category != Condition::Pattern)
+        current = 0;
+    qint16& run = c->runs[hit ? 0 : 1];
+    qint16& total = c->totals[hit ? 0 : 1];
+    qint16& longest = c->totals[hit ? 2 : 3];
+    if (current > kMax || run >= kMax || total >= kMax)
+        return std::nullopt; // would pass 32767: the monitor keeps what it has
+    c->current = qint16(current);
+    ++run;
+    ++total;
+    c->runs[hit ? 1 : 0] = 0;
+    longest = std::max(longest, run);
+    ++c->draw_count;
+
+    if (condition.category == Condition::Pattern) {
+        // The pattern of the latest n results, the typed initial pattern counting as the
+        // results before the first draw.
+        const qsizetype n = condition.pattern_length;
+        if (c->word_current) {
+            c->words = ((c->words << 1) | (hit ? 1 : 0)) &
+                       (n >= 64 ? ~quint64(0) : (quint64(1) << n) - 1);
+            c->word_count = quint8(std::min<qsizetype>(c->word_count + 1, n));
+        } else {
+            detail::advance_pattern_text(m, *c, hit, n);
+        }
+    }
+    if (hit)
+        c->tail |= quint64(1) << c->tail_length;
+    ++c->tail_length;
+    if (c == &fresh)
+        m.set_counts(fresh);
+    else if (c->tail_length == 64)
+        m.counts_changed();
+    return hit;
+}
 
 } // namespace zorvik::monitor

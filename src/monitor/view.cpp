@@ -22,33 +22,13 @@ QString issue_tail(const QString& issue)
     return dash < 0 ? tail : tail.mid(dash + 1);
 }
 
-bool alert_test(const Monitor& m)
+bool alert_test_slow(const Monitor& m)
 {
     const Condition& c = m.condition();
-    if (c.category == Condition::Pattern) {
-        const auto& counts = m.counts();
-        if (counts && counts->word_current)
-            return c.pattern_is_words && counts->word_count == c.pattern.size() &&
-                   counts->words == c.pattern_words;
+    if (c.category == Condition::Pattern)
         return m.field(kCurrent) == c.pattern;
-    }
-    if (c.compare == Condition::Never)
-        return false;
-    int current = 0;
-    if (const auto& counts = m.counts(); counts && counts->numeric_current)
-        current = counts->current; // read directly: this runs for every monitor after every draw
-    else if (const auto number = m.current_number())
-        current = *number;
-    else
-        return false;
-    switch (c.compare) {
-    case Condition::AtLeast:
-        return current >= c.threshold;
-    case Condition::AtMost:
-        return current <= c.threshold;
-    default:
-        return current == c.threshold;
-    }
+    const auto number = m.current_number();
+    return number && condition_holds(c, *number);
 }
 
 QStringList row_columns(const Monitor& m, bool monitoring, const QString& newest_issue)

@@ -32,8 +32,35 @@ struct MonitorRow {
 // The newest issue's last four characters, or the part after a "-" among them.
 QString issue_tail(const QString& issue);
 
-// True when the monitor's current value meets its condition.
-bool alert_test(const Monitor& m);
+// True when the monitor's current value meets its condition. Inline: it runs for every monitor
+// after every draw; the current value read from its text is not.
+bool alert_test_slow(const Monitor& m);
+inline bool condition_holds(const Condition& c, int current)
+{
+    switch (c.compare) {
+    case Condition::AtLeast:
+        return current >= c.threshold;
+    case Condition::AtMost:
+        return current <= c.threshold;
+    case Condition::Equal:
+        return current == c.threshold;
+    default:
+        return false;
+    }
+}
+inline bool alert_test(const Monitor& m)
+{
+    const Condition& c = m.condition();
+    const auto& counts = m.counts();
+    if (!counts)
+        return alert_test_slow(m);
+    if (c.category == Condition::Pattern && counts->word_current)
+        return c.pattern_is_words && counts->word_count == c.pattern.size() &&
+               counts->words == c.pattern_words;
+    if (c.category != Condition::Pattern && counts->numeric_current)
+        return condition_holds(c, counts->current);
+    return alert_test_slow(m);
+}
 
 // The seven cells; `newest_issue` fills the status column while monitoring is on.
 QStringList row_columns(const Monitor& m, bool monitoring, const QString& newest_issue);

@@ -5,6 +5,7 @@
 // the caller keeps the text rule then.
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -44,5 +45,60 @@ private:
     std::array<quint16, 5> sets_{}; // per-position Compound: digits of each set
     std::shared_ptr<const Singles> singles_;
 };
+
+// Inline: it runs for every monitor after every draw.
+Q_ALWAYS_INLINE bool CompiledHit::hit(const DrawDigits& draw) const
+{
+    switch (rule_) {
+    case Rule::Never:
+        return false;
+    case Rule::AnyItem:
+    case Rule::TwoItems: {
+        quint16 drawn = 0;
+        for (int i = 0; i < n_; ++i)
+            drawn |= quint16(1u << draw.d[positions_[size_t(i)]]);
+        if (rule_ == Rule::AnyItem)
+            return (drawn & mask_) != 0;
+        // Two items drawn: two distinct digits of the bet, or one the bet holds twice.
+        const quint16 held = drawn & mask_;
+        return (drawn & twice_) != 0 || (held & (held - 1)) != 0;
+    }
+    case Rule::Compound: {
+        int v[3] = {10, 11, 12}; // a missing digit: equal to no digit...
+        for (int i = 0; i < n_; ++i) {
+            const int digit = draw.d[positions_[size_t(i)]];
+            const quint16 set = per_position_ ? sets_[size_t(i)] : mask_;
+            if (!(set & (1u << digit)))
+                return false;
+            if (i < 3)
+                v[i] = digit;
+        }
+        // ...but missing ones are equal to each other, as empty texts are.
+        for (int i = 0; i < 3; ++i)
+            if (v[i] >= 10)
+                v[i] = 10;
+        const int pairs = int(v[0] == v[1]) + int(v[1] == v[2]) + int(v[0] == v[2]);
+        switch (form_) {
+        case Form::Any:
+            return true;
+        case Form::Z3:
+            return pairs == 1;
+        case Form::Z6:
+            return pairs == 0;
+        default:
+            return false;
+        }
+    }
+    case Rule::Single: {
+        quint32 value = 0;
+        for (int i = 0; i < n_; ++i)
+            value = value * 10 + draw.d[positions_[size_t(i)]];
+        if (n_ <= 4)
+            return (singles_->bits[value / 64] >> (value % 64)) & 1;
+        return std::binary_search(singles_->sorted.begin(), singles_->sorted.end(), value);
+    }
+    }
+    return false;
+}
 
 } // namespace zorvik::rules
