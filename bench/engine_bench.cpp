@@ -18,6 +18,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
+#include <random>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace zorvik;
@@ -61,6 +62,22 @@ QString monitor_list(int count)
 }
 
 const QString kDraws[] = {u"1,2,3,4,5"_s, u"9,8,7,6,5"_s, u"1,1,2,0,0"_s, u"0,4,2,2,9"_s};
+
+// A history of random draws (a fixed seed): draws that repeat would let the processor predict
+// every hit and miss, as real draws never do.
+QVector<monitor::HistoryDraw> random_history(int count)
+{
+    std::mt19937 random(20261208);
+    QVector<monitor::HistoryDraw> draws;
+    draws.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        QString numbers;
+        for (int k = 0; k < 5; ++k)
+            numbers += (k ? u","_s : QString()) + QChar(char16_t(u'0' + random() % 10));
+        draws.append({QString::number(100000 + i), numbers});
+    }
+    return draws;
+}
 
 // The per-draw update as the stored text describes it: split the list at "|" and every record
 // at "~", update the fields as texts, join everything again.
@@ -186,9 +203,7 @@ BENCHMARK(BM_CompiledHit);
 void BM_Backtest1000x10000(benchmark::State& state)
 {
     const QString list = monitor_list(1000);
-    QVector<monitor::HistoryDraw> draws;
-    for (int i = 0; i < 10000; ++i)
-        draws.append({QString::number(100000 + i), kDraws[i % 4]});
+    const QVector<monitor::HistoryDraw> draws = random_history(10000);
     for (auto _ : state)
         benchmark::DoNotOptimize(monitor::run_backtest(list, draws));
 }
@@ -196,9 +211,7 @@ BENCHMARK(BM_Backtest1000x10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 void BM_BacktestFixed(benchmark::State& state)
 {
     const QString list = monitor_list(int(state.range(0)));
-    QVector<monitor::HistoryDraw> draws;
-    for (int i = 0; i < 10000; ++i)
-        draws.append({QString::number(100000 + i), kDraws[i % 4]});
+    const QVector<monitor::HistoryDraw> draws = random_history(10000);
     for (auto _ : state)
         benchmark::DoNotOptimize(monitor::run_backtest(list, draws));
 }

@@ -121,10 +121,10 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
 
     BacktestResult result;
     QHash<quint64, int> index; // monitor identity → its outcome
-    QHash<int, int> by_position;
+    QVector<int> outcome_at(engine.list().size()); // list position → its outcome
     QHash<quint64, double> running;
     for (const auto& [position, m] : engine.list().records()) {
-        by_position.insert(position, int(result.monitors.size()));
+        outcome_at[position] = int(result.monitors.size());
         index.insert(m.uid(), int(result.monitors.size()));
         MonitorOutcome o;
         o.position = position;
@@ -169,9 +169,7 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         // The rows of the draw's rebuild tell which monitors alerted (positions do not move
         // during a replay: nothing edits the list).
         for (const MonitorRow& row : engine.rows())
-            if (row.alerts)
-                if (const auto it = by_position.constFind(row.position); it != by_position.cend())
-                    ++result.monitors[*it].alerts;
+            result.monitors[outcome_at[row.position]].alerts += row.alerts;
         result.draws_replayed = i + 1;
         if (options.progress && !options.progress(i + 1))
             break;

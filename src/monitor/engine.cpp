@@ -117,7 +117,7 @@ void MonitorEngine::fill_row(MonitorRow& row, int position, const Monitor& m)
     row.position = position;
     row.uid = m.uid();
     row.alerts = alert_test(m);
-    row.marked = row.alerts || m.chasing();
+    row.marked = row.alerts | m.chasing();
 }
 
 void MonitorEngine::refresh()

@@ -44,21 +44,23 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
 
     int current = c->current;
     if (condition.category == Condition::Miss)
-        current = hit ? 0 : current + 1;
+        current = (current + 1) * !hit;
     else if (condition.category == Condition::Run)
-        current = hit ? current + 1 : 0;
+        current = (current + 1) * hit;
     else if (condition.category != Condition::Pattern)
         current = 0;
-    qint16& run = c->runs[hit ? 0 : 1];
-    qint16& total = c->totals[hit ? 0 : 1];
-    qint16& longest = c->totals[hit ? 2 : 3];
-    if (current > kMax || run >= kMax || total >= kMax)
+    // Read into locals, then written: no store is read back.
+    const int side = hit ? 0 : 1;
+    const int run = c->runs[side] + 1;
+    const int total = c->totals[side] + 1;
+    const int longest = c->totals[side + 2];
+    if (current > kMax || run > kMax || total > kMax)
         return std::nullopt; // would pass 32767: the monitor keeps what it has
     c->current = qint16(current);
-    ++run;
-    ++total;
-    c->runs[hit ? 1 : 0] = 0;
-    longest = std::max(longest, run);
+    c->runs[side] = qint16(run);
+    c->runs[1 - side] = 0;
+    c->totals[side] = qint16(total);
+    c->totals[side + 2] = qint16(std::max(longest, run));
     ++c->draw_count;
 
     if (condition.category == Condition::Pattern) {
@@ -73,8 +75,7 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
             detail::advance_pattern_text(m, *c, hit, n);
         }
     }
-    if (hit)
-        c->tail |= quint64(1) << c->tail_length;
+    c->tail |= quint64(hit) << c->tail_length;
     ++c->tail_length;
     if (c == &fresh)
         m.set_counts(fresh);

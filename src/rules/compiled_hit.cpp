@@ -92,8 +92,8 @@ std::optional<CompiledHit> CompiledHit::compile(QStringView letters, QStringView
     if (play.contains(u"复式")) {
         if (c.n_ == 0)
             return c;
-        c.per_position_ = numbers.contains(u'*');
-        const qsizetype sets = c.per_position_ ? numbers.count(u'*') + 1 : c.n_;
+        const bool per_position = numbers.contains(u'*');
+        const qsizetype sets = per_position ? numbers.count(u'*') + 1 : c.n_;
         if (sets != c.n_)
             return c; // Never
         if (play == u"直选复式")
@@ -107,13 +107,13 @@ std::optional<CompiledHit> CompiledHit::compile(QStringView letters, QStringView
         c.rule_ = Rule::Compound;
         int set = 0;
         for (QChar ch : numbers) {
-            if (c.per_position_ && ch == u'*')
+            if (per_position && ch == u'*')
                 ++set;
-            else if (c.per_position_)
-                c.sets_[size_t(set)] |= digit_bit(ch);
             else
-                c.mask_ |= digit_bit(ch);
+                c.sets_[size_t(set)] |= digit_bit(ch);
         }
+        if (!per_position) // one set of digits for every position
+            c.sets_.fill(c.sets_[0]);
         return c;
     }
     // A single bet hits when the drawn digits occur in its text: every run of n digits in it is

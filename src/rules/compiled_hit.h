@@ -38,11 +38,10 @@ private:
     Rule rule_ = Rule::Never;
     Form form_ = Form::None;
     quint8 n_ = 0;
-    bool per_position_ = false;
     std::array<quint8, 5> positions_{};
-    quint16 mask_ = 0;              // AnyItem, TwoItems, shared Compound: digits the bet holds
+    quint16 mask_ = 0;              // AnyItem, TwoItems: digits the bet holds
     quint16 twice_ = 0;             // TwoItems: digits that are two items or more
-    std::array<quint16, 5> sets_{}; // per-position Compound: digits of each set
+    std::array<quint16, 5> sets_{}; // Compound: digits each position may hold
     std::shared_ptr<const Singles> singles_;
 };
 
@@ -64,19 +63,14 @@ Q_ALWAYS_INLINE bool CompiledHit::hit(const DrawDigits& draw) const
         return (drawn & twice_) != 0 || (held & (held - 1)) != 0;
     }
     case Rule::Compound: {
-        int v[3] = {10, 11, 12}; // a missing digit: equal to no digit...
+        int v[3] = {10, 10, 10}; // a missing digit equals no digit but the other missing ones
         for (int i = 0; i < n_; ++i) {
             const int digit = draw.d[positions_[size_t(i)]];
-            const quint16 set = per_position_ ? sets_[size_t(i)] : mask_;
-            if (!(set & (1u << digit)))
+            if (!(sets_[size_t(i)] & (1u << digit)))
                 return false;
             if (i < 3)
                 v[i] = digit;
         }
-        // ...but missing ones are equal to each other, as empty texts are.
-        for (int i = 0; i < 3; ++i)
-            if (v[i] >= 10)
-                v[i] = 10;
         const int pairs = int(v[0] == v[1]) + int(v[1] == v[2]) + int(v[0] == v[2]);
         switch (form_) {
         case Form::Any:
