@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace zorvik::monitor;
@@ -171,6 +172,65 @@ TEST(UpdateMonitor, PatternsAreTheLatestResults)
     update_monitor(m, kMiss);
     EXPECT_EQ(m.field(kCurrent), u"中挂"_s);
     EXPECT_FALSE(alert_test(m));
+}
+
+// The current pattern and the history, held as bits once they are results only, read as the
+// text rule makes them: the latest n results after the initial text, n on both sides of 64.
+TEST(UpdateMonitor, PatternsAndHistoryAgreeWithTheTextOverLongRuns)
+{
+    std::mt19937 random(7);
+    const QString pattern64 = QString(32, u'中') + QString(32, u'挂');
+    for (const QString& condition : {u"＝"_s, u"＝中"_s, u"＝挂中中挂"_s, u"＝ 挂中 "_s,
+                                     u"＝"_s + pattern64.left(63), u"＝"_s + pattern64,
+                                     u"＝"_s + pattern64 + u'中'}) {
+        for (const QString& initial : {QString(), u"挂中"_s, u"x挂"_s, QString(70, u'a')}) {
+            Fields f;
+            f.category = u"形态"_s;
+            f.condition = condition;
+            f.current = initial;
+            Monitor m = Monitor::from_text(record(f));
+            const qsizetype n = condition.size() - condition.count(u'＝');
+            const QString pattern = QString(condition).remove(u'＝').trimmed();
+            QString current = initial;
+            QString history;
+            for (int i = 0; i < 140; ++i) {
+                const bool hit = random() % 2;
+                ASSERT_EQ(update_monitor(m, hit ? kHit : kMiss), hit);
+                const QString word = hit ? u"中"_s : u"挂"_s;
+                current = (current + word).size() < n ? current + word : (current + word).right(n);
+                history += word;
+                ASSERT_EQ(m.field(kCurrent), current) << condition.toStdString() << " draw " << i;
+                ASSERT_EQ(alert_test(m), current == pattern) << condition.toStdString() << " draw " << i;
+            }
+            EXPECT_EQ(m.field(kHistory), history);
+            const QStringList stored = m.text().split(u'~');
+            EXPECT_EQ(stored[kCurrent], current);
+            EXPECT_EQ(stored[kHistory], history);
+            EXPECT_EQ(Monitor::from_text(m.text()).field(kCurrent), current);
+        }
+    }
+}
+
+TEST(UpdateMonitor, TheHistoryKeepsEveryResultAcrossItsWordsOfSixtyFour)
+{
+    for (int draws : {63, 64, 65, 128, 129}) {
+        Fields f;
+        Monitor m = Monitor::from_text(record(f));
+        m.set(kHistory, u"挂"_s); // the editor's initial text comes first
+        QString history = u"挂"_s;
+        for (int i = 0; i < draws; ++i) {
+            const bool hit = i % 3 == 0;
+            update_monitor(m, hit ? kHit : kMiss);
+            history += hit ? u'中' : u'挂';
+        }
+        EXPECT_EQ(m.field(kHistory), history) << draws;
+        EXPECT_EQ(m.field(kDrawCount), QString::number(draws));
+        // Cleared and judged again, it starts from the new text.
+        m.set(kHistory, QString());
+        update_monitor(m, kHit);
+        EXPECT_EQ(m.field(kHistory), u"中"_s) << draws;
+        EXPECT_EQ(m.field(kDrawCount), QString::number(draws + 1));
+    }
 }
 
 TEST(UpdateMonitor, AValueThatIsNoNumberOrWouldPass32767StaysAsItIs)

@@ -165,6 +165,36 @@ TEST(CompiledHit, AgreesWithTheTextRule)
     EXPECT_GT(compiled, 500000); // most inputs are compiled; the rest keep the text rule
 }
 
+// Single bets of many numbers: every count of positions, up to four digits looked up by bit,
+// five in a sorted table; texts of thousands of characters with odd separators.
+TEST(CompiledHit, SingleBetsOfManyNumbersAgreeWithTheTextRule)
+{
+    std::mt19937 random(42);
+    const QString separators = u" \r\n\t,x"_s;
+    for (const QString& letters : {u""_s, u"A"_s, u"CD"_s, u"ABC"_s, u"BCDE"_s, u"ABCDE"_s, u"EDCBA"_s}) {
+        for (int trial = 0; trial < 40; ++trial) {
+            QString numbers;
+            const int count = 1 + int(random() % 600);
+            for (int i = 0; i < count; ++i) {
+                for (qsizetype k = 0; k < std::max<qsizetype>(1, letters.size()); ++k)
+                    numbers += QChar(char16_t(u'0' + random() % 10));
+                numbers += separators[int(random() % separators.size())];
+            }
+            for (const QString& play : {u"直选单式"_s, u"组三单式"_s}) {
+                const auto program = CompiledHit::compile(letters, numbers, play);
+                ASSERT_TRUE(program.has_value());
+                for (int d = 0; d < 200; ++d) {
+                    QString draw;
+                    for (int k = 0; k < 5; ++k)
+                        draw += (k ? u","_s : QString()) + QChar(char16_t(u'0' + random() % 10));
+                    ASSERT_EQ(program->hit(*read_draw(draw)), hit_test(draw, letters, numbers, play).hit)
+                        << letters.toStdString() << ' ' << draw.toStdString();
+                }
+            }
+        }
+    }
+}
+
 TEST(CompiledHit, ReadsOnlyDrawsOfFiveDigits)
 {
     EXPECT_TRUE(zorvik::rules::read_draw(u"0,1,2,3,9"_s).has_value());
