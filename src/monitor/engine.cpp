@@ -112,14 +112,6 @@ void MonitorEngine::load_text(const QString& stored)
 // ---------------------------------------------------------------------------------------------
 // The rebuild and its alert actions
 
-void MonitorEngine::fill_row(MonitorRow& row, int position, const Monitor& m)
-{
-    row.position = position;
-    row.uid = m.uid();
-    row.alerts = alert_test(m);
-    row.marked = row.alerts | m.chasing();
-}
-
 void MonitorEngine::refresh()
 {
     // The rows are written over the previous ones: a pass rebuilds them after every draw.
@@ -130,7 +122,7 @@ void MonitorEngine::refresh()
             continue;
         if (count == rows_.size())
             rows_.emplace_back();
-        fill_row(rows_[count++], position, *m);
+        rows_[count++] = make_row(position, *m);
     }
     rows_.resize(count);
     raise_alerts();
@@ -380,7 +372,7 @@ void MonitorEngine::set_monitoring(bool on, bool judge_now)
     refresh();
 }
 
-void MonitorEngine::judge(Monitor& m, const DrawState& state,
+Q_ALWAYS_INLINE void MonitorEngine::judge(Monitor& m, const DrawState& state,
                           const std::optional<rules::DrawDigits>& digits)
 {
     const std::optional<bool> hit = update_monitor(m, state.awd_nums, digits);
@@ -422,7 +414,7 @@ void MonitorEngine::evaluate_draw()
         if (!m)
             continue;
         judge(*m, state, digits);
-        fill_row(rows[count++], position, *m);
+        rows[count++] = make_row(position, *m);
     }
     if (events_ran) {
         pass_rows_.swap(rows);

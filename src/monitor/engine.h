@@ -129,7 +129,6 @@ private:
     // the list has not moved), letting the window's events run between them.
     void judge_by_identity(int position, const QVector<quint64>& uids, const DrawState& state,
                            const std::optional<rules::DrawDigits>& digits);
-    static void fill_row(MonitorRow& row, int position, const Monitor& m);
     // The rows' alert actions: the signals, the tip and the sound, the bets.
     void raise_alerts();
     // True when a long pass should let the window process its events now (breathe).

@@ -260,7 +260,8 @@ std::optional<Monitor> MonitorList::at(int position) const
 {
     if (position < 1 || position > items_.size())
         return std::nullopt;
-    return items_[position - 1];
+    const Slot& item = items_[position - 1];
+    return item ? std::optional<Monitor>(*item) : std::nullopt;
 }
 
 int MonitorList::position_of(quint64 uid) const
@@ -330,7 +331,7 @@ void MonitorList::remove(int position)
 {
     if (position >= 1 && position <= items_.size())
         items_[position - 1].reset();
-    QVector<std::optional<Monitor>> kept;
+    QVector<Slot> kept;
     for (auto& item : items_) {
         if (item)
             kept.append(std::move(item));

@@ -161,7 +161,7 @@ public:
     {
         if (position < 1 || position > items_.size())
             return nullptr;
-        std::optional<Monitor>& item = items_[position - 1];
+        Slot& item = items_[position - 1];
         return item ? &*item : nullptr;
     }
     // The position of the record with this identity, or 0.
@@ -192,8 +192,26 @@ public:
     static MonitorList from_stored(const QString& stored);
 
 private:
-    QString head_;                         // element 0, before the first "|" (normally empty)
-    QVector<std::optional<Monitor>> items_; // elements 1 to n; an empty element holds none
+    // An element: a record or none. Unlike std::optional it says which at its start, next to
+    // the record's identity, so that walking the list reads no other memory for it.
+    class Slot {
+    public:
+        Slot(std::nullopt_t) {}
+        Slot(const Monitor& m) : present_(true), monitor_(m) {}
+        explicit operator bool() const { return present_; }
+        Monitor& operator*() { return monitor_; }
+        const Monitor& operator*() const { return monitor_; }
+        Monitor* operator->() { return &monitor_; }
+        const Monitor* operator->() const { return &monitor_; }
+        void reset() { *this = Slot(std::nullopt); }
+
+    private:
+        bool present_ = false;
+        Monitor monitor_;
+    };
+
+    QString head_;         // element 0, before the first "|" (normally empty)
+    QVector<Slot> items_;  // elements 1 to n
     mutable QHash<quint64, int> positions_; // identity → position, made again after a change
 };
 

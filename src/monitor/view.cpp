@@ -52,26 +52,6 @@ bool chasing(const Monitor& m)
     return m.chasing();
 }
 
-MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QString& newest_issue)
-{
-    MonitorRow row;
-    row.position = position;
-    row.uid = m.uid();
-    row.columns = row_columns(m, monitoring, newest_issue);
-    row.alerts = alert_test(m);
-    row.marked = row.alerts || chasing(m);
-    return row;
-}
-
-QVector<MonitorRow> make_rows(const MonitorList& list, bool monitoring,
-                              const QString& newest_issue)
-{
-    QVector<MonitorRow> rows;
-    for (const auto& [position, record] : list.records())
-        rows.append(make_row(position, record, monitoring, newest_issue));
-    return rows;
-}
-
 QString detail_text(const Monitor& m)
 {
     if (m.field(kAutoBet) != u"1")

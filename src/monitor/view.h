@@ -21,10 +21,11 @@ inline constexpr Column kMonitorColumns[] = {
     {u"统计数据（单位：次）", 4700 / 15},
 };
 
+// A row of the monitor view: which record, whether it alerts and whether it is drawn marked.
+// Its cells are made by row_columns when the view shows it.
 struct MonitorRow {
-    int position = 0;    // list position of the record
     quint64 uid = 0;     // the record's identity
-    QStringList columns; // the seven cells
+    int position = 0;    // list position of the record
     bool alerts = false; // the condition holds
     bool marked = false; // shown red and bold: alerting or chasing with a plan step above 0
 };
@@ -64,14 +65,21 @@ inline bool alert_test(const Monitor& m)
 
 // The seven cells; `newest_issue` fills the status column while monitoring is on.
 QStringList row_columns(const Monitor& m, bool monitoring, const QString& newest_issue);
-MonitorRow make_row(int position, const Monitor& m, bool monitoring, const QString& newest_issue);
-QVector<MonitorRow> make_rows(const MonitorList& list, bool monitoring,
-                              const QString& newest_issue);
 
 // The detail panel's text under the numbers; empty unless the monitor bets automatically.
 QString detail_text(const Monitor& m);
 
 // True when the row is drawn red and bold: it alerts, or it is chasing with its plan.
 bool chasing(const Monitor& m);
+
+inline MonitorRow make_row(int position, const Monitor& m)
+{
+    MonitorRow row;
+    row.uid = m.uid();
+    row.position = position;
+    row.alerts = alert_test(m);
+    row.marked = row.alerts | m.chasing();
+    return row;
+}
 
 } // namespace zorvik::monitor

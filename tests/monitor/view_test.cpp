@@ -60,45 +60,37 @@ TEST(AlertTest, PatternsCompareTheText)
 TEST(MonitorRows, Columns)
 {
     Monitor m = monitor(u"遗漏"_s, u"≥10"_s, u"3"_s);
-    MonitorRow row = make_row(4, m, false, QString());
+    EXPECT_EQ(row_columns(m, false, QString()),
+              (QStringList{u"前三(直选复式)"_s, u"0123"_s, u"遗漏"_s, u"大于等于10"_s, u"3"_s,
+                           u"待监控"_s, u"共：7, 中：2, 挂：5, 最大连中：1, 最大遗漏：4"_s}));
+    const MonitorRow row = make_row(4, m);
     EXPECT_EQ(row.position, 4);
-    EXPECT_EQ(row.columns, (QStringList{u"前三(直选复式)"_s, u"0123"_s, u"遗漏"_s, u"大于等于10"_s,
-                                        u"3"_s, u"待监控"_s,
-                                        u"共：7, 中：2, 挂：5, 最大连中：1, 最大遗漏：4"_s}));
+    EXPECT_EQ(row.uid, m.uid());
     EXPECT_FALSE(row.marked);
 
     m.set(kAutoBet, u"1"_s);
     m.set(kNumbers, QString(60, u'7'));
-    row = make_row(1, m, true, u"20151112-023"_s);
-    EXPECT_EQ(row.columns[0], u"* 前三(直选复式)"_s);
-    EXPECT_EQ(row.columns[1], QString(50, u'7') + u"..."_s);
-    EXPECT_EQ(row.columns[5], u"监控到023期"_s);
-    EXPECT_EQ(make_row(1, m, true, u"201511122123"_s).columns[5], u"监控到2123期"_s);
+    const QStringList columns = row_columns(m, true, u"20151112-023"_s);
+    EXPECT_EQ(columns[0], u"* 前三(直选复式)"_s);
+    EXPECT_EQ(columns[1], QString(50, u'7') + u"..."_s);
+    EXPECT_EQ(columns[5], u"监控到023期"_s);
+    EXPECT_EQ(row_columns(m, true, u"201511122123"_s)[5], u"监控到2123期"_s);
+    m.set(kNumbers, QString(50, u'7')); // the other side of the cut
+    EXPECT_EQ(row_columns(m, true, QString())[1], QString(50, u'7'));
 }
 
 TEST(MonitorRows, MarkedWhenAlertingOrChasing)
 {
     Monitor m = monitor(u"遗漏"_s, u"≥10"_s, u"3"_s);
     m.set(kPlanStep, u"2"_s);
-    const MonitorRow chasing = make_row(1, m, false, QString());
+    const MonitorRow chasing = make_row(1, m);
     EXPECT_TRUE(chasing.marked);
     EXPECT_FALSE(chasing.alerts);
-    const MonitorRow alerting = make_row(1, monitor(u"遗漏"_s, u"≥3"_s, u"3"_s), false, QString());
+    m.set(kPlanStep, u"00"_s); // a step of 0 however written does not chase
+    EXPECT_FALSE(make_row(1, m).marked);
+    const MonitorRow alerting = make_row(1, monitor(u"遗漏"_s, u"≥3"_s, u"3"_s));
     EXPECT_TRUE(alerting.marked);
     EXPECT_TRUE(alerting.alerts);
-}
-
-TEST(MonitorRows, OneRowPerRecordInListOrder)
-{
-    MonitorList list;
-    list.append(monitor(u"遗漏"_s, u"≥1"_s, u"0"_s));
-    list.append(monitor(u"连中"_s, u"≥1"_s, u"1"_s));
-    const QVector<MonitorRow> rows = make_rows(MonitorList(list.text() + u"|"_s), false, QString());
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].position, 1);
-    EXPECT_EQ(rows[1].columns[2], u"连中"_s);
-    EXPECT_FALSE(rows[0].alerts);
-    EXPECT_TRUE(rows[1].alerts);
 }
 
 TEST(IssueTail, LastFourOrAfterTheDash)
