@@ -168,8 +168,10 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         engine.evaluate_draw();
         // The rows of the draw's rebuild tell which monitors alerted (positions do not move
         // during a replay: nothing edits the list).
+        MonitorOutcome* outcomes = result.monitors.data();
+        const int* at = outcome_at.constData();
         for (const MonitorRow& row : engine.rows())
-            result.monitors[outcome_at[row.position]].alerts += row.alerts;
+            outcomes[at[row.position]].alerts += row.alerts;
         result.draws_replayed = i + 1;
         if (options.progress && !options.progress(i + 1))
             break;

@@ -84,11 +84,8 @@ DrawState MonitorEngine::draw_state() const
     return draw_source_ ? draw_source_() : DrawState();
 }
 
-bool MonitorEngine::breath_due()
+bool MonitorEngine::breath_due_now() const
 {
-    // The clock is read every 64 monitors only: reading it costs as much as judging one.
-    if (breathe_ms_ > 0 && (++breaths_ & 63) != 0)
-        return false;
     return breathe_ms_ <= 0 || pass_clock().elapsed() - breathed_at_ >= breathe_ms_;
 }
 
@@ -122,7 +119,7 @@ void MonitorEngine::refresh()
             continue;
         if (count == rows_.size())
             rows_.emplace_back();
-        rows_[count++] = make_row(position, *m);
+        fill_row(rows_[count++], position, *m);
     }
     rows_.resize(count);
     raise_alerts();
@@ -414,7 +411,7 @@ void MonitorEngine::evaluate_draw()
         if (!m)
             continue;
         judge(*m, state, digits);
-        rows[count++] = make_row(position, *m);
+        fill_row(rows[count++], position, *m);
     }
     if (events_ran) {
         pass_rows_.swap(rows);

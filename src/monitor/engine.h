@@ -131,8 +131,10 @@ private:
                            const std::optional<rules::DrawDigits>& digits);
     // The rows' alert actions: the signals, the tip and the sound, the bets.
     void raise_alerts();
-    // True when a long pass should let the window process its events now (breathe).
-    bool breath_due();
+    // True when a long pass should let the window process its events now (breathe). The clock
+    // is read every 64 monitors only: reading it costs as much as judging one.
+    bool breath_due() { return (breathe_ms_ <= 0 || (++breaths_ & 63) == 0) && breath_due_now(); }
+    bool breath_due_now() const;
     void breathe();
 
     support::Shell& shell_;

@@ -72,13 +72,20 @@ QString detail_text(const Monitor& m);
 // True when the row is drawn red and bold: it alerts, or it is chasing with its plan.
 bool chasing(const Monitor& m);
 
+// The row of the record at `position`, written field by field where it is kept (a row made
+// aside and copied in is read back before its stores have landed, on every monitor and draw).
+inline void fill_row(MonitorRow& row, int position, const Monitor& m)
+{
+    const bool alerts = alert_test(m);
+    row.uid = m.uid();
+    row.position = position;
+    row.alerts = alerts;
+    row.marked = alerts | m.chasing();
+}
 inline MonitorRow make_row(int position, const Monitor& m)
 {
     MonitorRow row;
-    row.uid = m.uid();
-    row.position = position;
-    row.alerts = alert_test(m);
-    row.marked = row.alerts | m.chasing();
+    fill_row(row, position, m);
     return row;
 }
 
