@@ -395,9 +395,10 @@ void MonitorEngine::evaluate_draw()
     QVector<MonitorRow> rows;
     rows.swap(pass_rows_); // kept from pass to pass (a nested pass gets its own)
     rows.resize(list_.size() - 1);
-    qsizetype count = 0;
+    MonitorRow* row = rows.data();
     bool events_ran = false;
-    for (int position = 1; position < list_.size(); ++position) {
+    const int end = list_.size(); // the list changes only while events run, and then this stops
+    for (int position = 1; position < end; ++position) {
         if (breath_due()) {
             QVector<quint64> rest;
             for (int later = position; later < list_.size(); ++later)
@@ -411,13 +412,13 @@ void MonitorEngine::evaluate_draw()
         if (!m)
             continue;
         judge(*m, state, digits);
-        fill_row(rows[count++], position, *m);
+        fill_row(*row++, position, *m);
     }
     if (events_ran) {
         pass_rows_.swap(rows);
         refresh();
     } else {
-        rows.resize(count);
+        rows.resize(row - rows.data());
         rows_.swap(rows);
         pass_rows_.swap(rows);
         raise_alerts();

@@ -67,9 +67,13 @@ std::optional<bool> update_monitor(Monitor& m, const QString& draw)
 
 namespace detail {
 
-std::optional<Counts> first_counts(const Monitor& m)
+Counts* first_counts(Monitor& m)
 {
-    return read_counts(m, m.condition().category != Condition::Pattern);
+    const std::optional<Counts> read = read_counts(m, m.condition().category != Condition::Pattern);
+    if (!read)
+        return nullptr;
+    m.set_counts(*read);
+    return m.counts_for_update();
 }
 
 bool text_hit(const Monitor& m, const QString& draw)
@@ -88,7 +92,7 @@ void advance_pattern_text(Monitor& m, Counts& c, bool hit, qsizetype n)
                                [](QChar ch) { return ch == u'中' || ch == u'挂'; }))
         return;
     c.word_current = true;
-    c.word_count = quint8(kept.size());
+    c.word_count = quint16(kept.size());
     c.words = 0;
     for (QChar ch : kept)
         c.words = (c.words << 1) | (ch == u'中' ? 1 : 0);

@@ -15,7 +15,8 @@ namespace zorvik::monitor {
 // not a number, or one that would pass 32767).
 std::optional<bool> update_monitor(Monitor& m, const QString& draw);
 namespace detail {
-std::optional<Counts> first_counts(const Monitor& m);
+// The statistics read from the texts and taken by the monitor, or nullptr.
+Counts* first_counts(Monitor& m);
 bool text_hit(const Monitor& m, const QString& draw);
 void advance_pattern_text(Monitor& m, Counts& c, bool hit, qsizetype n);
 } // namespace detail
@@ -30,15 +31,10 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
     const Condition& condition = m.condition();
     // The statistics are changed in place once a draw has made them numbers; the first update
     // reads them from the texts and keeps them only when it succeeds.
-    Counts fresh;
     Counts* c = m.counts_for_update();
-    if (!c) {
-        const std::optional<Counts> read = detail::first_counts(m);
-        if (!read)
-            return std::nullopt;
-        fresh = *read;
-        c = &fresh;
-    }
+    const bool first = !c;
+    if (first && !(c = detail::first_counts(m)))
+        return std::nullopt;
     const rules::CompiledHit* compiled = digits ? m.compiled() : nullptr;
     const bool hit = compiled ? compiled->hit(*digits) : detail::text_hit(m, draw);
 
@@ -54,8 +50,11 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
     const int run = c->runs[side] + 1;
     const int total = c->totals[side] + 1;
     const int longest = c->totals[side + 2];
-    if (current > kMax || run > kMax || total > kMax)
-        return std::nullopt; // would pass 32767: the monitor keeps what it has
+    if (current > kMax || run > kMax || total > kMax) {
+        if (first)
+            m.drop_counts(); // would pass 32767: the monitor keeps what it has
+        return std::nullopt;
+    }
     c->current = qint16(current);
     c->runs[side] = qint16(run);
     c->runs[1 - side] = 0;
@@ -70,16 +69,14 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
         if (c->word_current) {
             c->words = ((c->words << 1) | (hit ? 1 : 0)) &
                        (n >= 64 ? ~quint64(0) : (quint64(1) << n) - 1);
-            c->word_count = quint8(std::min<qsizetype>(c->word_count + 1, n));
+            c->word_count = quint16(std::min<qsizetype>(c->word_count + 1, n));
         } else {
             detail::advance_pattern_text(m, *c, hit, n);
         }
     }
     c->tail |= quint64(hit) << c->tail_length;
     ++c->tail_length;
-    if (c == &fresh)
-        m.set_counts(fresh);
-    else if (c->tail_length == 64)
+    if (c->tail_length == 64)
         m.counts_changed();
     return hit;
 }

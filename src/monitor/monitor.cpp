@@ -123,60 +123,55 @@ void Monitor::flush_counts()
                        QString::number(c.totals[2]) + u':' + QString::number(c.totals[3]);
 }
 
-void Monitor::make_compiled() const
+void Monitor::make_derived() const
 {
-    compiled_ = rules::CompiledHit::compile(raw(kPositions), raw(kNumbers), raw(kPlay));
-}
-
-const Monitor::Flags& Monitor::make_flags() const
-{
-    Flags f;
-    const bool auto_bet = raw(kAutoBet) == u"1";
-    f.awaiting = auto_bet && raw(kBetPending) == u"true";
-    f.ready = auto_bet && raw(kBetPending) == u"false";
-    for (QChar ch : raw(kPlanStep)) // any digit other than 0 makes the step above 0
-        f.chasing = f.chasing || (ch > u'0' && ch <= u'9');
-    flags_ = f;
-    return *flags_;
-}
-
-const Condition& Monitor::make_condition() const
-{
-    Condition c;
-    const QStringView category = raw(kCategory);
-    c.category = category == u"遗漏"   ? Condition::Miss
-                 : category == u"连中" ? Condition::Run
-                 : category == u"形态" ? Condition::Pattern
-                                        : Condition::Other;
-    const QStringView text = raw(kCondition);
-    for (QChar ch : text)
-        if (ch >= u'0' && ch <= u'9')
-            c.threshold = std::min(32767, c.threshold * 10 + (ch.unicode() - u'0'));
-    c.compare = text.contains(u'≥')   ? Condition::AtLeast
-                : text.contains(u'≤') ? Condition::AtMost
-                : text.contains(u'＝') ? Condition::Equal
-                                       : Condition::Never;
-    c.pattern_length = text.size() - text.count(u'＝');
-    if (c.category == Condition::Pattern) {
-        c.pattern = support::trim_blanks(text.toString().remove(u'＝'));
-        c.pattern_is_words = c.pattern.size() <= 64;
-        for (QChar ch : std::as_const(c.pattern)) {
-            c.pattern_is_words = c.pattern_is_words && (ch == u'中' || ch == u'挂');
-            c.pattern_words = (c.pattern_words << 1) | (ch == u'中' ? 1 : 0);
-        }
+    if (stale_ & kStaleCompiled)
+        derived_.compiled = rules::CompiledHit::compile(raw(kPositions), raw(kNumbers), raw(kPlay));
+    if (stale_ & kStaleFlags) {
+        const bool auto_bet = raw(kAutoBet) == u"1";
+        derived_.awaiting = auto_bet && raw(kBetPending) == u"true";
+        derived_.ready = auto_bet && raw(kBetPending) == u"false";
+        derived_.chasing = false;
+        for (QChar ch : raw(kPlanStep)) // any digit other than 0 makes the step above 0
+            derived_.chasing = derived_.chasing || (ch > u'0' && ch <= u'9');
     }
-    condition_ = c;
-    return *condition_;
+    if (stale_ & kStaleCondition) {
+        Condition c;
+        const QStringView category = raw(kCategory);
+        c.category = category == u"遗漏"   ? Condition::Miss
+                     : category == u"连中" ? Condition::Run
+                     : category == u"形态" ? Condition::Pattern
+                                            : Condition::Other;
+        const QStringView text = raw(kCondition);
+        for (QChar ch : text)
+            if (ch >= u'0' && ch <= u'9')
+                c.threshold = std::min(32767, c.threshold * 10 + (ch.unicode() - u'0'));
+        c.compare = text.contains(u'≥')   ? Condition::AtLeast
+                    : text.contains(u'≤') ? Condition::AtMost
+                    : text.contains(u'＝') ? Condition::Equal
+                                           : Condition::Never;
+        c.pattern_length = text.size() - text.count(u'＝');
+        if (c.category == Condition::Pattern) {
+            c.pattern = support::trim_blanks(text.toString().remove(u'＝'));
+            c.pattern_is_words = c.pattern.size() <= 64;
+            for (QChar ch : std::as_const(c.pattern)) {
+                c.pattern_is_words = c.pattern_is_words && (ch == u'中' || ch == u'挂');
+                c.pattern_words = (c.pattern_words << 1) | (ch == u'中' ? 1 : 0);
+            }
+        }
+        derived_.condition = c;
+    }
+    stale_ = 0;
 }
 
 void Monitor::set(Field f, const QString& value)
 {
     if (f == kPositions || f == kPlay || f == kNumbers)
-        compiled_.reset();
+        stale_ |= kStaleCompiled;
     if (f == kCategory || f == kCondition)
-        condition_.reset();
+        stale_ |= kStaleCondition;
     if (f == kAutoBet || f == kBetPending || f == kPlanStep)
-        flags_.reset();
+        stale_ |= kStaleFlags;
     if (counts_ && ((f == kCurrent && (counts_->numeric_current || counts_->word_current)) ||
                     f == kDrawCount || f == kRuns || f == kTotals || f == kHistory))
         flush_counts();
@@ -221,9 +216,9 @@ MonitorList::MonitorList(const QString& text)
     items_.reserve(elements.size() - 1);
     for (qsizetype i = 1; i < elements.size(); ++i) {
         if (elements[i].isEmpty())
-            items_.append(std::nullopt);
+            items_.emplace_back(std::nullopt);
         else
-            items_.append(Monitor::from_text(elements[i]));
+            items_.emplace_back(Monitor::from_text(elements[i]));
     }
 }
 
@@ -241,7 +236,7 @@ QString MonitorList::text() const
 QVector<int> MonitorList::positions() const
 {
     QVector<int> out;
-    for (int i = 0; i < items_.size(); ++i) {
+    for (int i = 0; i < int(items_.size()); ++i) {
         if (items_[i])
             out.append(i + 1);
     }
@@ -258,7 +253,7 @@ bool MonitorList::empty() const
 
 std::optional<Monitor> MonitorList::at(int position) const
 {
-    if (position < 1 || position > items_.size())
+    if (position < 1 || position > int(items_.size()))
         return std::nullopt;
     const Slot& item = items_[position - 1];
     return item ? std::optional<Monitor>(*item) : std::nullopt;
@@ -268,11 +263,11 @@ int MonitorList::position_of(quint64 uid) const
 {
     // The index is checked against the list before it is trusted, and made again when stale.
     const int known = positions_.value(uid, 0);
-    if (known > 0 && known <= items_.size() && items_[known - 1] && items_[known - 1]->uid() == uid)
+    if (known > 0 && known <= int(items_.size()) && items_[known - 1] && items_[known - 1]->uid() == uid)
         return known;
     positions_.clear();
     positions_.reserve(items_.size());
-    for (int i = 0; i < items_.size(); ++i)
+    for (int i = 0; i < int(items_.size()); ++i)
         if (items_[i])
             positions_.insert(items_[i]->uid(), i + 1);
     return positions_.value(uid, 0);
@@ -281,7 +276,7 @@ int MonitorList::position_of(quint64 uid) const
 QVector<std::pair<int, Monitor>> MonitorList::records() const
 {
     QVector<std::pair<int, Monitor>> out;
-    for (int i = 0; i < items_.size(); ++i) {
+    for (int i = 0; i < int(items_.size()); ++i) {
         if (items_[i])
             out.append({i + 1, *items_[i]});
     }
@@ -300,7 +295,7 @@ bool same_settings(const Monitor& a, const Monitor& b)
 
 int MonitorList::find_same(const Monitor& record) const
 {
-    for (int i = 0; i < items_.size(); ++i) {
+    for (int i = 0; i < int(items_.size()); ++i) {
         if (items_[i] && same_settings(*items_[i], record))
             return i + 1;
     }
@@ -316,12 +311,12 @@ void MonitorList::append(const Monitor& record)
 {
     if (empty())
         clear();
-    items_.append(record);
+    items_.emplace_back(record);
 }
 
 bool MonitorList::replace(int position, const Monitor& record)
 {
-    if (position < 1 || position > items_.size())
+    if (position < 1 || position > int(items_.size()))
         return false;
     items_[position - 1] = record;
     return true;
@@ -329,12 +324,12 @@ bool MonitorList::replace(int position, const Monitor& record)
 
 void MonitorList::remove(int position)
 {
-    if (position >= 1 && position <= items_.size())
+    if (position >= 1 && position <= int(items_.size()))
         items_[position - 1].reset();
-    QVector<Slot> kept;
+    std::vector<Slot> kept;
     for (auto& item : items_) {
         if (item)
-            kept.append(std::move(item));
+            kept.push_back(std::move(item));
     }
     head_.clear();
     items_ = std::move(kept);

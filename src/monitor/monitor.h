@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVector>
 #include <optional>
+#include <vector>
 
 namespace zorvik::monitor {
 
@@ -66,8 +67,10 @@ struct Counts {
     qint16 current = 0;
     qint16 runs[2] = {};   // current hit run, current miss run
     qint16 totals[4] = {}; // hits, misses, longest hit run, longest miss run
-    quint8 word_count = 0;
-    quint8 tail_length = 0;
+    // Not bytes: a store of a byte may alias anything, and the compiler would read every other
+    // member again after it.
+    quint16 word_count = 0;
+    quint16 tail_length = 0;
     bool numeric_current = false; // 遗漏 and 连中
     bool word_current = false;
 };
@@ -99,43 +102,51 @@ public:
     Counts* counts_for_update() { return counts_ ? &*counts_ : nullptr; }
     // Takes the statistics (from the texts, at the first update) or keeps the changed ones.
     void set_counts(const Counts& counts);
+    // Drops statistics just taken by set_counts from the fields, unchanged: the fields still
+    // hold them.
+    void drop_counts() { counts_.reset(); }
     void counts_changed();
     // True when it bets automatically and a placed bet waits for its draw.
-    bool awaiting_result() const { return flags().awaiting; }
+    bool awaiting_result() const { return derived().awaiting; }
     // True when it bets automatically and no placed bet waits for its draw.
-    bool ready_to_bet() const { return flags().ready; }
+    bool ready_to_bet() const { return derived().ready; }
     // True when a plan step above 0 is chasing a loss (any digit other than 0 in the step).
-    bool chasing() const { return flags().chasing; }
-    // The hit test made for its positions, numbers and play (made at first use); nothing when
-    // those cannot be judged without the text rule.
+    bool chasing() const { return derived().chasing; }
+    // The hit test made for its positions, numbers and play; nothing when those cannot be judged
+    // without the text rule.
     const rules::CompiledHit* compiled() const
     {
-        if (!compiled_)
-            make_compiled();
-        return *compiled_ ? &**compiled_ : nullptr;
+        const auto& c = derived().compiled;
+        return c ? &*c : nullptr;
     }
-    const Condition& condition() const { return condition_ ? *condition_ : make_condition(); }
+    const Condition& condition() const { return derived().condition; }
 
 private:
-    struct Flags {
+    // What the texts mean, read at first use and again after a field it comes from changes.
+    struct Derived {
+        Condition condition;
+        std::optional<rules::CompiledHit> compiled;
         bool awaiting = false;
         bool ready = false;
         bool chasing = false;
     };
-    // Every draw reads these: the checks are inline, the making is not.
-    const Flags& flags() const { return flags_ ? *flags_ : make_flags(); }
-    const Flags& make_flags() const;
-    const Condition& make_condition() const;
-    void make_compiled() const;
+    enum Stale : quint8 { kStaleCondition = 1, kStaleCompiled = 2, kStaleFlags = 4 };
+    // Every draw reads it: the check is inline, the making is not.
+    const Derived& derived() const
+    {
+        if (stale_)
+            make_derived();
+        return derived_;
+    }
+    void make_derived() const;
     void flush_counts(); // writes the numbers back into the fields and drops them
     QString history_results() const; // the results not yet in the history text
 
     // What every draw reads comes first, together; the texts after.
     quint64 uid_;
+    mutable quint32 stale_ = kStaleCondition | kStaleCompiled | kStaleFlags; // not a byte, as above
     std::optional<Counts> counts_;
-    mutable std::optional<Flags> flags_;
-    mutable std::optional<std::optional<rules::CompiledHit>> compiled_;
-    mutable std::optional<Condition> condition_;
+    mutable Derived derived_;
     QStringList fields_;
     QList<quint64> history_words_; // full words of 64 results moved out of the tail, oldest first
 };
@@ -159,7 +170,7 @@ public:
     // The record at a position, to change in place; nullptr for an empty or missing element.
     Monitor* find(int position)
     {
-        if (position < 1 || position > items_.size())
+        if (position < 1 || position > int(items_.size()))
             return nullptr;
         Slot& item = items_[position - 1];
         return item ? &*item : nullptr;
@@ -194,7 +205,8 @@ public:
 private:
     // An element: a record or none. Unlike std::optional it says which at its start, next to
     // the record's identity, so that walking the list reads no other memory for it.
-    class Slot {
+    // On a cache line of its own, which also makes counting the elements a shift.
+    class alignas(64) Slot {
     public:
         Slot(std::nullopt_t) {}
         Slot(const Monitor& m) : present_(true), monitor_(m) {}
@@ -211,7 +223,7 @@ private:
     };
 
     QString head_;         // element 0, before the first "|" (normally empty)
-    QVector<Slot> items_;  // elements 1 to n
+    std::vector<Slot> items_; // elements 1 to n (no copy-on-write check on every access)
     mutable QHash<quint64, int> positions_; // identity → position, made again after a change
 };
 

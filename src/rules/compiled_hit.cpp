@@ -59,7 +59,44 @@ std::optional<DrawDigits> read_draw(QStringView draw)
 }
 
 std::optional<CompiledHit> CompiledHit::compile(QStringView letters, QStringView numbers,
-                                                QStringView play_text)
+                                                QStringView play)
+{
+    std::optional<CompiledHit> c = compile_rule(letters, numbers, play);
+    if (c && c->n_ <= 4)
+        c->make_table();
+    return c;
+}
+
+void CompiledHit::make_table()
+{
+    const quint32 size = kPowers[n_];
+    auto table = std::make_shared<std::vector<quint64>>((size + 63) / 64, 0);
+    for (quint32 index = 0; index < size; ++index) {
+        // The draw that puts the index's digits at the positions; none when a position named
+        // twice would need two digits.
+        DrawDigits draw;
+        std::array<int, 5> assigned{-1, -1, -1, -1, -1};
+        bool possible = true;
+        quint32 rest = index;
+        for (int i = n_ - 1; i >= 0; --i) {
+            const int digit = int(rest % 10);
+            rest /= 10;
+            int& at = assigned[positions_[size_t(i)]];
+            possible = possible && (at < 0 || at == digit);
+            at = digit;
+            draw.d[positions_[size_t(i)]] = quint8(digit);
+        }
+        if (possible && hit_by_rule(draw))
+            (*table)[index / 64] |= quint64(1) << (index % 64);
+    }
+    for (int i = 0; i < n_; ++i)
+        weights_[size_t(i)] = quint16(kPowers[n_ - 1 - i]);
+    bits_ = table->data();
+    table_ = std::move(table);
+}
+
+std::optional<CompiledHit> CompiledHit::compile_rule(QStringView letters, QStringView numbers,
+                                                     QStringView play_text)
 {
     if (letters.size() > kMaxLetters)
         return std::nullopt;
