@@ -62,16 +62,14 @@ std::optional<CompiledHit> CompiledHit::compile(QStringView letters, QStringView
                                                 QStringView play)
 {
     std::optional<CompiledHit> c = compile_rule(letters, numbers, play);
-    if (c && c->n_ <= 4)
+    if (c && c->n_ <= 3)
         c->make_table();
     return c;
 }
 
 void CompiledHit::make_table()
 {
-    const quint32 size = kPowers[n_];
-    auto table = std::make_shared<std::vector<quint64>>((size + 63) / 64, 0);
-    for (quint32 index = 0; index < size; ++index) {
+    for (quint32 index = 0; index < kPowers[n_]; ++index) {
         // The draw that puts the index's digits at the positions; none when a position named
         // twice would need two digits.
         DrawDigits draw;
@@ -87,12 +85,11 @@ void CompiledHit::make_table()
             draw.d[positions_[size_t(i)]] = quint8(digit);
         }
         if (possible && hit_by_rule(draw))
-            (*table)[index / 64] |= quint64(1) << (index % 64);
+            table_[index / 64] |= quint64(1) << (index % 64);
     }
     for (int i = 0; i < n_; ++i)
         weights_[size_t(i)] = quint16(kPowers[n_ - 1 - i]);
-    bits_ = table->data();
-    table_ = std::move(table);
+    tabled_ = true;
 }
 
 std::optional<CompiledHit> CompiledHit::compile_rule(QStringView letters, QStringView numbers,

@@ -38,8 +38,9 @@ private:
     static std::optional<CompiledHit> compile_rule(QStringView letters, QStringView numbers,
                                                    QStringView play);
     bool hit_by_rule(const DrawDigits& draw) const;
-    // With four positions or fewer, every answer is worked out once: the digits at the positions,
-    // read as a number, index a bit. A draw is then judged without a branch on its digits.
+    // With three positions or fewer, every answer is worked out once: the digits at the
+    // positions, read as a number, index a bit. A draw is then judged without a branch on its
+    // digits, from memory next to the rest of the monitor.
     void make_table();
 
     Rule rule_ = Rule::Never;
@@ -50,18 +51,18 @@ private:
     quint16 twice_ = 0;             // TwoItems: digits that are two items or more
     std::array<quint16, 5> sets_{}; // Compound: digits each position may hold
     std::shared_ptr<const Singles> singles_;
-    std::array<quint16, 4> weights_{};          // the table's index: the digit at position i times
-    std::shared_ptr<const std::vector<quint64>> table_; // weight i
-    const quint64* bits_ = nullptr;             // the table's words, nullptr without one
+    bool tabled_ = false;
+    std::array<quint16, 3> weights_{}; // the table's index: the digit at position i times weight i
+    std::array<quint64, 16> table_{};
 };
 
 // Inline: it runs for every monitor after every draw.
 Q_ALWAYS_INLINE bool CompiledHit::hit(const DrawDigits& draw) const
 {
-    if (bits_) {
+    if (tabled_) {
         const quint32 index = weights_[0] * draw.d[positions_[0]] + weights_[1] * draw.d[positions_[1]] +
-                              weights_[2] * draw.d[positions_[2]] + weights_[3] * draw.d[positions_[3]];
-        return (bits_[index >> 6] >> (index & 63)) & 1;
+                              weights_[2] * draw.d[positions_[2]];
+        return (table_[index >> 6] >> (index & 63)) & 1;
     }
     return hit_by_rule(draw);
 }

@@ -3,6 +3,7 @@
 
 #include "qt_printers.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -191,6 +192,33 @@ TEST(CompiledHit, SingleBetsOfManyNumbersAgreeWithTheTextRule)
                         << letters.toStdString() << ' ' << draw.toStdString();
                 }
             }
+        }
+    }
+}
+
+// Every draw, on both sides of the table's reach: three positions judged from the table, four
+// and five by the rule, a position named twice.
+TEST(CompiledHit, EveryDrawForThreeFourAndFivePositions)
+{
+    const struct {
+        const char16_t* letters;
+        const char16_t* numbers;
+        const char16_t* play;
+    } bets[] = {{u"ABC", u"0123*456*789", u"直选复式"}, {u"ABCD", u"0123*456*789*05", u"直选复式"},
+                {u"ABCDE", u"0123*456*789*05*5", u"直选复式"}, {u"AAB", u"0123", u"组三复式"},
+                {u"CDE", u"012345", u"组六复式"}, {u"BCD", u"12", u"不定位:二码"}};
+    for (const auto& bet : bets) {
+        const QString letters = QString::fromUtf16(bet.letters);
+        const QString numbers = QString::fromUtf16(bet.numbers);
+        const QString play = QString::fromUtf16(bet.play);
+        const auto program = CompiledHit::compile(letters, numbers, play);
+        ASSERT_TRUE(program.has_value());
+        for (int d = 0; d < 100000; ++d) {
+            QString draw;
+            for (int k = 4; k >= 0; --k)
+                draw += QChar(char16_t(u'0' + (d / int(std::pow(10, k))) % 10)) + (k ? u","_s : QString());
+            ASSERT_EQ(program->hit(*read_draw(draw)), hit_test(draw, letters, numbers, play).hit)
+                << letters.toStdString() << ' ' << draw.toStdString();
         }
     }
 }
