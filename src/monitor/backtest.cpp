@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -159,19 +160,26 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
 
     // Monitoring starts before the first draw, from the monitors' initial values.
     engine.set_monitoring(true, false);
+    std::vector<int> alerts(size_t(result.monitors.size())); // by outcome, counted apart: compact
+    QString previous_key;
     for (int i = 0; i < draws.size() && engine.monitoring(); ++i) {
         state.awd_iss = draws[i].issue;
         state.awd_nums = draws[i].numbers;
         state.next_iss_no = i + 1 < draws.size() ? draws[i + 1].issue : QString();
         state.bet_iss = state.next_iss_no;
-        lookup.insert(QString(draws[i].issue).remove(u'-'), draws[i].numbers);
+        // A bet is placed on the next draw and settled when that draw is judged: the lookup
+        // holds the draw being judged and the one before, not a whole history.
+        const QString key = QString(draws[i].issue).remove(u'-');
+        lookup.insert(key, draws[i].numbers);
         engine.evaluate_draw();
+        lookup.remove(previous_key);
+        previous_key = key;
         // The rows of the draw's rebuild tell which monitors alerted (positions do not move
         // during a replay: nothing edits the list).
-        MonitorOutcome* outcomes = result.monitors.data();
+        int* counted = alerts.data();
         const int* at = outcome_at.constData();
         for (const MonitorRow& row : engine.rows())
-            outcomes[at[row.position]].alerts += row.alerts;
+            counted[at[row.position]] += row.alerts;
         result.draws_replayed = i + 1;
         if (options.progress && !options.progress(i + 1))
             break;
@@ -186,6 +194,8 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         o.longest_misses = m.part(kTotals, 3).toInt();
         o.current = m.field(kCurrent);
     }
+    for (qsizetype i = 0; i < result.monitors.size(); ++i)
+        result.monitors[i].alerts = alerts[size_t(i)];
     result.bets = engine.session().bets;
     result.income = engine.session().income;
     result.best = engine.session().best;
