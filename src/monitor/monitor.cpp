@@ -33,12 +33,16 @@ QString words_text(quint64 words, int size)
     return out;
 }
 
-Monitor::Monitor() : uid_(next_uid()), fields_(kFieldCount) {}
+Monitor::Monitor() : uid_(next_uid()), fields_(kFieldCount)
+{
+    make_derived(kStaleCondition | kStaleCompiled | kStaleFlags);
+}
 
 Monitor Monitor::from_text(const QString& text)
 {
     Monitor m;
     m.fields_ = text.split(u'~');
+    m.make_derived(kStaleCondition | kStaleCompiled | kStaleFlags);
     return m;
 }
 
@@ -123,11 +127,11 @@ void Monitor::flush_counts()
                        QString::number(c.totals[2]) + u':' + QString::number(c.totals[3]);
 }
 
-void Monitor::make_derived() const
+void Monitor::make_derived(quint8 stale)
 {
-    if (stale_ & kStaleCompiled)
+    if (stale & kStaleCompiled)
         derived_.compiled = rules::CompiledHit::compile(raw(kPositions), raw(kNumbers), raw(kPlay));
-    if (stale_ & kStaleFlags) {
+    if (stale & kStaleFlags) {
         const bool auto_bet = raw(kAutoBet) == u"1";
         derived_.awaiting = auto_bet && raw(kBetPending) == u"true";
         derived_.ready = auto_bet && raw(kBetPending) == u"false";
@@ -135,7 +139,7 @@ void Monitor::make_derived() const
         for (QChar ch : raw(kPlanStep)) // any digit other than 0 makes the step above 0
             derived_.chasing = derived_.chasing || (ch > u'0' && ch <= u'9');
     }
-    if (stale_ & kStaleCondition) {
+    if (stale & kStaleCondition) {
         Condition c;
         const QStringView category = raw(kCategory);
         c.category = category == u"遗漏"   ? Condition::Miss
@@ -161,23 +165,22 @@ void Monitor::make_derived() const
         }
         derived_.condition = c;
     }
-    stale_ = 0;
 }
 
 void Monitor::set(Field f, const QString& value)
 {
-    if (f == kPositions || f == kPlay || f == kNumbers)
-        stale_ |= kStaleCompiled;
-    if (f == kCategory || f == kCondition)
-        stale_ |= kStaleCondition;
-    if (f == kAutoBet || f == kBetPending || f == kPlanStep)
-        stale_ |= kStaleFlags;
+    const quint8 stale = f == kPositions || f == kPlay || f == kNumbers ? kStaleCompiled
+                         : f == kCategory || f == kCondition             ? kStaleCondition
+                         : f == kAutoBet || f == kBetPending || f == kPlanStep ? kStaleFlags
+                                                                               : 0;
     if (counts_ && ((f == kCurrent && (counts_->numeric_current || counts_->word_current)) ||
                     f == kDrawCount || f == kRuns || f == kTotals || f == kHistory))
         flush_counts();
     while (fields_.size() <= f)
         fields_.append(QString());
     fields_[f] = value;
+    if (stale)
+        make_derived(stale);
 }
 
 void Monitor::set_counts(const Counts& counts)

@@ -131,22 +131,17 @@ private:
         bool chasing = false;
     };
     enum Stale : quint8 { kStaleCondition = 1, kStaleCompiled = 2, kStaleFlags = 4 };
-    // Every draw reads it: the check is inline, the making is not.
-    const Derived& derived() const
-    {
-        if (stale_)
-            make_derived();
-        return derived_;
-    }
-    void make_derived() const;
+    // Made again as soon as a field it comes from is set, so that the many reads of every draw
+    // check nothing.
+    const Derived& derived() const { return derived_; }
+    void make_derived(quint8 stale);
     void flush_counts(); // writes the numbers back into the fields and drops them
     QString history_results() const; // the results not yet in the history text
 
     // What every draw reads comes first, together; the texts after.
     quint64 uid_;
-    mutable quint32 stale_ = kStaleCondition | kStaleCompiled | kStaleFlags; // not a byte, as above
     std::optional<Counts> counts_;
-    mutable Derived derived_;
+    Derived derived_;
     QStringList fields_;
     QList<quint64> history_words_; // full words of 64 results moved out of the tail, oldest first
 };
