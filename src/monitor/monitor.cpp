@@ -127,10 +127,18 @@ void Monitor::flush_counts()
                        QString::number(c.totals[2]) + u':' + QString::number(c.totals[3]);
 }
 
+void Monitor::make_compiled() const
+{
+    derived_.compiled = rules::CompiledHit::compile(raw(kPositions), raw(kNumbers), raw(kPlay));
+    compiled_made_ = true;
+}
+
 void Monitor::make_derived(quint8 stale)
 {
-    if (stale & kStaleCompiled)
-        derived_.compiled = rules::CompiledHit::compile(raw(kPositions), raw(kNumbers), raw(kPlay));
+    if (stale & kStaleCompiled) {
+        derived_.compiled.reset();
+        compiled_made_ = false;
+    }
     if (stale & kStaleFlags) {
         const bool auto_bet = raw(kAutoBet) == u"1";
         derived_.awaiting = auto_bet && raw(kBetPending) == u"true";

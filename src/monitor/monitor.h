@@ -113,11 +113,13 @@ public:
     // True when a plan step above 0 is chasing a loss (any digit other than 0 in the step).
     bool chasing() const { return derived().chasing; }
     // The hit test made for its positions, numbers and play; nothing when those cannot be judged
-    // without the text rule.
+    // without the text rule. Made at first use: a list read only to be written again (or to be
+    // copied) never needs it.
     const rules::CompiledHit* compiled() const
     {
-        const auto& c = derived().compiled;
-        return c ? &*c : nullptr;
+        if (!compiled_made_)
+            make_compiled();
+        return derived_.compiled ? &*derived_.compiled : nullptr;
     }
     const Condition& condition() const { return derived().condition; }
 
@@ -125,7 +127,7 @@ private:
     // What the texts mean, read at first use and again after a field it comes from changes.
     struct Derived {
         Condition condition;
-        std::optional<rules::CompiledHit> compiled;
+        mutable std::optional<rules::CompiledHit> compiled;
         bool awaiting = false;
         bool ready = false;
         bool chasing = false;
@@ -135,11 +137,13 @@ private:
     // check nothing.
     const Derived& derived() const { return derived_; }
     void make_derived(quint8 stale);
+    void make_compiled() const;
     void flush_counts(); // writes the numbers back into the fields and drops them
     QString history_results() const; // the results not yet in the history text
 
     // What every draw reads comes first, together; the texts after.
     quint64 uid_;
+    mutable bool compiled_made_ = false;
     std::optional<Counts> counts_;
     Derived derived_;
     QStringList fields_;
