@@ -399,7 +399,7 @@ void MonitorEngine::evaluate_draw()
     bool events_ran = false;
     const int end = list_.size(); // the list changes only while events run, and then this stops
     for (int position = 1; position < end; ++position) {
-        if (breath_due()) {
+        if (breath_due(position)) {
             QVector<quint64> rest;
             for (int later = position; later < list_.size(); ++later)
                 if (const Monitor* m = list_.find(later))
@@ -431,7 +431,7 @@ void MonitorEngine::judge_by_identity(int position, const QVector<quint64>& uids
                                       const std::optional<rules::DrawDigits>& digits)
 {
     for (qsizetype i = 0; i < uids.size(); ++i) {
-        if (i == 0 || breath_due())
+        if (i == 0 || breath_due(i))
             breathe();
         // Positions only move when the list changes; look the monitor up again only then.
         Monitor* m = list_.find(position++);

@@ -131,9 +131,13 @@ private:
                            const std::optional<rules::DrawDigits>& digits);
     // The rows' alert actions: the signals, the tip and the sound, the bets.
     void raise_alerts();
-    // True when a long pass should let the window process its events now (breathe). The clock
-    // is read every 64 monitors only: reading it costs as much as judging one.
-    bool breath_due() { return (breathe_ms_ <= 0 || (++breaths_ & 63) == 0) && breath_due_now(); }
+    // True when a long pass should let the window process its events now (breathe), at its
+    // `step`-th monitor. The clock is read every 64 monitors only: reading it costs as much as
+    // judging one.
+    bool breath_due(qsizetype step) const
+    {
+        return (breathe_ms_ <= 0 || (step & 63) == 0) && breath_due_now();
+    }
     bool breath_due_now() const;
     void breathe();
 
@@ -166,7 +170,6 @@ private:
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
     qint64 breathed_at_ = 0;
     int breathe_ms_ = 8;
-    quint32 breaths_ = 0;
 };
 
 } // namespace zorvik::monitor
