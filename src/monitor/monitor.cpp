@@ -231,6 +231,7 @@ MonitorList::MonitorList(const QString& text)
         else
             items_.emplace_back(Monitor::from_text(elements[i]));
     }
+    count_ = int(items_.size());
 }
 
 QString MonitorList::text() const
@@ -323,6 +324,7 @@ void MonitorList::append(const Monitor& record)
     if (empty())
         clear();
     items_.emplace_back(record);
+    count_ = int(items_.size());
 }
 
 bool MonitorList::replace(int position, const Monitor& record)
@@ -344,6 +346,7 @@ void MonitorList::remove(int position)
     }
     head_.clear();
     items_ = std::move(kept);
+    count_ = int(items_.size());
 }
 
 QString MonitorList::stored_form() const

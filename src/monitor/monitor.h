@@ -169,7 +169,7 @@ public:
     // The record at a position, to change in place; nullptr for an empty or missing element.
     Monitor* find(int position)
     {
-        if (position < 1 || position > int(items_.size()))
+        if (position < 1 || position > count_)
             return nullptr;
         Slot& item = items_[position - 1];
         return item ? &*item : nullptr;
@@ -177,7 +177,7 @@ public:
     // The position of the record with this identity, or 0.
     int position_of(quint64 uid) const;
     // Number of elements, the empty element 0 included (positions run below it).
-    int size() const { return int(items_.size()) + 1; }
+    int size() const { return count_ + 1; }
     // Every record with its position, in order.
     QVector<std::pair<int, Monitor>> records() const;
     // Position of the first record with the same settings as `record` (the fields the editor
@@ -194,6 +194,7 @@ public:
     {
         head_.clear();
         items_.clear();
+        count_ = 0;
         positions_.clear();
     }
 
@@ -223,6 +224,7 @@ private:
 
     QString head_;         // element 0, before the first "|" (normally empty)
     std::vector<Slot> items_; // elements 1 to n (no copy-on-write check on every access)
+    int count_ = 0;           // their number, kept: every walk of the list asks for it
     mutable QHash<quint64, int> positions_; // identity → position, made again after a change
 };
 
