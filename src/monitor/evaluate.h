@@ -38,13 +38,9 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
     const rules::CompiledHit* compiled = digits ? m.compiled() : nullptr;
     const bool hit = compiled ? compiled->hit(*digits) : detail::text_hit(m, draw);
 
-    int current = c->current;
-    if (condition.category == Condition::Miss)
-        current = (current + 1) * !hit;
-    else if (condition.category == Condition::Run)
-        current = (current + 1) * hit;
-    else if (condition.category != Condition::Pattern)
-        current = 0;
+    // 遗漏 grows on a miss and 连中 on a hit, back to 0 otherwise; any other category stays 0
+    // (a 形态 keeps its pattern apart).
+    const int current = (c->current + 1) * (hit ? condition.on_hit : condition.on_miss);
     // Read into locals, then written: no store is read back.
     const int side = hit ? 0 : 1;
     const int run = c->runs[side] + 1;

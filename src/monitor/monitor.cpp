@@ -3,6 +3,7 @@
 #include "support/text.h"
 
 #include <atomic>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -163,6 +164,12 @@ void Monitor::make_derived(quint8 stale)
                     : text.contains(u'＝') ? Condition::Equal
                                            : Condition::Never;
         c.pattern_length = text.size() - text.count(u'＝');
+        c.lowest = c.compare == Condition::AtMost ? std::numeric_limits<int>::min() : c.threshold;
+        c.highest = c.compare == Condition::AtLeast ? std::numeric_limits<int>::max() : c.threshold;
+        if (c.compare == Condition::Never) // a value no current (a 16-bit number) can be
+            c.lowest = c.highest = std::numeric_limits<int>::max();
+        c.on_hit = c.category == Condition::Run ? 1 : 0;
+        c.on_miss = c.category == Condition::Miss ? 1 : 0;
         if (c.category == Condition::Pattern) {
             c.pattern = support::trim_blanks(text.toString().remove(u'＝'));
             c.pattern_is_words = c.pattern.size() <= 64;

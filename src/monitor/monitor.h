@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -46,6 +47,13 @@ struct Condition {
     // at most 64 of them.
     bool pattern_is_words = false;
     int threshold = 0;           // every digit of the condition, at most 32767
+    // The alert's range of current values, from the comparison and the threshold, and what a
+    // hit and a miss multiply the current value plus one by (遗漏 counts misses, 连中 hits;
+    // others stay 0): judging a draw then takes no branch on either.
+    int lowest = std::numeric_limits<int>::max();
+    int highest = std::numeric_limits<int>::max();
+    int on_hit = 0;
+    int on_miss = 0;
     qsizetype pattern_length = 0; // the condition's length without "＝" (形态)
     quint64 pattern_words = 0;
     QString pattern;              // the condition without "＝", trimmed: what a 形态 alerts on

@@ -38,16 +38,7 @@ QString issue_tail(const QString& issue);
 bool alert_test_slow(const Monitor& m);
 inline bool condition_holds(const Condition& c, int current)
 {
-    switch (c.compare) {
-    case Condition::AtLeast:
-        return current >= c.threshold;
-    case Condition::AtMost:
-        return current <= c.threshold;
-    case Condition::Equal:
-        return current == c.threshold;
-    default:
-        return false;
-    }
+    return quint32(current) - quint32(c.lowest) <= quint32(c.highest) - quint32(c.lowest);
 }
 inline bool alert_test(const Monitor& m)
 {

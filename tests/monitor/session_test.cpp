@@ -139,6 +139,23 @@ TEST(UpdateMonitor, CurrentValuesRunsAndTotals)
     update_monitor(m, kMiss);
     EXPECT_EQ(m.field(kCurrent), u"0"_s);
 
+    // A negative stored value counts on from where it is; another category keeps 0.
+    f.category = u"遗漏"_s;
+    f.current = u"-5"_s;
+    m = Monitor::from_text(record(f));
+    update_monitor(m, kMiss);
+    EXPECT_EQ(m.field(kCurrent), u"-4"_s);
+    update_monitor(m, kHit);
+    EXPECT_EQ(m.field(kCurrent), u"0"_s);
+    f.category = u"其他"_s;
+    f.current = u"7"_s;
+    m = Monitor::from_text(record(f));
+    update_monitor(m, kMiss);
+    EXPECT_EQ(m.field(kCurrent), u"0"_s);
+    update_monitor(m, kHit);
+    EXPECT_EQ(m.field(kCurrent), u"0"_s);
+    f.category = u"连中"_s;
+
     // Runs 2:0 and a miss give 0:1; totals 5:7:3:4 with runs 0:4 and a miss give 5:8:3:5.
     f.runs = u"2:0"_s;
     m = Monitor::from_text(record(f));

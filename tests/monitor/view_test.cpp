@@ -39,6 +39,15 @@ TEST(AlertTest, Comparisons)
     EXPECT_TRUE(alert_test(monitor(u"遗漏"_s, u"＝0"_s, u"0"_s)));
     EXPECT_FALSE(alert_test(monitor(u"遗漏"_s, u"=0"_s, u"0"_s))); // no full-width sign
     EXPECT_TRUE(alert_test(monitor(u"遗漏"_s, u"≥abc"_s, u"0"_s))); // no digits: threshold 0
+    // The ends of the 16-bit range, on both sides of each threshold.
+    EXPECT_TRUE(alert_test(monitor(u"连中"_s, u"≤3"_s, u"-32768"_s)));
+    EXPECT_TRUE(alert_test(monitor(u"遗漏"_s, u"≥32767"_s, u"32767"_s)));
+    EXPECT_FALSE(alert_test(monitor(u"遗漏"_s, u"≥32767"_s, u"32766"_s)));
+    EXPECT_TRUE(alert_test(monitor(u"遗漏"_s, u"≥0"_s, u"32767"_s)));
+    EXPECT_FALSE(alert_test(monitor(u"遗漏"_s, u"≥0"_s, u"-1"_s)));
+    EXPECT_TRUE(alert_test(monitor(u"遗漏"_s, u"＝32767"_s, u"32767"_s)));
+    for (const QString& current : {u"-32768"_s, u"0"_s, u"32767"_s}) // no sign: never
+        EXPECT_FALSE(alert_test(monitor(u"遗漏"_s, u"10"_s, current)));
 }
 
 TEST(AlertTest, CurrentValuesThatAreNoSmallIntegerNeverAlert)
