@@ -46,7 +46,7 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
     const int run = c->runs[side] + 1;
     const int total = c->totals[side] + 1;
     const int longest = c->totals[side + 2];
-    if (current > kMax || run > kMax || total > kMax) {
+    if ((current > kMax) | (run > kMax) | (total > kMax)) { // one branch, seldom taken
         if (first)
             m.drop_counts(); // would pass 32767: the monitor keeps what it has
         return std::nullopt;
