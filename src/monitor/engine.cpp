@@ -10,11 +10,10 @@
 #include "support/shell.h"
 #include "support/text.h"
 
-#include <QScopeGuard>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMetaMethod>
+#include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -370,7 +369,7 @@ void MonitorEngine::set_monitoring(bool on, bool judge_now)
 }
 
 Q_ALWAYS_INLINE void MonitorEngine::judge(Monitor& m, const DrawState& state,
-                          const std::optional<rules::DrawDigits>& digits)
+                                          const std::optional<rules::DrawDigits>& digits)
 {
     const std::optional<bool> hit = update_monitor(m, state.awd_nums, digits);
     if (!hit || !m.awaiting_result())

@@ -132,7 +132,8 @@ public:
     const Condition& condition() const { return derived().condition; }
 
 private:
-    // What the texts mean, read at first use and again after a field it comes from changes.
+    // What the texts mean: made with the record and again when a field it comes from is set
+    // (the hit test at first use).
     struct Derived {
         Condition condition;
         mutable std::optional<rules::CompiledHit> compiled;
@@ -141,8 +142,7 @@ private:
         bool chasing = false;
     };
     enum Stale : quint8 { kStaleCondition = 1, kStaleCompiled = 2, kStaleFlags = 4 };
-    // Made again as soon as a field it comes from is set, so that the many reads of every draw
-    // check nothing.
+    // Never stale, so that the many reads of every draw check nothing.
     const Derived& derived() const { return derived_; }
     void make_derived(quint8 stale);
     void make_compiled() const;
@@ -212,8 +212,8 @@ public:
 
 private:
     // An element: a record or none. Unlike std::optional it says which at its start, next to
-    // the record's identity, so that walking the list reads no other memory for it.
-    // On a cache line of its own, which also makes counting the elements a shift.
+    // the record's identity, so that walking the list reads no other memory for it; and it
+    // starts a cache line, so that a record's hot fields share as few lines as they can.
     class alignas(64) Slot {
     public:
         Slot(std::nullopt_t) {}
@@ -230,7 +230,7 @@ private:
         Monitor monitor_;
     };
 
-    QString head_;         // element 0, before the first "|" (normally empty)
+    QString head_;            // element 0, before the first "|" (normally empty)
     std::vector<Slot> items_; // elements 1 to n (no copy-on-write check on every access)
     int count_ = 0;           // their number, kept: every walk of the list asks for it
     mutable QHash<quint64, int> positions_; // identity → position, made again after a change
