@@ -131,29 +131,27 @@ TEST(UpdateMonitor, CurrentValuesRunsAndTotals)
     EXPECT_EQ(m.field(kHistory), u"挂中"_s);
     EXPECT_EQ(m.field(kDrawCount), u"2"_s);
 
-    f.category = u"连中"_s;
-    f.current = u"2"_s;
-    m = Monitor::from_text(record(f));
-    update_monitor(m, kHit);
-    EXPECT_EQ(m.field(kCurrent), u"3"_s);
-    update_monitor(m, kMiss);
-    EXPECT_EQ(m.field(kCurrent), u"0"_s);
-
-    // A negative stored value counts on from where it is; another category keeps 0.
-    f.category = u"遗漏"_s;
-    f.current = u"-5"_s;
-    m = Monitor::from_text(record(f));
-    update_monitor(m, kMiss);
-    EXPECT_EQ(m.field(kCurrent), u"-4"_s);
-    update_monitor(m, kHit);
-    EXPECT_EQ(m.field(kCurrent), u"0"_s);
-    f.category = u"其他"_s;
-    f.current = u"7"_s;
-    m = Monitor::from_text(record(f));
-    update_monitor(m, kMiss);
-    EXPECT_EQ(m.field(kCurrent), u"0"_s);
-    update_monitor(m, kHit);
-    EXPECT_EQ(m.field(kCurrent), u"0"_s);
+    // Each category from a stored value through two results; a negative stored value counts on
+    // from where it is, another category keeps 0.
+    const struct {
+        const char16_t* category;
+        const char16_t* stored;
+        bool first;
+        const char16_t* after_first;
+        bool second;
+        const char16_t* after_second;
+    } courses[] = {{u"连中", u"2", true, u"3", false, u"0"},
+                   {u"遗漏", u"-5", false, u"-4", true, u"0"},
+                   {u"其他", u"7", false, u"0", true, u"0"}};
+    for (const auto& course : courses) {
+        f.category = QString::fromUtf16(course.category);
+        f.current = QString::fromUtf16(course.stored);
+        m = Monitor::from_text(record(f));
+        update_monitor(m, course.first ? kHit : kMiss);
+        EXPECT_EQ(m.field(kCurrent), QString::fromUtf16(course.after_first)) << f.category.toStdString();
+        update_monitor(m, course.second ? kHit : kMiss);
+        EXPECT_EQ(m.field(kCurrent), QString::fromUtf16(course.after_second)) << f.category.toStdString();
+    }
     f.category = u"连中"_s;
 
     // Runs 2:0 and a miss give 0:1; totals 5:7:3:4 with runs 0:4 and a miss give 5:8:3:5.
