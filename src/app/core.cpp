@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaMethod>
+#include <QUuid>
 #include "support/clock.h"
 #include "support/identity.h"
 #include "support/shell.h"
@@ -37,6 +38,7 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
         state.next_iss_no = feed_.next_iss_no();
         state.bet_iss = feed_.bet_iss();
         state.lookup = &feed_.awd_lookup();
+        state.history = &feed_.awd_history();
         return state;
     });
     engine_.set_placer(&no_account_);
@@ -46,6 +48,8 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     view.show_login = [this](bool shown) { emit login_shown(shown); };
     view.enable_login = [this](bool enabled) { emit login_enabled(enabled); };
     view.logged = [this](const QString& text) { emit logged(text); };
+    // Bets turned away while a login or a balance read waited are placed now.
+    view.idle = [this] { engine_.place_queued(); };
     platform_.set_view(view);
     // The betting page is loaded again after every rebuild, once a platform has been used.
     connect(&engine_, &monitor::MonitorEngine::rebuilt, this, [this] {
@@ -74,6 +78,17 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
         if (!virtual_)
             platform_.refresh_balance();
     });
+    // Every order is in the records before it is sent; real money is not sent without them.
+    engine_.set_order_recorder([this](const monitor::BetRow& row) { return record_order(row); });
+    connect(&engine_, &monitor::MonitorEngine::bet_unconfirmed, this,
+            [this](const monitor::BetRow& row) { emit bet_unconfirmed(row_columns(row)); });
+    connect(&engine_, &monitor::MonitorEngine::order_dropped, this,
+            [this](const monitor::BetRow& row, bool was_unconfirmed) {
+                if (!row.ref.isEmpty())
+                    records_.drop(row.ref);
+                if (was_unconfirmed)
+                    emit bet_cancelled(row_columns(row));
+            });
     connect(&engine_, &monitor::MonitorEngine::bet_settled, this, &AppCore::record_settlement);
 
     // The records: every draw, bet and session. They never hold up monitoring: a failure is told
@@ -144,9 +159,16 @@ QVector<monitor::HistoryDraw> AppCore::known_draws()
     return monitor::merge_histories(texts);
 }
 
-void AppCore::record_bet(int row)
+QStringList AppCore::row_columns(const monitor::BetRow& row)
 {
-    const monitor::BetRow& bet = engine_.bet_log().at(row);
+    QStringList columns;
+    for (const QString& c : row.columns)
+        columns << c;
+    return columns;
+}
+
+records::BetRecord AppCore::bet_record(const monitor::BetRow& bet) const
+{
     const QStringList note = bet.columns[monitor::kBetNote].split(u'|');
     records::BetRecord r;
     r.lottery = lottery_;
@@ -159,17 +181,46 @@ void AppCore::record_bet(int row)
     r.cost = bet.columns[monitor::kBetCost].toDouble();
     r.prize = note.value(2).toDouble();
     r.order_no = bet.columns[monitor::kBetOrder];
-    r.simulated = virtual_;
+    r.simulated = bet.simulated;
     r.placed_at = records::record_time(clock_.local_now());
-    QStringList columns;
-    for (const QString& c : bet.columns)
-        columns << c;
+    r.ref = bet.ref;
+    return r;
+}
+
+QString AppCore::record_order(const monitor::BetRow& row)
+{
+    records::BetRecord r = bet_record(row);
+    r.state = QString::fromUtf16(records::kUnconfirmedState);
+    r.ref = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (!row.simulated) {
+        // The balance before the order: an answer that never comes is resolved against it.
+        r.balance_before = platform_.balance_value();
+        platform_.expect_order(r.balance_before);
+    }
+    // Simulated money goes on without its records (the failure is told in the status line);
+    // a real order that cannot be recorded is not sent.
+    if (!records_.add_bet_now(r) && !row.simulated)
+        return QString();
+    return r.ref;
+}
+
+void AppCore::record_bet(int row)
+{
+    const monitor::BetRow& bet = engine_.bet_log().at(row);
+    if (bet.unconfirmed)
+        return; // stays in the records as sent, not confirmed
+    const records::BetRecord r = bet_record(bet);
+    const QStringList columns = row_columns(bet);
     notify(u"bet"_s, r.issue, r.monitor,
            r.issue + u"期投注 倍数"_s + QString::number(r.multiplier) + u" 成本"_s +
                bet.columns[monitor::kBetCost] + u" 订单号"_s + r.order_no);
-    records_.add_bet(r, [this, columns](bool) {
+    const auto committed = [this, columns](bool) {
         QMetaObject::invokeMethod(this, [this, columns] { emit bet_committed(columns); }, Qt::QueuedConnection);
-    });
+    };
+    if (r.ref.isEmpty())
+        records_.add_bet(r, committed);
+    else
+        records_.confirm(r.ref, r.order_no, r.cost, committed);
 }
 
 void AppCore::notify(const QString& event, const QString& issue, const QString& monitor,
@@ -229,6 +280,7 @@ void AppCore::choose_placer()
 void AppCore::set_virtual(bool on)
 {
     virtual_ = on;
+    engine_.set_simulated(on);
     choose_placer();
 }
 

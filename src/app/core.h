@@ -129,6 +129,10 @@ signals:
     void logged(const QString& text); // the status line after a login attempt
     // A bet's row (the bet log's columns) once the records hold it, or failed to take it.
     void bet_committed(const QStringList& columns);
+    // An order whose answer did not come in time (the row as sent), and one of those found
+    // not placed after all.
+    void bet_unconfirmed(const QStringList& columns);
+    void bet_cancelled(const QStringList& columns);
     // A webhook delivery: its event and the HTTP status, or "failed" and the reason.
     void webhook_result(const QString& event, const QString& status);
 
@@ -147,6 +151,9 @@ private:
     std::function<Options()> options_source_;
     void choose_placer();
     void record_bet(int row);
+    QString record_order(const monitor::BetRow& row);
+    records::BetRecord bet_record(const monitor::BetRow& row) const;
+    static QStringList row_columns(const monitor::BetRow& row);
     void record_settlement(int row);
     void notify(const QString& event, const QString& issue, const QString& monitor, const QString& text);
     platform::PageBridge& bridge();

@@ -108,6 +108,10 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     // A bet is told once the records hold it, so that a kill after the line loses no record.
     QObject::connect(&core, &AppCore::bet_committed,
                      [](const QStringList& columns) { print(u"bet"_s, columns.join(u'\t')); });
+    QObject::connect(&core, &AppCore::bet_unconfirmed,
+                     [](const QStringList& columns) { print(u"unconfirmed"_s, columns.join(u'\t')); });
+    QObject::connect(&core, &AppCore::bet_cancelled,
+                     [](const QStringList& columns) { print(u"cancelled"_s, columns.join(u'\t')); });
     QObject::connect(&engine, &monitor::MonitorEngine::bet_settled,
                      [&](int row) { print(u"settled"_s, row_text(row)); });
     QObject::connect(&engine, &monitor::MonitorEngine::line_changed,

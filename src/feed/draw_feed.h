@@ -56,7 +56,7 @@ public:
     QString next_iss_no() const { return next_iss_no_; }
     QString bet_iss() const { return bet_iss_; }
     QString done_iss() const { return done_iss_; }
-    QString awd_history() const { return awd_history_; }
+    const QString& awd_history() const { return awd_history_; }
     const QHash<QString, QString>& awd_lookup() const { return awd_lookup_; }
     const QVector<DrawRow>& rows() const { return rows_; }
     int countdown() const { return countdown_; }

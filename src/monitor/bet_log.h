@@ -24,11 +24,16 @@ enum BetColumn {
 };
 
 inline constexpr char16_t kOpen[] = u"---";
+// The status column of an order whose placement is not known.
+inline constexpr char16_t kUnconfirmedMark[] = u"未确认";
 inline constexpr int kBetLogLimit = 100;
 
 struct BetRow {
     std::array<QString, kBetColumnCount> columns;
     quint64 monitor = 0; // the identity of the monitor that bet
+    QString ref;         // the order's reference in the records (empty: not recorded)
+    bool simulated = false;
+    bool unconfirmed = false; // sent, its placement not known: never settled nor counted
     bool open() const { return columns[kBetReturn] == QStringView(kOpen); }
 };
 

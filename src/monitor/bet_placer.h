@@ -19,11 +19,21 @@ struct BetOrder {
     QString cost;     // money text
 };
 
+// Statuses besides the drivers' own (1 placed, others refused).
+// The placer is busy with another platform operation (a login, a balance read): the order was
+// not sent and may be asked for again once it is idle.
+inline constexpr int kPlacerBusy = -1000;
+// The order was sent and its answer never came: it may have been placed. Not to be retried.
+inline constexpr int kUnconfirmed = 2;
+
 struct BetResult {
     int status = 0;   // 1: placed
     QString order_id;
     QString amount;   // what was charged, a number as text
     QString message;  // for the betting status line
+    // The answer did not come in time: the outcome (placed, refused or still unknown) was worked
+    // out afterwards from the balance.
+    bool timed_out = false;
 };
 
 class BetPlacer {

@@ -156,46 +156,60 @@ void MonitorEngine::raise_alerts()
             shell_.alert_sound(QString());
     }
     for (quint64 uid : bets)
-        ask_bet(uid);
+        ask_bet({uid, QString()});
     emit rebuilt();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Bets
 
-void MonitorEngine::ask_bet(quint64 uid)
+void MonitorEngine::ask_bet(const BetRequest& request)
 {
-    if (!monitoring_)
+    const quint64 uid = request.uid;
+    if (!monitoring_ || stop_pending_)
         return;
     if (lottery_.contains(u"经纬"_s)) {
         set_line(Line::BetStatus, u"当前不能投注，你必须选择合乐或U彩平台"_s);
+        return;
+    }
+    const DrawState state = draw_state();
+    // A request belongs to the draw it was judged on: once another issue is on sale, that
+    // draw's own rebuild asks again for what still alerts or chases.
+    if (!request.issue.isEmpty() && request.issue != state.bet_iss) {
+        if (const Monitor* m = list_.find(list_.position_of(uid)))
+            set_line(Line::BetStatus, request.issue + u"期已截止，排队的投注不再下单："_s + m->field(kTitle));
         return;
     }
     // One placement at a time: a bet asked for by a rebuild nested in a bet's wait (its own
     // monitor's included) is asked again once that bet is done, with everything checked anew,
     // so the platform's page answers one order at a time.
     if (!placing_.isEmpty()) {
-        if (!deferred_.contains(uid))
-            deferred_.append(uid);
+        const auto queued = std::find_if(deferred_.cbegin(), deferred_.cend(),
+                                         [uid](const BetRequest& r) { return r.uid == uid; });
+        if (queued == deferred_.cend())
+            deferred_.append({uid, state.bet_iss});
         return;
     }
     const Monitor* live = list_.find(list_.position_of(uid));
-    if (!live || live->field(kAutoBet) != u"1" || live->field(kBetPending) != u"false")
+    if (!live || live->field(kAutoBet) != u"1" || live->field(kBetPending) != u"false" || live->stuck())
         return;
     const Monitor m = *live;
-    const DrawState state = draw_state();
+    // Never twice for one issue, across a stop and a start too.
     if (!state.bet_iss.isEmpty() && last_bet_issue_.value(uid) == state.bet_iss)
         return;
 
     // The multiplier: the plan walked one entry per losing bet, back to the first past its end.
     const QStringList plan = m.field(kBetPlan).split(u',');
     int step = support::to_int(m.field(kPlanStep));
-    if (step > plan.size() - 1)
+    if (step < 0 || step > plan.size() - 1)
         step = 0;
     bool ok = false;
     const int multiplier = support::trim_blanks(plan[step]).toInt(&ok);
-    if (!ok || multiplier <= 0)
-        return; // a plan entry that is not a number places nothing
+    if (!ok || multiplier <= 0) {
+        set_line(Line::BetStatus,
+                 u"投注计划第"_s + QString::number(step + 1) + u"项不是正数，本次不投注"_s);
+        return;
+    }
     const QString unit = rules::unit_name(support::to_int(m.field(kMoneyUnit)));
     qint64 count = qint64(number(m.part(kBetInfo, 0)).value_or(0));
     if (count == 0)
@@ -221,55 +235,122 @@ void MonitorEngine::ask_bet(quint64 uid)
     order.multiplier = multiplier;
     order.cost = cost;
 
+    BetRow row;
+    row.columns = {state.bet_iss,
+                   QString::fromUtf16(kOpen),
+                   m.field(kTitle),
+                   QString::number(multiplier),
+                   cost,
+                   QString::fromUtf16(kUnconfirmedMark),
+                   QString::fromUtf16(kOpen),
+                   QString(),
+                   m.field(kNumbers),
+                   m.field(kPositions) + u'|' + support::trim_blanks(m.field(kPlay)) + u'|' + prize};
+    row.monitor = uid;
+    row.simulated = simulated_;
+    // The order is in the records before it is sent: a kill at any moment loses none.
+    if (order_recorder_) {
+        row.ref = order_recorder_(row);
+        if (row.ref.isEmpty()) {
+            set_line(Line::BetStatus, u"投注记录无法写入，本次不下单"_s);
+            return;
+        }
+    }
+
     placing_.insert(uid);
     last_bet_issue_.insert(uid, state.bet_iss);
     const BetResult result = placer_->place(order);
     placing_.remove(uid);
     // The bets deferred meanwhile, for the draw state as it is now.
-    const auto place_deferred = qScopeGuard([this] {
-        while (!deferred_.isEmpty() && placing_.isEmpty())
-            ask_bet(deferred_.takeFirst());
-    });
-    if (result.status != 1) {
+    const auto place_deferred = qScopeGuard([this] { place_queued(); });
+    if (result.timed_out) {
+        emit bet_unconfirmed(row);
+        if (result.status != 1 && result.status != kUnconfirmed)
+            set_line(Line::BetStatus, result.message);
+    }
+    if (result.status == kPlacerBusy) {
+        // Not sent: asked again once the platform's operation has ended.
         last_bet_issue_.remove(uid);
+        emit order_dropped(row, false);
+        deferred_.append({uid, state.bet_iss});
+        set_line(Line::BetStatus, result.message);
+        return;
+    }
+    if (result.status != 1 && result.status != kUnconfirmed) {
+        last_bet_issue_.remove(uid);
+        emit order_dropped(row, result.timed_out);
         if (!result.message.isEmpty()) { // an abandoned bet says nothing
             set_line(Line::BetStatus, result.message);
             emit bet_refused(state.bet_iss, m.field(kTitle), result.message);
         }
         return;
     }
-    const QString amount = support::money_text(number(result.amount).value_or(0));
+    const bool unconfirmed = result.status == kUnconfirmed;
+    const QString amount =
+        unconfirmed ? cost : support::money_text(number(result.amount).value_or(0));
     // Written into the monitor the bet was made for, wherever the list holds it now; a monitor
-    // deleted meanwhile still has its bet in the log.
+    // deleted meanwhile still has its bet in the log. An order not confirmed counts as placed
+    // here: it is never sent again for this issue.
     if (Monitor* placed = list_.find(list_.position_of(uid))) {
         placed->set(kBetPending, u"true"_s);
         placed->set(kPlanStep, QString::number(support::to_int(m.field(kPlanStep)) + 1));
         placed->set(kBetInfo, QString::number(count) + u':' + amount + u':' + prize + u':' + odds);
         placed->set(kOrderId, result.order_id);
     }
-    BetRow row;
-    row.columns = {state.bet_iss,
-                   QString::fromUtf16(kOpen),
-                   m.field(kTitle),
-                   QString::number(multiplier),
-                   amount,
-                   QString::fromUtf16(kOpen),
-                   QString::fromUtf16(kOpen),
-                   result.order_id,
-                   m.field(kNumbers),
-                   m.field(kPositions) + u'|' + support::trim_blanks(m.field(kPlay)) + u'|' + prize};
-    row.monitor = uid;
+    row.columns[kBetCost] = amount;
+    row.columns[kBetOrder] = result.order_id;
+    row.columns[kBetResult] = unconfirmed ? QString::fromUtf16(kUnconfirmedMark) : QString::fromUtf16(kOpen);
+    row.unconfirmed = unconfirmed;
     bet_log_.append(row);
-    ++session_.bets;
+    if (!unconfirmed)
+        ++sessions_[simulated_].bets;
     emit bet_added(int(bet_log_.size()) - 1);
-    set_line(Line::BetStatus, state.bet_iss + u"期投注成功！"_s);
+    set_line(Line::BetStatus, unconfirmed ? result.message : state.bet_iss + u"期投注成功！"_s);
 }
 
-void MonitorEngine::settle_bets(const DrawState& state)
+void MonitorEngine::place_queued()
+{
+    if (!placing_.isEmpty() || deferred_.isEmpty())
+        return;
+    // The queue as it stands: a request queued again meanwhile waits for the next turn.
+    const QVector<BetRequest> queued = std::exchange(deferred_, {});
+    for (const BetRequest& request : queued) {
+        if (!placing_.isEmpty()) {
+            deferred_.append(request);
+            continue;
+        }
+        ask_bet(request);
+    }
+}
+
+void MonitorEngine::restart_plans()
+{
+    for (int position = 1; position < list_.size(); ++position) {
+        if (Monitor* m = list_.find(position)) {
+            m->set(kPlanStep, u"0"_s);
+            m->set(kBetPending, u"false"_s);
+        }
+    }
+    deferred_.clear();
+    emit rows_changed();
+}
+
+void MonitorEngine::set_simulated(bool simulated)
+{
+    if (simulated_ == simulated)
+        return;
+    simulated_ = simulated;
+    restart_plans();
+    summarized_.reset();
+    summarized_income_.reset();
+    refresh_lines(false);
+}
+
+bool MonitorEngine::settle_bets(const DrawState& state, bool stop_rule)
 {
     for (int i = 0; i < bet_log_.size(); ++i) {
         BetRow& row = bet_log_[i];
-        if (row.columns[kBetIssue] == state.bet_iss || !row.open() || !state.lookup)
+        if (row.columns[kBetIssue] == state.bet_iss || !row.open() || row.unconfirmed || !state.lookup)
             continue;
         const auto found = state.lookup->constFind(QString(row.columns[kBetIssue]).remove(u'-'));
         if (found == state.lookup->cend())
@@ -282,24 +363,19 @@ void MonitorEngine::settle_bets(const DrawState& state)
         row.columns[kBetDraw] = *found;
         row.columns[kBetResult] = hit.mark;
         row.columns[kBetReturn] = support::money_text(returned);
-        session_.income += returned - number(row.columns[kBetCost]).value_or(0);
+        sessions_[row.simulated].income += returned - number(row.columns[kBetCost]).value_or(0);
         emit bet_settled(i);
     }
-    session_.best = std::max(session_.best, session_.income);
-    session_.worst = std::min(session_.worst, session_.income);
-    // The line's text is made again only when its figures have changed: most draws change none.
-    if (!summarized_ || summarized_->bets != session_.bets || summarized_->wins != session_.wins ||
-        summarized_->best != session_.best || summarized_->worst != session_.worst) {
-        summarized_ = session_;
-        summary_text_ = u"投注"_s + QString::number(session_.bets) + u"次，中奖"_s +
-                        QString::number(session_.wins) + u"次\n最大盈利"_s +
-                        support::money_text(session_.best) + u"，最小收益"_s +
-                        support::money_text(session_.worst);
+    for (Session& s : sessions_) {
+        s.best = std::max(s.best, s.income);
+        s.worst = std::min(s.worst, s.income);
     }
-    set_line(Line::BetSummary, summary_text_);
+    refresh_lines(true);
+    if (!stop_rule)
+        return true;
     // A stop box that does not hold a number ends the settlement here for this draw.
-    // The boxes are read after every draw and seldom change: their numbers are read again only
-    // when their texts have.
+    // The boxes are read after every draw and seldom change: their numbers are read again
+    // only when their texts have.
     std::pair<QString, QString> stops = stop_source_ ? stop_source_() : std::pair<QString, QString>();
     if (!stop_values_ || stops != stop_texts_) {
         stop_values_ = {number(stops.first), number(stops.second)};
@@ -307,20 +383,50 @@ void MonitorEngine::settle_bets(const DrawState& state)
     }
     const auto [profit, loss] = *stop_values_;
     if (!profit || !loss)
-        return;
-    if (session_.income >= *profit || session_.income <= *loss) {
-        set_monitoring(false);
+        return false;
+    const double income = session().income;
+    if (income >= *profit || income <= *loss) {
+        apply_monitoring(false, false);
         // Said after the stop's own line, so that the user reads why monitoring stopped.
         set_line(Line::BetStatus, u"达到止盈或止损额，停止监控和投注"_s);
     }
+    return true;
+}
+
+void MonitorEngine::finish_settlement()
+{
+    // The draw's bets are in the log now: its figures, the cap and the income line.
+    refresh_lines(true);
     if (bet_log_.size() > kBetLogLimit) {
         const int dropped = int(bet_log_.size()) - kBetLogLimit;
         bet_log_.remove(0, dropped);
         emit bet_rows_dropped(dropped);
     }
-    if (!summarized_income_ || *summarized_income_ != session_.income) {
-        summarized_income_ = session_.income;
-        income_text_ = u"当前收入："_s + support::money_text(session_.income);
+    refresh_lines(false);
+}
+
+void MonitorEngine::refresh_lines(bool summary)
+{
+    const Session& now = session();
+    if (summary) {
+        // The line's text is made again only when its figures have changed: most draws change
+        // none.
+        if (!summarized_ || summarized_->first != simulated_ || summarized_->second.bets != now.bets ||
+            summarized_->second.wins != now.wins || summarized_->second.best != now.best ||
+            summarized_->second.worst != now.worst) {
+            summarized_ = {simulated_, now};
+            summary_text_ = u"投注"_s + QString::number(now.bets) + u"次，中奖"_s +
+                            QString::number(now.wins) + u"次\n最大盈利"_s +
+                            support::money_text(now.best) + u"，最小收益"_s +
+                            support::money_text(now.worst);
+        }
+        set_line(Line::BetSummary, summary_text_);
+        return;
+    }
+    if (!summarized_income_ || summarized_income_->first != simulated_ ||
+        summarized_income_->second != now.income) {
+        summarized_income_ = {simulated_, now.income};
+        income_text_ = u"当前收入："_s + support::money_text(now.income);
     }
     set_line(Line::Income, income_text_);
 }
@@ -336,7 +442,19 @@ void MonitorEngine::set_virtual_balance(const QString& text)
 
 void MonitorEngine::set_monitoring(bool on, bool judge_now)
 {
+    if (in_pass_) {
+        // Handled once the pass has ended; a stop places nothing more meanwhile.
+        monitoring_due_ = {on, judge_now};
+        stop_pending_ = !on;
+        return;
+    }
+    apply_monitoring(on, judge_now);
+}
+
+void MonitorEngine::apply_monitoring(bool on, bool judge_now)
+{
     monitoring_ = on;
+    stop_pending_ = false;
     emit monitoring_changed(on);
     for (int position = 1; position < list_.size(); ++position) {
         Monitor* m = list_.find(position);
@@ -356,10 +474,19 @@ void MonitorEngine::set_monitoring(bool on, bool judge_now)
         emit rows_changed();
         return;
     }
-    bet_log_.clear();
-    emit bet_log_reset();
-    session_.bets = session_.wins = 0;
-    session_.best = session_.worst = 0;
+    // The rows of earlier sessions go, except those still open: they are settled as their
+    // draws come and count in the income.
+    const qsizetype before = bet_log_.size();
+    bet_log_.removeIf([](const BetRow& row) { return !row.open() || row.unconfirmed; });
+    if (before > 0 || !bet_log_.isEmpty())
+        emit bet_log_reset();
+    judged_key_.clear();
+    deferred_.clear();
+    for (Session& s : sessions_) {
+        s.bets = s.wins = 0;
+        s.best = s.worst = 0;
+    }
+    summarized_.reset();
     set_line(Line::BetSummary, QString());
     set_line(Line::BetStatus, u"启动投注，等待预警结果中...(列表仅保留最近100条数据)"_s);
     if (!judge_now)
@@ -368,31 +495,125 @@ void MonitorEngine::set_monitoring(bool on, bool judge_now)
     refresh();
 }
 
-Q_ALWAYS_INLINE void MonitorEngine::judge(Monitor& m, const DrawState& state,
-                                          const std::optional<rules::DrawDigits>& digits)
+void MonitorEngine::settle_plan(Monitor& m, bool hit, const Judged& draw)
 {
-    const std::optional<bool> hit = update_monitor(m, state.awd_nums, digits);
-    if (!hit || !m.awaiting_result())
-        return; // a monitor that cannot be updated keeps its own fields
-    if (*hit) {
+    // A bet is judged by its own issue's draw, which the pass has judged in order; a bet whose
+    // draw is not this one waits for it (or takes it from the lookup once known).
+    const auto issue = last_bet_issue_.constFind(m.uid());
+    if (issue != last_bet_issue_.cend() && !issue->isEmpty()) {
+        const QString key = QString(*issue).remove(u'-');
+        if (key != draw.key) {
+            const auto known = draw.lookup ? draw.lookup->constFind(key) : QHash<QString, QString>::const_iterator();
+            if (!draw.lookup || known == draw.lookup->cend())
+                return;
+            hit = rules::bet_hit(*known, m.field(kPositions), m.field(kNumbers),
+                                 support::trim_blanks(m.field(kPlay)))
+                      .hit;
+        }
+    }
+    if (hit) {
         m.set(kPlanStep, u"0"_s);
-        ++session_.wins;
+        ++sessions_[simulated_].wins;
     }
     m.set(kBetPending, u"false"_s);
 }
 
+Q_ALWAYS_INLINE void MonitorEngine::judge(Monitor& m, const Judged& draw)
+{
+    const std::optional<bool> hit = update_monitor(m, draw.nums, draw.digits);
+    if (!hit) {
+        // It cannot be updated: no alert and no bet; a bet it waits for is let go.
+        m.set_stuck(true);
+        if (m.awaiting_result())
+            m.set(kBetPending, u"false"_s);
+        return;
+    }
+    if (m.stuck())
+        m.set_stuck(false);
+    if (m.awaiting_result())
+        settle_plan(m, *hit, draw);
+}
+
+QVector<std::pair<QString, QString>> MonitorEngine::skipped_draws(const DrawState& state) const
+{
+    QVector<std::pair<QString, QString>> out;
+    if (judged_key_.isEmpty() || !state.history)
+        return out;
+    const QString newest = QString(state.awd_iss).remove(u'-');
+    if (newest == judged_key_)
+        return out;
+    // Walk the newest entries back to the last judged draw; far behind, judge the newest only.
+    constexpr int kMaxSkipped = 100;
+    const QStringView history(*state.history);
+    bool past_newest = false;
+    for (const QStringView entry : history.tokenize(u'|')) {
+        const qsizetype colon = entry.indexOf(u':');
+        if (colon < 0)
+            continue;
+        const QString key = entry.left(colon).toString().remove(u'-');
+        if (key == judged_key_) {
+            std::reverse(out.begin(), out.end());
+            return out;
+        }
+        if (!past_newest) {
+            past_newest = true;
+            if (key == newest)
+                continue;
+        }
+        if (out.size() == kMaxSkipped)
+            break;
+        out.append({key, entry.mid(colon + 1).toString()});
+    }
+    return {};
+}
+
 void MonitorEngine::evaluate_draw()
 {
-    if (!monitoring_)
+    if (in_pass_) {
+        draw_due_ = true;
         return;
+    }
+    in_pass_ = true;
+    run_pass();
+    in_pass_ = false;
+    // What arrived meanwhile: a start or a stop, then a draw.
+    if (monitoring_due_) {
+        const auto [on, judge_now] = *std::exchange(monitoring_due_, std::nullopt);
+        apply_monitoring(on, judge_now);
+    }
+    if (std::exchange(draw_due_, false))
+        evaluate_draw();
+}
+
+void MonitorEngine::run_pass()
+{
     const DrawState state = draw_state();
-    const std::optional<rules::DrawDigits> digits = rules::read_draw(state.awd_nums);
+    if (!monitoring_) {
+        // Bets still open when monitoring stopped are settled as their draws come.
+        if (std::any_of(bet_log_.cbegin(), bet_log_.cend(), [](const BetRow& r) { return r.open(); })) {
+            settle_bets(state, false);
+            finish_settlement();
+        }
+        return;
+    }
+    // Requests queued for an earlier draw are dropped: this draw's rebuild asks again.
+    deferred_.removeIf([&](const BetRequest& r) { return r.issue != state.bet_iss; });
+    // Draws the feed skipped over are judged first, in order, so that every draw counts.
+    for (const auto& [key, nums] : skipped_draws(state)) {
+        const Judged skipped{key, nums, rules::read_draw(nums), state.lookup};
+        for (int position = 1; position < list_.size(); ++position)
+            if (Monitor* m = list_.find(position))
+                judge(*m, skipped);
+    }
+    const Judged draw{QString(state.awd_iss).remove(u'-'), state.awd_nums,
+                      rules::read_draw(state.awd_nums), state.lookup};
+    judged_key_ = draw.key;
     // Each monitor is judged and its row made in one walk of the list. When the window's events
     // have to run during the pass, the monitors still to judge are noted first by identity: a
     // monitor added, modified or deleted meanwhile is taken as the user left it, and the rows
     // are made again at the end.
     QVector<MonitorRow> rows;
-    rows.swap(pass_rows_); // kept from pass to pass (a nested pass gets its own)
+    rows.swap(pass_rows_); // kept from pass to pass
     rows.resize(list_.size() - 1);
     MonitorRow* row = rows.data();
     bool events_ran = false;
@@ -403,16 +624,18 @@ void MonitorEngine::evaluate_draw()
             for (int later = position; later < list_.size(); ++later)
                 if (const Monitor* m = list_.find(later))
                     rest.append(m->uid());
-            judge_by_identity(position, rest, state, digits);
+            judge_by_identity(position, rest, draw);
             events_ran = true;
             break;
         }
         Monitor* m = list_.find(position);
         if (!m)
             continue;
-        judge(*m, state, digits);
+        judge(*m, draw);
         fill_row(*row++, position, *m);
     }
+    // Earlier bets are settled and the stop rule applied before this draw's bets are asked for.
+    const bool settled = settle_bets(state, true);
     if (events_ran) {
         pass_rows_.swap(rows);
         refresh();
@@ -422,12 +645,11 @@ void MonitorEngine::evaluate_draw()
         pass_rows_.swap(rows);
         raise_alerts();
     }
-    settle_bets(state);
+    if (settled)
+        finish_settlement();
 }
 
-void MonitorEngine::judge_by_identity(int position, const QVector<quint64>& uids,
-                                      const DrawState& state,
-                                      const std::optional<rules::DrawDigits>& digits)
+void MonitorEngine::judge_by_identity(int position, const QVector<quint64>& uids, const Judged& draw)
 {
     for (qsizetype i = 0; i < uids.size(); ++i) {
         if (i == 0 || breath_due(i))
@@ -440,7 +662,7 @@ void MonitorEngine::judge_by_identity(int position, const QVector<quint64>& uids
             if (!m)
                 continue; // deleted meanwhile
         }
-        judge(*m, state, digits);
+        judge(*m, draw);
     }
 }
 

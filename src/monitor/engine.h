@@ -35,6 +35,9 @@ struct DrawState {
     QString next_iss_no; // the next issue, for the status line
     QString bet_iss;     // the issue bet on, as displayed
     const QHash<QString, QString>* lookup = nullptr; // issue without "-" → digits
+    // The draw history, newest first ("issue:digits" joined by "|"): the draws a feed skipped
+    // are judged from it in order. Null when there is none.
+    const QString* history = nullptr;
 };
 
 // The four status lines of the betting area.
@@ -49,7 +52,9 @@ public:
     const MonitorList& list() const { return list_; }
     const QVector<MonitorRow>& rows() const { return rows_; }
     bool monitoring() const { return monitoring_; }
-    const Session& session() const { return session_; }
+    // The counters of the kind of money bet now (simulated or real): the two are never added.
+    const Session& session() const { return sessions_[simulated_]; }
+    const Session& session(bool simulated) const { return sessions_[simulated]; }
     const QVector<BetRow>& bet_log() const { return bet_log_; }
     QString line(Line which) const;
 
@@ -62,6 +67,16 @@ public:
         stop_source_ = std::move(source);
     }
     void set_placer(BetPlacer* placer) { placer_ = placer; }
+    // Bets from now on are simulated (我要装逼) or real. Switching starts every monitor's plan
+    // from its first entry: a chase never crosses from one kind of money to the other.
+    void set_simulated(bool simulated);
+    bool simulated() const { return simulated_; }
+    // Writes an order to the records before it is sent and answers its reference; an empty
+    // answer means it could not be recorded, and the order is then not sent.
+    void set_order_recorder(std::function<QString(const BetRow&)> recorder)
+    {
+        order_recorder_ = std::move(recorder);
+    }
     void set_lottery(const QString& name) { lottery_ = name; }
 
     // Reads the stored list and shows it.
@@ -100,6 +115,10 @@ public:
     void set_virtual_balance(const QString& text);
     // Writes a status line (the platform drivers report their progress here).
     void set_line(Line which, const QString& text);
+    // Places the bets queued while the platform was busy, those still for the issue on sale.
+    void place_queued();
+    // Every monitor's plan starts again from its first entry and forgets a pending bet.
+    void restart_plans();
 
 signals:
     void rows_changed();
@@ -109,7 +128,12 @@ signals:
     // A rebuild's alerting rows, in list order.
     void alerted(int position, const QString& title);
     void bet_log_reset();
-    void bet_added(int row);   // appended at the end
+    void bet_added(int row);   // appended at the end (placed, or sent and not confirmed)
+    // An order's answer did not come in time: it may have been placed (the row as sent).
+    void bet_unconfirmed(const zorvik::monitor::BetRow& row);
+    // A recorded order that was not placed after all: refused, not sent, or cancelled by the
+    // balance after a time-out (`was_unconfirmed`).
+    void order_dropped(const zorvik::monitor::BetRow& row, bool was_unconfirmed);
     // A bet was asked for and not placed (the platform's or the placer's message).
     void bet_refused(const QString& issue, const QString& title, const QString& message);
     void bet_settled(int row);
@@ -121,14 +145,36 @@ private:
     QString confirm_title() const;
     bool stored(bool written);
     DrawState draw_state() const;
-    void ask_bet(quint64 uid);
-    void settle_bets(const DrawState& state);
-    // Judges one monitor against the draw and settles its plan step.
-    void judge(Monitor& m, const DrawState& state, const std::optional<rules::DrawDigits>& digits);
+    // A bet asked for: the monitor, and the issue on sale when it was judged (empty: now).
+    struct BetRequest {
+        quint64 uid = 0;
+        QString issue;
+    };
+    void ask_bet(const BetRequest& request);
+    // Settles the open rows whose draws are known; with `stop_rule`, applies the stop amounts.
+    // False when a stop box holds no number: the settlement of this draw ends there.
+    bool settle_bets(const DrawState& state, bool stop_rule);
+    // After the draw's bets: the summary, the bet log's cap and the income line.
+    void finish_settlement();
+    void apply_monitoring(bool on, bool judge_now);
+    // The summary line (`summary`) or the income line, for the kind of money bet now.
+    void refresh_lines(bool summary);
+    // The draws between the last judged one and the newest, oldest first, from the history.
+    QVector<std::pair<QString, QString>> skipped_draws(const DrawState& state) const;
+    // The draw being judged: its issue without "-", its digits, and the digits read once.
+    struct Judged {
+        QString key;
+        QString nums;
+        std::optional<rules::DrawDigits> digits;
+        const QHash<QString, QString>* lookup = nullptr;
+    };
+    // Judges one monitor against the draw and settles its plan step from its bet's own draw.
+    void judge(Monitor& m, const Judged& draw);
+    void settle_plan(Monitor& m, bool hit, const Judged& draw);
     // Judges the monitors with these identities wherever they are now (from `position` while
     // the list has not moved), letting the window's events run between them.
-    void judge_by_identity(int position, const QVector<quint64>& uids, const DrawState& state,
-                           const std::optional<rules::DrawDigits>& digits);
+    void judge_by_identity(int position, const QVector<quint64>& uids, const Judged& draw);
+    void run_pass();
     // The rows' alert actions: the signals, the tip and the sound, the bets.
     void raise_alerts();
     // True when a long pass should let the window process its events now (breathe), at its
@@ -152,12 +198,20 @@ private:
     std::function<DrawState()> draw_source_;
     std::function<std::pair<QString, QString>()> stop_source_;
     BetPlacer* placer_ = nullptr;
+    std::function<QString(const BetRow&)> order_recorder_;
 
-    Session session_;
+    Session sessions_[2]; // real, simulated
+    bool simulated_ = false;
+    // A pass is never nested: what arrives while one lets events run waits for its end.
+    bool in_pass_ = false;
+    bool draw_due_ = false;
+    std::optional<std::pair<bool, bool>> monitoring_due_; // on, judge now
+    bool stop_pending_ = false; // a stop waits for the pass: no more bets meanwhile
+    QString judged_key_;        // the newest issue judged this session, without "-"
     // The summary and income lines as last made, and the figures they were made from.
-    std::optional<Session> summarized_;
+    std::optional<std::pair<bool, Session>> summarized_;
     QString summary_text_;
-    std::optional<double> summarized_income_;
+    std::optional<std::pair<bool, double>> summarized_income_;
     QString income_text_;
     // The stop boxes' texts as last read, and their numbers.
     std::pair<QString, QString> stop_texts_;
@@ -166,7 +220,7 @@ private:
     QString lines_[4];
     QVector<MonitorRow> pass_rows_;      // a pass's rows, kept for the next pass's use
     QSet<quint64> placing_;              // monitors whose placement is under way
-    QVector<quint64> deferred_;          // bets asked for while another was being placed
+    QVector<BetRequest> deferred_;       // bets asked for while the platform was busy
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
     qint64 breathed_at_ = 0;
     int breathe_ms_ = 8;

@@ -12,7 +12,8 @@ namespace zorvik::monitor {
 
 // Updates the monitor with the draw's digits and returns whether it hit; nothing, and the
 // monitor unchanged, when it cannot be updated (a 遗漏 or 连中 value, a run or a total that is
-// not a number, or one that would pass 32767).
+// not a number, or a current value or run that would pass 32767; the hit and miss totals stop
+// at 32767 instead).
 std::optional<bool> update_monitor(Monitor& m, const QString& draw);
 namespace detail {
 // The statistics read from the texts and taken by the monitor, or nullptr.
@@ -44,9 +45,10 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
     // Read into locals, then written: no store is read back.
     const int side = hit ? 0 : 1;
     const int run = c->runs[side] + 1;
-    const int total = c->totals[side] + 1;
+    // The hit and miss totals count over all time and stop at 32767; the rest keeps the rule.
+    const int total = std::min(c->totals[side] + 1, kMax);
     const int longest = c->totals[side + 2];
-    if ((current > kMax) | (run > kMax) | (total > kMax)) { // one branch, seldom taken
+    if ((current > kMax) | (run > kMax)) { // one branch, seldom taken
         if (first)
             m.drop_counts(); // would pass 32767: the monitor keeps what it has
         return std::nullopt;

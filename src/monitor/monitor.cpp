@@ -191,6 +191,8 @@ void Monitor::set(Field f, const QString& value)
     if (counts_ && ((f == kCurrent && (counts_->numeric_current || counts_->word_current)) ||
                     f == kDrawCount || f == kRuns || f == kTotals || f == kHistory))
         flush_counts();
+    if (f == kCurrent || f == kRuns)
+        stuck_ = false;
     while (fields_.size() <= f)
         fields_.append(QString());
     fields_[f] = value;

@@ -116,8 +116,13 @@ public:
     void counts_changed();
     // True when it bets automatically and a placed bet waits for its draw.
     bool awaiting_result() const { return derived().awaiting; }
-    // True when it bets automatically and no placed bet waits for its draw.
-    bool ready_to_bet() const { return derived().ready; }
+    // True when it bets automatically, no placed bet waits for its draw and the latest draw
+    // could update it.
+    bool ready_to_bet() const { return derived().ready && !stuck_; }
+    // True when the latest draw could not update it (a value would pass 32767): it then shows
+    // no alert and bets nothing. Cleared when its current value or runs are set again.
+    bool stuck() const { return stuck_; }
+    void set_stuck(bool stuck) { stuck_ = stuck; }
     // True when a plan step above 0 is chasing a loss (any digit other than 0 in the step).
     bool chasing() const { return derived().chasing; }
     // The hit test made for its positions, numbers and play; nothing when those cannot be judged
@@ -152,6 +157,7 @@ private:
     // What every draw reads comes first, together; the texts after.
     quint64 uid_;
     mutable bool compiled_made_ = false;
+    bool stuck_ = false;
     std::optional<Counts> counts_;
     Derived derived_;
     QStringList fields_;

@@ -67,7 +67,7 @@ bool chasing(const Monitor& m);
 // aside and copied in is read back before its stores have landed, on every monitor and draw).
 inline void fill_row(MonitorRow& row, int position, const Monitor& m)
 {
-    const bool alerts = alert_test(m);
+    const bool alerts = !m.stuck() && alert_test(m);
     row.uid = m.uid();
     row.position = position;
     row.alerts = alerts;

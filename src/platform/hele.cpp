@@ -113,6 +113,15 @@ QString hele_codes(const QString& wrapped, const QString& numbers)
     return QString();
 }
 
+bool hele_supports(const QString& play, const QString& numbers)
+{
+    const QString wrapped = u'|' + play + u'|';
+    QString text = hele_codes(wrapped, numbers);
+    if (text.endsWith(u','))
+        text.chop(1);
+    return !hele_play_code(wrapped).isEmpty() && !text.isEmpty();
+}
+
 QString hele_orders(const QString& play, const QString& numbers)
 {
     const QString wrapped = u'|' + play + u'|';

@@ -10,6 +10,9 @@ namespace zorvik::platform {
 QString hele_play_code(const QString& wrapped_play);
 // The platform's number text for "|play|" and the numbers.
 QString hele_codes(const QString& wrapped_play, const QString& numbers);
+// True when the platform can take the play with these numbers: it has a code for the play and
+// the numbers make a text for it. Anything else would be read as another play.
+bool hele_supports(const QString& play, const QString& numbers);
 // The orders text: code, number text (without a final ","), ".".
 QString hele_orders(const QString& play, const QString& numbers);
 // True when the platform's current draw number ("20151112-0567") is the next issue ("0567").

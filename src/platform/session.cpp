@@ -11,6 +11,8 @@
 #include "support/shell.h"
 #include "support/text.h"
 
+#include <cmath>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::platform {
@@ -112,6 +114,8 @@ bool PlatformSession::login()
 
 void PlatformSession::run_due()
 {
+    if (std::exchange(bets_turned_away_, false) && view_.idle)
+        view_.idle();
     if (balance_due_) {
         balance_due_ = false;
         refresh_balance();
@@ -122,7 +126,7 @@ void PlatformSession::run_due()
     }
 }
 
-bool PlatformSession::start_login()
+bool PlatformSession::start_login(bool fresh)
 {
     if (account_.isEmpty()) {
         shell_.message(u"请先填写平台账号，再登录平台。"_s);
@@ -134,7 +138,7 @@ bool PlatformSession::start_login()
     status(QString::fromUtf16(kLoggingIn));
     if (view_.enable_login)
         view_.enable_login(false);
-    const QString message = which == u"hele" ? hele_login() : ucai_login();
+    const QString message = which == u"hele" ? hele_login(fresh) : ucai_login();
     status(message);
     if (view_.enable_login)
         view_.enable_login(true);
@@ -170,8 +174,10 @@ void PlatformSession::load_game_page()
 
 monitor::BetResult PlatformSession::place(const monitor::BetOrder& order)
 {
-    if (busy_ > 0)
-        return refused(0, u"正在登录平台或读取余额，本次不投注"_s);
+    if (busy_ > 0) {
+        bets_turned_away_ = true;
+        return refused(monitor::kPlacerBusy, u"正在登录平台或读取余额，投注已排队"_s);
+    }
     Busy busy(*this);
     const QString which = platform();
     if (which == u"hele")
@@ -194,13 +200,60 @@ QString PlatformSession::await_answer(QString reply, int ms, bool empty_waits)
     return reply;
 }
 
+std::optional<double> PlatformSession::balance_value()
+{
+    const QString which = platform();
+    QString text;
+    if (which == u"hele") {
+        const QString reply =
+            http_.net_post(base_ + u"cp/loadSiteInfo.do?siteCode=HELSSC1"_s, u"siteCode=HELSSC1"_s);
+        if (hele_extra_given(reply))
+            text = hele_member(reply, u"extra"_s, u"b"_s);
+    } else if (which == u"ucai") {
+        const QString reply =
+            http_.net_post(base_ + u"?controller=default&action=menu"_s, u"flag=getmoney"_s);
+        if (!reply.contains(u'<'))
+            text = support::trim_blanks(reply);
+    }
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+monitor::BetResult PlatformSession::unanswered(const monitor::BetOrder& order,
+                                               const monitor::BetResult& refusal)
+{
+    // The platform may have taken the order after the wait ended: never retried, and judged by
+    // the balance. A drop by the order's cost confirms it, an unchanged balance cancels it.
+    const std::optional<double> before = std::exchange(balance_before_, std::nullopt);
+    const std::optional<double> after = balance_value();
+    monitor::BetResult result = refusal;
+    result.timed_out = true;
+    bool ok = false;
+    const double cost = order.cost.toDouble(&ok);
+    if (before && after && ok) {
+        if (std::abs(*before - *after - cost) < 0.005) {
+            result = {1, made_up_order_digest(order.issue, clock_), order.cost,
+                      u"投注未得到平台答复，余额已扣除投注金额，确认已下单"_s, true};
+            return result;
+        }
+        if (std::abs(*before - *after) < 0.005)
+            return result; // nothing was taken: not placed
+    }
+    result.status = monitor::kUnconfirmed;
+    result.message = u"投注未得到平台答复，余额变化与投注金额不符，订单未确认，请到平台核对"_s;
+    return result;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Hele
 
-QString PlatformSession::hele_login()
+QString PlatformSession::hele_login(bool fresh)
 {
     QString message = u"登录失败，请重试。"_s;
     bool in = false;
+    if (fresh && !base_.isEmpty())
+        bridge().page_navigate(base_ + page_);
     const auto nick = [this] {
         const QString text = support::trim_blanks(bridge().page_text(u"$('#nick')"_s, kProbeWaitMs));
         return text == QStringView(kVemtoError) ? QString() : text;
@@ -246,7 +299,7 @@ void PlatformSession::hele_balance()
             // not log in again: a zero balance would otherwise loop for ever.
             if (balance_logins_ == 0) {
                 ++balance_logins_;
-                start_login();
+                start_login(true);
                 --balance_logins_;
             }
         }
@@ -257,6 +310,9 @@ void PlatformSession::hele_balance()
 
 monitor::BetResult PlatformSession::hele_bet(const monitor::BetOrder& order)
 {
+    // A play without a code (or numbers without a text) would be read as another play.
+    if (!hele_supports(order.title, order.numbers))
+        return refused(-6, u"投注失败。合乐平台不支持玩法："_s + order.title);
     const QString info = http_.net_post(
         base_ + u"cp/loadSiteInfo.do?siteCode="_s + site_code_ + u"&t="_s +
             QString::number(support::epoch_seconds(clock_)),
@@ -264,11 +320,11 @@ monitor::BetResult PlatformSession::hele_bet(const monitor::BetOrder& order)
     const QString draw_id = hele_member(info, u"message"_s, u"cdId"_s);
     const QString draw_number = hele_member(info, u"message"_s, u"cd"_s);
     if (draw_id.isEmpty() || draw_number.isEmpty()) {
-        start_login();
+        start_login(true);
         return refused(-5, u"平台线路异常。软件准备自动重登陆。你也可以手动更换网址再试。"_s);
     }
     if (!hele_issue_matches(draw_number, order.issue)) {
-        start_login();
+        start_login(true);
         return refused(-5, u"投注期号不正确。可能是正在开奖或平台页面未刷新，稍后软件会自动重试。"_s);
     }
     HeleOrder o;
@@ -280,7 +336,9 @@ monitor::BetResult PlatformSession::hele_bet(const monitor::BetOrder& order)
     o.url = base_ + u"cp/confirmOrder.do"_s;
     const QString reply = await_answer(bridge().page_exec(hele_order_script(o), 2000), kHeleReplyMs, true);
     const bool answered = reply != QStringView(kVemtoError) && !reply.isEmpty();
-    const int code = answered ? support::json_value(reply, u"code"_s).toInt() : -999;
+    if (!answered)
+        return unanswered(order, refused(-999, u"未知错误。错误码：-999"_s));
+    const int code = support::json_value(reply, u"code"_s).toInt();
     switch (code) {
     case 1:
         return {1, hele_member(reply, u"message"_s, u"orderNo"_s),
@@ -292,7 +350,7 @@ monitor::BetResult PlatformSession::hele_bet(const monitor::BetOrder& order)
     case -40:
         return refused(-40, u"户头余额不足"_s);
     case -5:
-        start_login();
+        start_login(true);
         return refused(-5, u"未读取到投注返回信息，可能是线路异常。软件准备自动重登陆。"_s);
     default:
         return refused(code, u"未知错误。错误码："_s + QString::number(code));
@@ -341,7 +399,7 @@ monitor::BetResult PlatformSession::ucai_bet(const monitor::BetOrder& order)
 {
     bridge().page_click(u"jQuery('#alert_close_button')"_s, 500);
     if (ucai_user().isEmpty()) {
-        start_login();
+        start_login(true);
         return refused(-5, QString::fromUtf16(kUcaiLost));
     }
     const auto method = ucai_method(order.title, lottery_);
@@ -364,13 +422,13 @@ monitor::BetResult PlatformSession::ucai_bet(const monitor::BetOrder& order)
     o.play = order.title;
     const QString reply = await_answer(bridge().page_exec(ucai_order_script(o), 2000), kUcaiReplyMs, false);
     if (reply == QStringView(kVemtoError))
-        return refused(-6, u"投注失败。请检查一下玩法和号码格式是否匹配、是否有误"_s);
+        return unanswered(order, refused(-6, u"投注失败。请检查一下玩法和号码格式是否匹配、是否有误"_s));
     if (reply == u"success")
         return {1, made_up_order_digest(order.issue, clock_), order.cost, o.issue_text + u"期投注成功"_s};
     const QString data = support::json_value(reply, u"data"_s);
     if (!data.isEmpty())
         return refused(-1, data);
-    start_login();
+    start_login(true);
     return refused(-5, QString::fromUtf16(kUcaiLost));
 }
 

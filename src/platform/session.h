@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace zorvik::support {
 class Clock;
@@ -25,6 +26,8 @@ struct PlatformView {
     std::function<void(bool)> show_login;    // false hides the password, its caption, the button
     std::function<void(bool)> enable_login;  // the login button
     std::function<void(const QString&)> logged; // the status line after each login attempt
+    // The platform is free again after bets were turned away while it was busy.
+    std::function<void()> idle;
 };
 
 // The session's part of "登录平台": the account name as the login reads it from the label.
@@ -45,7 +48,8 @@ public:
 
     // The platform's page answers one operation at a time. An operation asked for while another
     // waits (from a timer or a click) is not run inside it: a login is refused, a balance refresh
-    // and a page load run once the other is done, a bet is refused with a message.
+    // and a page load run once the other is done, a bet is turned away as busy (kPlacerBusy) and
+    // the view's `idle` says when it may be asked again.
 
     // Logs in with the credentials; false, after a message asking for it, without an account,
     // and false while another platform operation is under way.
@@ -57,14 +61,25 @@ public:
 
     monitor::BetResult place(const monitor::BetOrder& order) override;
 
+    // The lottery account's balance as a number, read over HTTP without logging in; nothing
+    // when the platform does not give one.
+    std::optional<double> balance_value();
+    // The balance read just before the next order is sent: an order whose answer never comes
+    // is resolved by comparing the balance with it.
+    void expect_order(std::optional<double> balance_before) { balance_before_ = balance_before; }
+
 private:
     class Busy;
-    bool start_login();
+    // `fresh`: the page is loaded again before the session is judged (after a refusal the page
+    // held may still show the old session).
+    bool start_login(bool fresh = false);
+    // An order sent whose answer never came: placed, cancelled or still unknown, by the balance.
+    monitor::BetResult unanswered(const monitor::BetOrder& order, const monitor::BetResult& refusal);
     void run_due();
     PageBridge& bridge();
     QString platform() const; // "hele", "ucai" or empty
     // The drivers' logins; each returns the status line's message.
-    QString hele_login();
+    QString hele_login(bool fresh);
     void hele_balance();
     monitor::BetResult hele_bet(const monitor::BetOrder& order);
     QString ucai_login();
@@ -93,6 +108,8 @@ private:
     int busy_ = 0;           // operations under way (nested ones are the drivers' own)
     bool balance_due_ = false;
     bool page_due_ = false;
+    bool bets_turned_away_ = false;
+    std::optional<double> balance_before_;
 };
 
 } // namespace zorvik::platform

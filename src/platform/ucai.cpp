@@ -180,6 +180,11 @@ std::optional<QString> ucai_codes(const QString& play, const QString& raw)
         return joined(digits);
     if (play == u"后四(直选复式)")
         return slot_layout(numbers, 4);
+    // The two- and three-digit direct plays take one slot per position, as 后四 and 五星 do.
+    if (occurs_in(play, u"|前二(直选复式)|后二(直选复式)|"_s))
+        return slot_layout(numbers, 2);
+    if (occurs_in(play, u"|前三(直选复式)|中三(直选复式)|后三(直选复式)|"_s))
+        return slot_layout(numbers, 3);
     return QString();
 }
 

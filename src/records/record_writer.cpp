@@ -3,6 +3,9 @@
 #include "rules/hit.h"
 #include "support/text.h"
 
+#include <atomic>
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::records {
@@ -74,6 +77,25 @@ void RecordWriter::add_draw(const QString& lottery, const QString& issue, const 
 void RecordWriter::add_bet(const BetRecord& bet, std::function<void(bool)> done)
 {
     post([bet](RecordStore& s) { return s.add_bet(bet); }, std::move(done));
+}
+
+bool RecordWriter::add_bet_now(const BetRecord& bet)
+{
+    auto written = std::make_shared<std::atomic_bool>(false);
+    add_bet(bet, [written](bool ok) { *written = ok; });
+    flush();
+    return *written;
+}
+
+void RecordWriter::confirm(const QString& ref, const QString& order_no, double cost,
+                           std::function<void(bool)> done)
+{
+    post([=](RecordStore& s) { return s.confirm(ref, order_no, cost); }, std::move(done));
+}
+
+void RecordWriter::drop(const QString& ref)
+{
+    post([=](RecordStore& s) { return s.drop(ref); });
 }
 
 void RecordWriter::settle(const QString& lottery, const QString& issue, const QString& order_no,

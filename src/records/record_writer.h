@@ -23,6 +23,10 @@ public:
     void add_draw(const QString& lottery, const QString& issue, const QString& numbers, const QString& seen_at);
     // `done` runs on this object's thread once the row is committed (true) or has failed.
     void add_bet(const BetRecord& bet, std::function<void(bool)> done = {});
+    // Writes the row and waits until it is committed; false when it could not be.
+    bool add_bet_now(const BetRecord& bet);
+    void confirm(const QString& ref, const QString& order_no, double cost, std::function<void(bool)> done = {});
+    void drop(const QString& ref);
     void settle(const QString& lottery, const QString& issue, const QString& order_no, const QString& draw,
                 const QString& result, double returned, const QString& at);
     void session_started(const QString& lottery, const QString& at);

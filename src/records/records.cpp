@@ -35,6 +35,11 @@ const char* const kMigrations[] = {
     // 2: settlement and the history tab find their rows by index
     "CREATE INDEX IF NOT EXISTS bets_order ON bets (lottery, issue, order_no);"
     "CREATE INDEX IF NOT EXISTS bets_placed ON bets (placed_at);",
+    // 3: orders are written before they are sent, and confirmed when their answer comes
+    "ALTER TABLE bets ADD COLUMN state TEXT NOT NULL DEFAULT 'confirmed';"
+    "ALTER TABLE bets ADD COLUMN ref TEXT;"
+    "ALTER TABLE bets ADD COLUMN balance_before REAL;"
+    "CREATE INDEX IF NOT EXISTS bets_ref ON bets (ref);",
 };
 
 QString where(const BetFilter& f, QVariantList& values)
@@ -51,6 +56,10 @@ QString where(const BetFilter& f, QVariantList& values)
     if (!f.monitor.isEmpty()) {
         parts << u"monitor = ?"_s;
         values << f.monitor;
+    }
+    if (f.simulated) {
+        parts << u"simulated = ?"_s;
+        values << (*f.simulated ? 1 : 0);
     }
     return parts.isEmpty() ? QString() : u" WHERE "_s + parts.join(u" AND "_s);
 }
@@ -75,11 +84,16 @@ BetRecord read_bet(const QSqlQuery& q)
     b.result = q.value(14).toString();
     b.returned = q.value(15).toDouble();
     b.settled_at = q.value(16).toString();
+    b.state = q.value(17).toString();
+    b.ref = q.value(18).toString();
+    if (!q.value(19).isNull())
+        b.balance_before = q.value(19).toDouble();
     return b;
 }
 
 constexpr char16_t kBetColumns[] = u"id, lottery, monitor, positions, play, numbers, issue, multiplier, cost, "
-                                   u"prize, order_no, simulated, placed_at, draw, result, returned, settled_at";
+                                   u"prize, order_no, simulated, placed_at, draw, result, returned, settled_at, "
+                                   u"state, ref, balance_before";
 
 } // namespace
 
@@ -220,10 +234,41 @@ bool RecordStore::add_bet(const BetRecord& b)
 {
     return run(connection_,
                u"INSERT INTO bets (lottery, monitor, positions, play, numbers, issue, multiplier, cost, prize,"
-               " order_no, simulated, placed_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+               " order_no, simulated, placed_at, state, ref, balance_before)"
+               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                {b.lottery, b.monitor, b.positions, b.play, b.numbers, b.issue, b.multiplier, b.cost, b.prize,
-                b.order_no, b.simulated ? 1 : 0, b.placed_at},
+                // A null text binds as NULL: an order not answered yet has an empty number.
+                b.order_no.isNull() ? u""_s : b.order_no, b.simulated ? 1 : 0, b.placed_at, b.state,
+                b.ref.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(b.ref),
+                b.balance_before ? QVariant(*b.balance_before) : QVariant(QMetaType(QMetaType::Double))},
                error_);
+}
+
+bool RecordStore::confirm(const QString& ref, const QString& order_no, double cost)
+{
+    return run(connection_, u"UPDATE bets SET state = ?, order_no = ?, cost = ? WHERE ref = ?"_s,
+               {QString::fromUtf16(kConfirmedState), order_no, cost, ref}, error_);
+}
+
+bool RecordStore::drop(const QString& ref)
+{
+    return run(connection_, u"DELETE FROM bets WHERE ref = ? AND state = ?"_s,
+               {ref, QString::fromUtf16(kUnconfirmedState)}, error_);
+}
+
+QVector<BetRecord> RecordStore::unconfirmed_bets()
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    QVector<BetRecord> out;
+    q.prepare(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets WHERE state = ? ORDER BY id"_s);
+    q.addBindValue(QString::fromUtf16(kUnconfirmedState));
+    if (!q.exec()) {
+        error_ = q.lastError().text();
+        return out;
+    }
+    while (q.next())
+        out.append(read_bet(q));
+    return out;
 }
 
 bool RecordStore::settle(const QString& lottery, const QString& issue, const QString& order_no,
@@ -268,7 +313,7 @@ QVector<BetRecord> RecordStore::open_bets()
 {
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     QVector<BetRecord> out;
-    if (!q.exec(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets WHERE result IS NULL ORDER BY id"_s)) {
+    if (!q.exec(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets WHERE result IS NULL AND state = 'confirmed' ORDER BY id"_s)) {
         error_ = q.lastError().text();
         return out;
     }
@@ -290,15 +335,25 @@ QVector<DayTotals> RecordStore::day_totals(const BetFilter& filter)
 {
     QVariantList values;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare(u"SELECT substr(placed_at, 1, 10) AS day, count(*), sum(cost), sum(coalesce(returned, 0))"
-              " FROM bets"_s + where(filter, values) + u" GROUP BY day ORDER BY day"_s);
+    QString condition = where(filter, values);
+    condition += (condition.isEmpty() ? u" WHERE "_s : u" AND "_s) + u"state = 'confirmed'"_s;
+    q.prepare(u"SELECT substr(placed_at, 1, 10) AS day, simulated, count(*), sum(cost),"
+              " sum(coalesce(returned, 0)) FROM bets"_s + condition +
+              u" GROUP BY day, simulated ORDER BY day, simulated"_s);
     for (const QVariant& v : values)
         q.addBindValue(v);
     QVector<DayTotals> out;
     if (!q.exec())
         return out;
-    while (q.next())
-        out.append({q.value(0).toString(), q.value(1).toInt(), q.value(2).toDouble(), q.value(3).toDouble()});
+    while (q.next()) {
+        DayTotals t;
+        t.day = q.value(0).toString();
+        t.simulated = q.value(1).toBool();
+        t.bets = q.value(2).toInt();
+        t.cost = q.value(3).toDouble();
+        t.returned = q.value(4).toDouble();
+        out.append(t);
+    }
     return out;
 }
 
@@ -360,7 +415,7 @@ QString csv_field(const QString& text)
 QString bets_csv(const QVector<BetRecord>& bets)
 {
     QString out = u"placed_at,lottery,monitor,positions,play,numbers,issue,multiplier,cost,prize,order_no,"
-                  u"simulated,draw,result,returned,settled_at\r\n"_s;
+                  u"simulated,draw,result,returned,settled_at,state\r\n"_s;
     for (const BetRecord& b : bets) {
         const QStringList fields = {b.placed_at,
                                     b.lottery,
@@ -377,7 +432,8 @@ QString bets_csv(const QVector<BetRecord>& bets)
                                     b.draw,
                                     b.result,
                                     b.result.isEmpty() ? QString() : support::money_text(b.returned),
-                                    b.settled_at};
+                                    b.settled_at,
+                                    b.state};
         QStringList quoted;
         for (const QString& f : fields)
             quoted << csv_field(f);

@@ -11,7 +11,11 @@
 
 namespace zorvik::records {
 
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
+
+// An order sent whose placement is not known yet, and one the platform took.
+inline constexpr char16_t kUnconfirmedState[] = u"unconfirmed";
+inline constexpr char16_t kConfirmedState[] = u"confirmed";
 
 struct BetRecord {
     qint64 id = 0;
@@ -32,16 +36,26 @@ struct BetRecord {
     QString result;     // "中" or "挂"; empty while open
     double returned = 0;
     QString settled_at;
+    // An order is written before it is sent: "unconfirmed" until the platform's answer (or the
+    // balance) confirms it. `ref` finds it again; `balance_before` is the balance read before
+    // it was sent (real money), by which a lost answer is resolved.
+    QString state = QString::fromUtf16(kConfirmedState);
+    QString ref;
+    std::optional<double> balance_before;
+    bool confirmed() const { return state == QStringView(kConfirmedState); }
 };
 
 struct BetFilter {
     std::optional<QDate> day;
     QString lottery;
     QString monitor;
+    std::optional<bool> simulated; // one kind of money only
 };
 
+// Totals count confirmed orders only, and never add simulated money to real money.
 struct DayTotals {
     QString day;
+    bool simulated = false;
     int bets = 0;
     double cost = 0;
     double returned = 0;
@@ -65,6 +79,11 @@ public:
     // Each write is one committed transaction; false with error() when it failed.
     bool add_draw(const QString& lottery, const QString& issue, const QString& numbers, const QString& seen_at);
     bool add_bet(const BetRecord& bet);
+    // The order of that reference is placed (its number and what it cost) or was never placed.
+    bool confirm(const QString& ref, const QString& order_no, double cost);
+    bool drop(const QString& ref);
+    // The orders whose placement is not known, oldest first.
+    QVector<BetRecord> unconfirmed_bets();
     // Settles the open row of that order; rows already settled stay as they are.
     bool settle(const QString& lottery, const QString& issue, const QString& order_no, const QString& draw,
                 const QString& result, double returned, const QString& at);
@@ -73,9 +92,11 @@ public:
     bool session_stopped(const QString& why, const QString& at);
 
     QVector<BetRecord> bets(const BetFilter& filter = {});
+    // Confirmed orders not settled yet.
     QVector<BetRecord> open_bets();
     // The numbers of a draw the records hold, empty when none.
     QString draw_numbers(const QString& lottery, const QString& issue);
+    // One row per day and kind of money, days in order, real money first.
     QVector<DayTotals> day_totals(const BetFilter& filter = {});
     QStringList lotteries();
     QStringList monitors();

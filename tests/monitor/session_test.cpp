@@ -1,6 +1,7 @@
 // Monitoring sessions: judging draws, alerts, the multiplier plan, placement, settlement and the
 // stop rule, through the engine's public interface with a recording shell and placer.
 
+#include "monitoring_fixture.h"
 #include "fakes/recording_shell.h"
 #include "monitor/bet_placer.h"
 #include "monitor/engine.h"
@@ -22,97 +23,9 @@ using namespace Qt::Literals::StringLiterals;
 using namespace zorvik::monitor;
 using zorvik::testing::RecordingShell;
 
+using namespace zorvik::monitor::testing;
+
 namespace {
-
-struct Fields {
-    QString positions = u"ABC"_s;
-    QString play = u"直选复式"_s;
-    QString numbers = u"1*2*3"_s;
-    QString category = u"遗漏"_s;
-    QString condition = u"≥0"_s;
-    QString current = u"0"_s;
-    QString runs = u"0:0"_s;
-    QString totals = u"0:0:0:0"_s;
-    QString auto_bet = u"0"_s;
-    QString plan = u"1,2,4"_s;
-    QString unit = u"1"_s;
-    QString pending = u"false"_s;
-    QString step = u"0"_s;
-    QString bet_info = u"1:0:0:1920"_s;
-    QString draw_count = u"0"_s;
-};
-
-// A record text with the given fields (the title from the positions ABC).
-QString record(const Fields& f)
-{
-    return QStringList{f.positions,   f.play,      u"前三("_s + f.play + u')',
-                       f.numbers,     f.category,  f.condition,
-                       u"条件"_s,      f.current,   u"待监控"_s,
-                       QString(),     f.draw_count, f.current,
-                       f.runs,        f.totals,    f.auto_bet,
-                       f.plan,        f.unit,      f.pending,
-                       f.step,        f.bet_info,  u"0"_s}
-        .join(u'~');
-}
-
-// Places what it is asked, after running `during` (as a platform's page would let events run).
-class RecordingPlacer final : public BetPlacer {
-public:
-    BetResult place(const BetOrder& order) override
-    {
-        orders.append(order);
-        if (during)
-            during();
-        return {status, u"ORDER"_s + QString::number(orders.size()), order.cost,
-                status == 1 ? u"ok"_s : u"平台拒绝"_s};
-    }
-    QList<BetOrder> orders;
-    std::function<void()> during;
-    int status = 1;
-};
-
-class Monitoring : public ::testing::Test {
-protected:
-    Monitoring()
-    {
-        engine_.set_draw_source([this] { return state_; });
-        engine_.set_stop_source([this] { return stops_; });
-        engine_.set_placer(&placer_);
-        engine_.set_lottery(u"合乐平台-HI彩分分彩"_s);
-        state_.lookup = &lookup_;
-    }
-
-    void load(const QStringList& records)
-    {
-        zorvik::support::ini_write(u"alert_cfg"_s, u"list"_s, u"|"_s + records.join(u'|'),
-                                   dir_.filePath(u"bao/cfg.ini"_s));
-        engine_.load();
-    }
-
-    // Draw `issue` with `digits` arrives; the next one is bet on.
-    void draw(int issue, const QString& digits)
-    {
-        state_.awd_iss = QString::number(issue);
-        state_.awd_nums = digits;
-        state_.next_iss_no = QString::number(issue + 1);
-        state_.bet_iss = QString::number(issue + 1);
-        lookup_.insert(QString::number(issue), digits);
-        engine_.evaluate_draw();
-    }
-
-    Monitor at(int position) const { return *engine_.list().at(position); }
-
-    QTemporaryDir dir_;
-    RecordingShell shell_;
-    MonitorEngine engine_{shell_, dir_.filePath(u"bao/cfg.ini"_s)};
-    RecordingPlacer placer_;
-    DrawState state_;
-    QHash<QString, QString> lookup_;
-    std::pair<QString, QString> stops_{u"1000"_s, u"-1000"_s};
-};
-
-const QString kMiss = u"9,9,9,9,9"_s;
-const QString kHit = u"1,2,3,9,9"_s;
 
 } // namespace
 
@@ -267,12 +180,36 @@ TEST(UpdateMonitor, AValueThatIsNoNumberOrWouldPass32767StaysAsItIs)
     const QString before = m.text();
     EXPECT_FALSE(update_monitor(m, kMiss).has_value());
     EXPECT_EQ(m.text(), before);
-    // A total at the bound stops the update too.
+    // A run at the bound stops the update too.
     f.current = u"0"_s;
-    f.totals = u"0:32767:0:0"_s;
+    f.runs = u"0:32767"_s;
     m = Monitor::from_text(record(f));
     EXPECT_FALSE(update_monitor(m, kMiss).has_value());
     EXPECT_TRUE(update_monitor(m, kHit).has_value());
+    EXPECT_EQ(m.field(kRuns), u"1:0"_s);
+}
+
+TEST(UpdateMonitor, HitAndMissTotalsStopAt32767WhileTheRestGoesOn)
+{
+    // Weeks of a one-minute lottery pass 32,767 draws: the totals stop at the bound, the
+    // current value and the runs go on.
+    Fields f;
+    f.current = u"5"_s;
+    f.runs = u"0:5"_s;
+    f.totals = u"32766:32766:9:12"_s;
+    Monitor m = Monitor::from_text(record(f));
+    ASSERT_TRUE(update_monitor(m, kMiss).has_value());
+    EXPECT_EQ(m.field(kTotals), u"32766:32767:9:12"_s);
+    ASSERT_TRUE(update_monitor(m, kMiss).has_value());
+    EXPECT_EQ(m.field(kTotals), u"32766:32767:9:12"_s);
+    EXPECT_EQ(m.field(kCurrent), u"7"_s);
+    EXPECT_EQ(m.field(kRuns), u"0:7"_s);
+    ASSERT_TRUE(update_monitor(m, kHit).has_value());
+    EXPECT_EQ(m.field(kTotals), u"32767:32767:9:12"_s);
+    ASSERT_TRUE(update_monitor(m, kHit).has_value());
+    EXPECT_EQ(m.field(kTotals), u"32767:32767:9:12"_s);
+    EXPECT_EQ(m.field(kCurrent), u"0"_s);
+    EXPECT_EQ(m.field(kRuns), u"2:0"_s);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -375,6 +312,7 @@ TEST_F(Monitoring, APlanOfOneTwoFourWrapsAfterItsLastEntry)
     f.auto_bet = u"1"_s;
     f.numbers = u"0*0*0"_s; // never hits these draws
     load({record(f)});
+    stops_ = {u"100000"_s, u"-100000"_s};
     engine_.set_monitoring(true); // the first bet, on the empty issue
     for (int issue = 1; issue <= 3; ++issue)
         draw(issue, kMiss);
@@ -421,6 +359,7 @@ TEST_F(Monitoring, BetRowsAreAddedThenSettledAgainstTheirDraws)
     Fields f;
     f.auto_bet = u"1"_s;
     load({record(f)});
+    stops_ = {u"100000"_s, u"-100000"_s};
     state_.bet_iss = u"20151112-0124"_s;
     state_.next_iss_no = u"0124"_s;
     QSignalSpy added(&engine_, &MonitorEngine::bet_added);

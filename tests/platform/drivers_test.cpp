@@ -117,7 +117,17 @@ TEST(UcaiCodes, LayoutsByPlay)
         {u"前三(不定位:一码)", u"3 4", "3&4"},
         {u"五星组选60", u"1 2*345", "1&2|3&4&5"},
         {u"五星组选60", u"12", "!"},
-        {u"前三(直选复式)", u"123", ""},
+        // The direct plays of two and three positions: one slot per position, "|" between.
+        {u"前三(直选复式)", u"123", "1&2&3|1&2&3|1&2&3"},
+        {u"前三(直选复式)", u"1*23*4", "1|2&3|4"},
+        {u"中三(直选复式)", u"1*2*3", "1|2|3"},
+        {u"后三(直选复式)", u"09", "0&9|0&9|0&9"},
+        {u"后三(直选复式)", u"1*2", "!"},
+        {u"前二(直选复式)", u"12", "1&2|1&2"},
+        {u"前二(直选复式)", u"1*23", "1|2&3"},
+        {u"后二(直选复式)", u"5*6", "5|6"},
+        {u"后二(直选复式)", u"5", "5|5"},
+        {u"前四(直选复式)", u"1*2*3*4", ""},
     };
     for (const auto& r : rows) {
         const auto got = ucai_codes(QString::fromUtf16(r.play), QString::fromUtf16(r.numbers));
@@ -214,6 +224,118 @@ TEST(HelePlays, CodesAndNumberTexts)
     EXPECT_EQ(s(hele_play_code(u"|后四(直选单式)|"_s)), "4S");
     EXPECT_EQ(s(hele_play_code(u"||"_s)), "");
     EXPECT_EQ(s(hele_play_code(u"|直选单式)|前二(|"_s)), "");
+}
+
+// Every play of both platforms' tables with its code: a code swapped for another play's fails.
+TEST(HelePlays, EveryPlayHasItsOwnCode)
+{
+    const struct {
+        const char16_t* play;
+        const char* code;
+    } rows[] = {
+        {u"前一(定位胆)", "5F"},      {u"万位(定位胆)", "5F"},      {u"千位(定位胆)", "5F"},
+        {u"百位(定位胆)", "5F"},      {u"十位(定位胆)", "5F"},      {u"个位(定位胆)", "5F"},
+        {u"五星(定位胆)", "5F"},      {u"后三(定位胆)", "5F"},      {u"后二(定位胆)", "5F"},
+        {u"后一(定位胆)", "1S"},      {u"前三(不定位:一码)", "CJ"}, {u"后三(不定位:一码)", "3J"},
+        {u"前二(直选单式)", "BS"},    {u"前二(直选复式)", "BS"},    {u"前二(组选单式)", "BC"},
+        {u"后二(直选单式)", "2S"},    {u"后二(直选复式)", "2S"},    {u"后二(组选单式)", "2C"},
+        {u"前二(不定位:一码)", "BG"}, {u"后二(不定位:一码)", "2G"}, {u"前三(直选单式)", "CS"},
+        {u"前三(直选复式)", "CS"},    {u"前三(组三复式)", "C3"},    {u"前三(组三单式)", "C3"},
+        {u"前三(组六单式)", "C6"},    {u"前三(组六复式)", "C6"},    {u"中三(直选单式)", "MS"},
+        {u"中三(直选复式)", "MS"},    {u"中三(组三复式)", "M3"},    {u"中三(组三单式)", "M3"},
+        {u"中三(组六单式)", "M6"},    {u"中三(组六复式)", "M6"},    {u"后三(直选单式)", "3S"},
+        {u"后三(直选复式)", "3S"},    {u"后三(组三复式)", "33"},    {u"后三(组三单式)", "33"},
+        {u"后三(组六单式)", "36"},    {u"后三(组六复式)", "36"},    {u"前四(直选复式)", "DS"},
+        {u"前四(直选单式)", "DS"},    {u"后四(直选复式)", "4S"},    {u"后四(直选单式)", "4S"},
+        {u"五星(直选复式)", "5S"},    {u"五星(直选单式)", "5S"},    {u"前三(不定位:二码)", ""},
+        {u"后三(不定位:二码)", ""},   {u"中三(不定位:一码)", ""},   {u"五星组选60", ""},
+    };
+    for (const auto& r : rows) {
+        const QString play = QString::fromUtf16(r.play);
+        EXPECT_EQ(s(hele_play_code(u'|' + play + u'|')), r.code) << s(play);
+    }
+    // The number text of every play, and whether the platform can take it at all.
+    const struct {
+        const char16_t* play;
+        const char16_t* numbers;
+        const char* orders;
+        bool supported;
+    } texts[] = {
+        {u"前二(直选复式)", u"12", "BS12_12.", true},
+        {u"前二(直选复式)", u"1*2", "BS1_2.", true},
+        {u"前二(直选单式)", u"12 34", "BS1_2,3_4.", true},
+        {u"后二(直选复式)", u"1*2", "2S1_2.", true},
+        {u"后二(组选单式)", u"12", "2C12.", true},
+        {u"前二(不定位:一码)", u"3", "BG3.", true},
+        {u"后二(不定位:一码)", u"3 5", "2G35.", true},
+        {u"前三(不定位:一码)", u"3 4", "CJ34.", true},
+        {u"前三(直选单式)", u"123 456", "CS1_2_3,4_5_6.", true},
+        {u"前三(组三复式)", u"12", "C312.", true},
+        {u"前三(组三单式)", u"112 334", "C3112,334.", true},
+        {u"前三(组六单式)", u"123", "C6123.", true},
+        {u"前三(组六复式)", u"1234", "C61234.", true},
+        {u"中三(直选复式)", u"1*2*3", "MS1_2_3.", true},
+        {u"中三(直选单式)", u"123", "MS1_2_3.", true},
+        {u"中三(组三复式)", u"12", "M312.", true},
+        {u"中三(组三单式)", u"112", "M3112.", true},
+        {u"中三(组六单式)", u"123", "M6123.", true},
+        {u"后三(直选复式)", u"12", "3S12_12_12.", true},
+        {u"后三(组三复式)", u"12", "3312.", true},
+        {u"后三(组六复式)", u"1234", "361234.", true},
+        {u"后三(组六单式)", u"123 456", "36123,456.", true},
+        {u"前四(直选复式)", u"1*2*3*4", "DS1_2_3_4.", true},
+        {u"前四(直选单式)", u"1234", "DS1_2_3_4.", true},
+        {u"后四(直选复式)", u"12", "4S12_12_12_12.", true},
+        {u"后四(直选单式)", u"1234 5678", "4S1_2_3_4,5_6_7_8.", true},
+        {u"五星(直选单式)", u"12345", "5S1_2_3_4_5.", true},
+        {u"后三(不定位:二码)", u"1 2 4", "124.", false},
+        {u"前三(不定位:二码)", u"3 4", "34.", false},
+        {u"万位(定位胆)", u"5", "5F.", false},
+        {u"个位(定位胆)", u"5", "5F.", false},
+        {u"五星组选60", u"12", ".", false},
+    };
+    for (const auto& t : texts) {
+        const QString play = QString::fromUtf16(t.play);
+        const QString numbers = QString::fromUtf16(t.numbers);
+        EXPECT_EQ(s(hele_orders(play, numbers)), t.orders) << s(play);
+        EXPECT_EQ(hele_supports(play, numbers), t.supported) << s(play);
+    }
+}
+
+TEST(UcaiMethods, EveryRowOfTheTableInEveryLottery)
+{
+    const struct {
+        const char16_t* play;
+        int ids[3]; // 重庆时时彩, 欢乐分分彩, 欢乐五分彩
+        const char* type;
+    } rows[] = {
+        {u"后一(定位胆)", {30, 2599, 2409}, "digital"},       {u"五星(定位胆)", {30, 2599, 2409}, "digital"},
+        {u"后二(定位胆)", {30, 2599, 2409}, "digital"},       {u"前三(不定位:一码)", {512, 2584, 2394}, "digital"},
+        {u"前三(不定位:二码)", {513, 2587, 2397}, "digital"}, {u"后三(不定位:一码)", {18, 2583, 2393}, "digital"},
+        {u"后三(不定位:二码)", {20, 2586, 2396}, "digital"},  {u"前二(直选单式)", {22, 2589, 2399}, "input"},
+        {u"前二(直选复式)", {22, 2589, 2399}, "digital"},     {u"前二(组选单式)", {26, 2594, 2404}, "input"},
+        {u"后二(直选单式)", {24, 2590, 2400}, "input"},       {u"后二(直选复式)", {24, 2590, 2400}, "digital"},
+        {u"后二(组选单式)", {28, 2595, 2405}, "input"},       {u"前三(直选单式)", {2, 2565, 2377}, "input"},
+        {u"前三(直选复式)", {2, 2565, 2377}, "digital"},      {u"前三(组三复式)", {8, 2571, 2383}, "digital"},
+        {u"前三(组六复式)", {9, 2572, 2384}, "digital"},      {u"中三(直选单式)", {2291, 2633, 2443}, "input"},
+        {u"中三(直选复式)", {2291, 2633, 2443}, "digital"},   {u"中三(组三复式)", {2293, 2636, 2446}, "digital"},
+        {u"中三(组六复式)", {2294, 2637, 2447}, "digital"},   {u"后三(直选单式)", {5, 2568, 2380}, "input"},
+        {u"后三(直选复式)", {5, 2568, 2380}, "digital"},      {u"后三(组三复式)", {13, 2577, 2388}, "digital"},
+        {u"后三(组六复式)", {14, 2578, 2389}, "digital"},     {u"后四(直选复式)", {2265, 2608, 2418}, "digital"},
+        {u"五星(直选复式)", {2274, 2617, 2427}, "digital"},   {u"五星组选60", {2279, 2622, 2432}, "digital"},
+    };
+    const char16_t* lotteries[] = {u"U彩平台-重庆时时彩", u"U彩平台-欢乐分分彩", u"U彩平台-欢乐五分彩"};
+    const char* menus[] = {"302", "2505", "2329"};
+    for (const auto& r : rows) {
+        for (int column = 0; column < 3; ++column) {
+            const auto got = ucai_method(QString::fromUtf16(r.play), QString::fromUtf16(lotteries[column]));
+            const std::string where = QString::fromUtf16(r.play).toStdString() + " " + std::to_string(column);
+            ASSERT_TRUE(got) << where;
+            EXPECT_EQ(s(got->id), std::to_string(r.ids[column])) << where;
+            EXPECT_EQ(s(got->type), r.type) << where;
+            EXPECT_EQ(s(got->menu), menus[column]) << where;
+        }
+    }
 }
 
 TEST(HeleIssue, ThePlatformsDrawMustBeTheNextIssue)

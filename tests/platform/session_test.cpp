@@ -213,11 +213,66 @@ TEST_F(Session, HeleWaitsTwentySecondsForALateReplyThenGivesUp)
 
     bridge_.later = QString::fromUtf16(zorvik::platform::kVemtoError);
     const qint64 before = clock_.msecs();
-    const BetResult r = session_.place(order());
+    session_.expect_order(3); // the lottery balance before the order; still 3 after it
+    BetResult r = session_.place(order());
     EXPECT_EQ(r.status, -999);
+    EXPECT_TRUE(r.timed_out);
     EXPECT_EQ(r.message, u"未知错误。错误码：-999"_s);
     EXPECT_GE(clock_.msecs() - before, 20000);
     EXPECT_LE(clock_.msecs() - before, 22500);
+}
+
+TEST_F(Session, AnOrderWhoseAnswerNeverComesIsJudgedByTheBalance)
+{
+    hele();
+    page(true, QString::fromUtf16(zorvik::platform::kVemtoError));
+    bridge_.later = QString::fromUtf16(zorvik::platform::kVemtoError);
+    // The balance after is 3: a drop of exactly the cost (0.8) confirms the order.
+    session_.expect_order(3.8);
+    BetResult r = session_.place(order());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.timed_out);
+    EXPECT_EQ(r.amount, u"0.8"_s);
+    EXPECT_FALSE(r.order_id.isEmpty());
+    // A drop of anything else, or no balance before it, leaves it unconfirmed.
+    for (const std::optional<double> before : {std::optional<double>(3.7), std::optional<double>(3.81),
+                                               std::optional<double>()}) {
+        session_.expect_order(before);
+        r = session_.place(order());
+        EXPECT_EQ(r.status, zorvik::monitor::kUnconfirmed);
+        EXPECT_TRUE(r.timed_out);
+        EXPECT_EQ(r.message, u"投注未得到平台答复，余额变化与投注金额不符，订单未确认，请到平台核对"_s);
+    }
+    // The balance read before one order is not used for the next.
+    session_.expect_order(3);
+    EXPECT_EQ(session_.place(order()).status, -999);
+    EXPECT_EQ(session_.place(order()).status, zorvik::monitor::kUnconfirmed);
+    // An answer that came is never judged by the balance.
+    page(true, u"{\"code\":-40}"_s);
+    session_.expect_order(3.8);
+    r = session_.place(order());
+    EXPECT_EQ(r.status, -40);
+    EXPECT_FALSE(r.timed_out);
+}
+
+TEST_F(Session, HeleRefusesAPlayWithoutACodeBeforeSendingAnything)
+{
+    hele();
+    page(true, u"{\"code\":1,\"message\":{\"orderNo\":\"N\",\"buyAmt\":\"0.8\"}}"_s);
+    // 后三(不定位:二码) has digits but no play code: "124." would be read as another play.
+    for (const auto& [play, numbers] : {std::pair{u"后三(不定位:二码)"_s, u"1 2 4"_s},
+                                        std::pair{u"前三(不定位:二码)"_s, u"1 2"_s},
+                                        std::pair{u"万位(定位胆)"_s, u"1"_s},
+                                        std::pair{u"任三(直选复式)"_s, u"1*2*3"_s}}) {
+        const BetResult r = session_.place(order(play, numbers));
+        EXPECT_EQ(r.status, -6);
+        EXPECT_EQ(r.message, u"投注失败。合乐平台不支持玩法："_s + play);
+    }
+    EXPECT_EQ(bridge_.ran(u"confirmOrder"_s), 0);
+    EXPECT_EQ(http_.count(u"loadSiteInfo.do?siteCode=HELSSC1&t="_s), 0);
+    // A play with a code goes out.
+    EXPECT_EQ(session_.place(order(u"后三(不定位:一码)"_s, u"1 2"_s)).status, 1);
+    EXPECT_EQ(bridge_.ran(u"'orders': '3J12.'"_s), 1);
 }
 
 TEST_F(Session, HeleChecksTheDrawBeforeSendingAnything)
@@ -278,8 +333,10 @@ TEST_F(Session, UcaiRefusals)
 
     page(true, QString::fromUtf16(zorvik::platform::kVemtoError));
     bridge_.later = QString::fromUtf16(zorvik::platform::kVemtoError);
+    session_.expect_order(88); // unchanged after: not placed
     r = session_.place(order(u"后三(定位胆)"_s, u"12"_s));
     EXPECT_EQ(r.status, -6);
+    EXPECT_TRUE(r.timed_out);
     EXPECT_EQ(r.message, u"投注失败。请检查一下玩法和号码格式是否匹配、是否有误"_s);
 }
 
@@ -325,18 +382,46 @@ TEST_F(Session, OneOperationAtATime)
     EXPECT_TRUE(login_refused);
     EXPECT_EQ(http_.count(u"action=menu"_s), 1);
 
-    // A bet asked for during a login is refused with a message; the page is loaded after it.
+    // A bet asked for during a login is turned away as busy, sends nothing, and the view is
+    // told once the login is over; the page is loaded after it.
     BetResult nested;
+    int idle = 0;
+    zorvik::platform::PlatformView view;
+    view.idle = [&] { ++idle; };
+    session_.set_view(view);
+    const int orders = bridge_.ran(u"action=play"_s);
     bridge_.during_wait = [&] {
         nested = session_.place(order(u"后三(定位胆)"_s, u"12"_s));
         session_.load_game_page();
         EXPECT_TRUE(bridge_.loads.isEmpty());
+        EXPECT_EQ(idle, 0);
     };
     http_.route(u"hall"_s, QString());
     session_.login();
-    EXPECT_EQ(nested.status, 0);
-    EXPECT_FALSE(nested.message.isEmpty());
+    EXPECT_EQ(nested.status, zorvik::monitor::kPlacerBusy);
+    EXPECT_EQ(nested.message, u"正在登录平台或读取余额，投注已排队"_s);
+    EXPECT_EQ(bridge_.ran(u"action=play"_s), orders);
+    EXPECT_EQ(idle, 1);
     EXPECT_EQ(bridge_.loads, QStringList{u"http://plt/bet/ffc"_s});
+    // Without a bet turned away, the end of an operation tells nothing.
+    bridge_.during_wait = nullptr;
+    session_.login();
+    EXPECT_EQ(idle, 1);
+}
+
+TEST_F(Session, AfterARefusalTheHelePageIsLoadedAgainBeforeTheSessionIsJudged)
+{
+    hele();
+    // The page held still shows the nick; the platform's session is gone.
+    page(true, u"{\"code\":-5}"_s);
+    const BetResult r = session_.place(order());
+    EXPECT_EQ(r.status, -5);
+    ASSERT_FALSE(bridge_.navigations.isEmpty());
+    EXPECT_EQ(bridge_.navigations.first(), u"http://plt/cp.html?g=HELSSC1"_s);
+    // A login the user asks for judges the page as it is.
+    bridge_.navigations.clear();
+    session_.login();
+    EXPECT_EQ(bridge_.navigations, QStringList{u"http://plt/cp.html?g=HELSSC1"_s}); // logged in: the game page
 }
 
 TEST_F(Session, TheGamePageIsLoadedOnlyOnceABrowserIsThere)

@@ -79,12 +79,61 @@ TEST_F(Store, AnOlderFileIsMigratedWithItsRowsKept)
     QSqlDatabase::removeDatabase(u"old"_s);
     RecordStore store;
     ASSERT_TRUE(store.open(path())) << store.error().toStdString();
-    EXPECT_EQ(store.schema_version(), 2);
+    EXPECT_EQ(store.schema_version(), 3);
     const auto rows = store.bets();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].order_no, u"O1"_s);
+    EXPECT_TRUE(rows[0].confirmed()); // rows of older files were all placed
+    EXPECT_EQ(store.open_bets().size(), 1);
     EXPECT_TRUE(store.add_draw(u"L"_s, u"7"_s, u"1,2,3,4,5"_s, u"2026-01-01 00:01:00"_s));
     EXPECT_TRUE(store.settle(u"L"_s, u"7"_s, u"O1"_s, u"1,2,3,4,5"_s, u"中"_s, 3, u"t"_s));
+}
+
+TEST_F(Store, AnOrderIsWrittenUnconfirmedThenConfirmedOrDropped)
+{
+    RecordStore store;
+    ASSERT_TRUE(store.open(path()));
+    const auto sent = [](const QString& ref, double before) {
+        BetRecord b;
+        b.lottery = u"L"_s;
+        b.monitor = u"M"_s;
+        b.positions = u"ABC"_s;
+        b.play = u"直选复式"_s;
+        b.numbers = u"1*2*3"_s;
+        b.issue = u"7"_s;
+        b.cost = 2;
+        b.prize = 1920;
+        b.placed_at = u"2026-12-08 10:00:00"_s;
+        b.state = QString::fromUtf16(kUnconfirmedState);
+        b.ref = ref;
+        b.balance_before = before;
+        return b;
+    };
+    ASSERT_TRUE(store.add_bet(sent(u"r1"_s, 100))) << store.error().toStdString();
+    ASSERT_TRUE(store.add_bet(sent(u"r2"_s, 98)));
+    ASSERT_TRUE(store.add_bet(sent(u"r3"_s, 96)));
+    // Not confirmed: not open for settlement, not in the totals.
+    EXPECT_TRUE(store.open_bets().isEmpty());
+    EXPECT_TRUE(store.day_totals().isEmpty());
+    ASSERT_EQ(store.unconfirmed_bets().size(), 3);
+    EXPECT_EQ(store.unconfirmed_bets()[0].balance_before, 100);
+
+    EXPECT_TRUE(store.confirm(u"r1"_s, u"HEL1"_s, 1.5));
+    EXPECT_TRUE(store.drop(u"r2"_s));
+    const auto rows = store.bets();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].order_no, u"HEL1"_s);
+    EXPECT_EQ(rows[0].cost, 1.5);
+    EXPECT_TRUE(rows[0].confirmed());
+    EXPECT_EQ(rows[1].ref, u"r3"_s);
+    EXPECT_FALSE(rows[1].confirmed());
+    ASSERT_EQ(store.open_bets().size(), 1);
+    ASSERT_EQ(store.day_totals().size(), 1);
+    EXPECT_EQ(store.day_totals()[0].bets, 1);
+    // A confirmed row is never dropped.
+    EXPECT_TRUE(store.drop(u"r1"_s));
+    EXPECT_EQ(store.bets().size(), 2);
+    EXPECT_TRUE(bets_csv(store.bets()).contains(u",unconfirmed\r\n"_s));
 }
 
 TEST_F(Store, ACorruptFileIsRefusedWithAReason)
@@ -115,7 +164,7 @@ TEST_F(Store, BetsAreSettledOnceAndFilteredByDayLotteryAndMonitor)
     ASSERT_TRUE(store.settle(other.lottery, other.issue, u"B1"_s, u"1,2,3,4,5"_s, u"中"_s, 3.84, u"t1"_s));
     // A second settlement of the same order changes nothing.
     ASSERT_TRUE(store.settle(other.lottery, other.issue, u"B1"_s, u"9,9,9,9,9"_s, u"挂"_s, 0, u"t2"_s));
-    const auto settled = store.bets({std::nullopt, other.lottery, QString()});
+    const auto settled = store.bets({std::nullopt, other.lottery, QString(), std::nullopt});
     ASSERT_EQ(settled.size(), 1);
     EXPECT_EQ(settled[0].result, u"中"_s);
     EXPECT_EQ(settled[0].draw, u"1,2,3,4,5"_s);
@@ -123,10 +172,10 @@ TEST_F(Store, BetsAreSettledOnceAndFilteredByDayLotteryAndMonitor)
     EXPECT_EQ(store.open_bets().size(), 2);
 
     // The day runs from 00:00:00 to 23:59:59.
-    EXPECT_EQ(store.bets({QDate(2026, 12, 8), QString(), QString()}).size(), 2);
-    EXPECT_EQ(store.bets({QDate(2026, 12, 9), QString(), QString()}).size(), 1);
-    EXPECT_EQ(store.bets({QDate(2026, 12, 7), QString(), QString()}).size(), 0);
-    EXPECT_EQ(store.bets({std::nullopt, QString(), u"前一(定位胆)"_s}).size(), 2);
+    EXPECT_EQ(store.bets({QDate(2026, 12, 8), QString(), QString(), std::nullopt}).size(), 2);
+    EXPECT_EQ(store.bets({QDate(2026, 12, 9), QString(), QString(), std::nullopt}).size(), 1);
+    EXPECT_EQ(store.bets({QDate(2026, 12, 7), QString(), QString(), std::nullopt}).size(), 0);
+    EXPECT_EQ(store.bets({std::nullopt, QString(), u"前一(定位胆)"_s, std::nullopt}).size(), 2);
     const auto days = store.day_totals();
     ASSERT_EQ(days.size(), 2);
     EXPECT_EQ(days[0].day, u"2026-12-08"_s);
@@ -287,7 +336,7 @@ TEST(Writer, OpenRowsAreSettledFromTheFeedsDrawsForTheirLotteryOnly)
     const auto open = store.open_bets();
     ASSERT_EQ(open.size(), 1);
     EXPECT_EQ(open[0].order_no, u"B1"_s);
-    const auto settled = store.bets({std::nullopt, u"U彩平台-欢乐分分彩"_s, QString()});
+    const auto settled = store.bets({std::nullopt, u"U彩平台-欢乐分分彩"_s, QString(), std::nullopt});
     EXPECT_EQ(settled[0].result, u"挂"_s);
     EXPECT_DOUBLE_EQ(settled[0].returned, 0);
 }

@@ -1,0 +1,432 @@
+// What keeps real money safe when nobody watches: the stop rule before the next bet, a plan that
+// never crosses kinds of money, bets judged by their own draws, queued requests that belong to
+// their draw, orders that are recorded first and never sent twice, and passes that never nest.
+
+#include "monitoring_fixture.h"
+#include "qt_printers.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace zorvik::monitor;
+using namespace zorvik::monitor::testing;
+
+namespace {
+
+Fields betting()
+{
+    Fields f;
+    f.auto_bet = u"1"_s;
+    f.numbers = u"0*0*0"_s; // the draws below miss it unless they say otherwise
+    return f;
+}
+
+TEST_F(Monitoring, StartingResetsEveryCurrentValueToItsInitialValue)
+{
+    Fields f;
+    f.current = u"7"_s;
+    f.initial = u"2"_s;
+    Fields g = f;
+    g.numbers = u"4*5*6"_s;
+    g.current = u"30"_s;
+    g.initial = u"0"_s;
+    load({record(f), record(g)});
+    state_.awd_nums = kMiss;
+    engine_.set_monitoring(true);
+    EXPECT_EQ(at(1).field(kCurrent), u"3"_s);
+    EXPECT_EQ(at(2).field(kCurrent), u"1"_s);
+}
+
+TEST_F(Monitoring, TheStopRuleComesBeforeTheNextBet)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-5"_s};
+    engine_.set_monitoring(true); // ×1 on issue 0 (cost 2)
+    draw(1, kMiss);               // -2: ×2 on issue 2 (cost 4)
+    ASSERT_EQ(placer_.orders.size(), 2);
+    draw(2, kMiss); // -6 passes -5: nothing more is bet
+    EXPECT_FALSE(engine_.monitoring());
+    EXPECT_EQ(placer_.orders.size(), 2);
+    EXPECT_DOUBLE_EQ(engine_.session().income, -6);
+    EXPECT_EQ(engine_.line(Line::BetStatus), u"达到止盈或止损额，停止监控和投注"_s);
+    // Just above the stop-loss the chase goes on.
+    stops_ = {u"100000"_s, u"-6.01"_s};
+    engine_.set_monitoring(true);
+    EXPECT_TRUE(engine_.monitoring());
+    EXPECT_EQ(placer_.orders.size(), 3);
+}
+
+TEST_F(Monitoring, APlanEntryThatIsNotPositiveIsSaidAndBetsNothing)
+{
+    for (const auto& [plan, step, entry] : {std::tuple{u"0,1"_s, u"0"_s, 1}, std::tuple{u"1,-2"_s, u"1"_s, 2},
+                                           std::tuple{u"1,x"_s, u"1"_s, 2}}) {
+        Fields f = betting();
+        f.plan = plan;
+        f.step = step;
+        load({record(f)});
+        placer_.orders.clear();
+        engine_.set_monitoring(true);
+        EXPECT_TRUE(placer_.orders.isEmpty()) << plan.toStdString();
+        EXPECT_EQ(engine_.line(Line::BetStatus),
+                  u"投注计划第"_s + QString::number(entry) + u"项不是正数，本次不投注"_s);
+        engine_.set_monitoring(false);
+    }
+    // The smallest positive entry bets.
+    Fields f = betting();
+    f.plan = u"1"_s;
+    load({record(f)});
+    engine_.set_monitoring(true);
+    EXPECT_EQ(placer_.orders.size(), 1);
+}
+
+TEST_F(Monitoring, SwitchingTheKindOfMoneyStartsEveryPlanAgain)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    engine_.set_simulated(true);
+    engine_.set_monitoring(true);
+    draw(1, kMiss);
+    draw(2, kMiss); // the chase is at ×4, its bet waiting for draw 3
+    ASSERT_EQ(placer_.orders.last().multiplier, 4);
+    EXPECT_EQ(at(1).field(kBetPending), u"true"_s);
+    engine_.set_simulated(false);
+    EXPECT_EQ(at(1).field(kPlanStep), u"0"_s);
+    EXPECT_EQ(at(1).field(kBetPending), u"false"_s);
+    engine_.refresh();
+    EXPECT_EQ(placer_.orders.last().multiplier, 1);
+    // Setting the same kind again changes nothing.
+    draw(3, kMiss);
+    engine_.set_simulated(false);
+    EXPECT_EQ(at(1).field(kPlanStep), u"2"_s);
+}
+
+TEST_F(Monitoring, SimulatedAndRealMoneyAreNeverAddedTogether)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    engine_.set_simulated(true);
+    engine_.set_monitoring(true); // a simulated bet on issue 0
+    draw(0, kMiss);               // settled: -2 simulated
+    EXPECT_DOUBLE_EQ(engine_.session(true).income, -2);
+    EXPECT_EQ(engine_.line(Line::Income), u"当前收入：-2"_s);
+    engine_.set_simulated(false);
+    EXPECT_EQ(engine_.line(Line::Income), u"当前收入：0"_s);
+    EXPECT_DOUBLE_EQ(engine_.session().income, 0);
+    engine_.refresh(); // a real bet, ×1, on issue 1
+    draw(1, kMiss);
+    EXPECT_DOUBLE_EQ(engine_.session(false).income, -2);
+    EXPECT_DOUBLE_EQ(engine_.session(true).income, -2);
+    EXPECT_EQ(engine_.line(Line::Income), u"当前收入：-2"_s);
+    EXPECT_FALSE(engine_.bet_log().last().simulated);
+}
+
+TEST_F(Monitoring, BetsOpenWhenMonitoringStopsAreSettledAsTheirDrawsCome)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    draw(0, kMiss);
+    engine_.set_monitoring(true); // bets on issue 1
+    engine_.set_monitoring(false);
+    QSignalSpy settled(&engine_, &MonitorEngine::bet_settled);
+    draw(1, u"0,0,0,1,1"_s);
+    ASSERT_EQ(settled.size(), 1);
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetResult], u"中"_s);
+    EXPECT_DOUBLE_EQ(engine_.session().income, 1918);
+    EXPECT_EQ(engine_.line(Line::Income), u"当前收入：1918"_s);
+    // Nothing is judged or bet while off, and a second draw settles nothing again.
+    EXPECT_EQ(placer_.orders.size(), 1);
+    draw(2, kMiss);
+    EXPECT_EQ(settled.size(), 1);
+    // A row still open at a new start is kept, and settled later.
+    engine_.set_monitoring(true); // bets on issue 3
+    engine_.set_monitoring(false);
+    engine_.set_monitoring(true);
+    ASSERT_EQ(engine_.bet_log().size(), 1);
+    EXPECT_TRUE(engine_.bet_log().first().open());
+}
+
+TEST_F(Monitoring, AMonitorThatCannotBeUpdatedNeitherAlertsNorBetsAndLetsItsBetGo)
+{
+    Fields f = betting();
+    f.current = u"32766"_s;
+    load({record(f)});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    draw(0, kMiss);
+    engine_.set_monitoring(false);
+    // Started at 32766 and judged on the newest draw (a miss): 32767, alerting, bet placed.
+    engine_.set_monitoring(true);
+    EXPECT_EQ(at(1).field(kCurrent), u"32767"_s);
+    ASSERT_EQ(placer_.orders.size(), 1);
+    EXPECT_TRUE(engine_.rows().first().alerts);
+    // The next miss would pass 32767: no alert, no bet, and its waiting bet is let go.
+    draw(1, kMiss);
+    EXPECT_EQ(at(1).field(kCurrent), u"32767"_s);
+    EXPECT_FALSE(engine_.rows().first().alerts);
+    EXPECT_EQ(placer_.orders.size(), 1);
+    EXPECT_EQ(at(1).field(kBetPending), u"false"_s);
+    // A hit updates it again: it alerts (≥0) and bets.
+    draw(2, u"0,0,0,1,1"_s);
+    EXPECT_EQ(at(1).field(kCurrent), u"0"_s);
+    EXPECT_TRUE(engine_.rows().first().alerts);
+    EXPECT_EQ(placer_.orders.size(), 2);
+}
+
+TEST_F(Monitoring, ABetIsJudgedByItsOwnIssuesDrawWhenTheFeedSkipsOne)
+{
+    Fields f = betting();
+    f.numbers = u"1*2*3"_s;
+    load({record(f)});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    QString history = u"1:"_s + kMiss;
+    state_.history = &history;
+    draw(1, kMiss);
+    engine_.set_monitoring(true); // judged draw 1; bets ×1 on issue 2
+    ASSERT_EQ(placer_.orders.size(), 1);
+    // The feed jumps from 1 to 3; the history holds 2 (a hit) and 3 (a miss).
+    history = u"3:"_s + kMiss + u"|2:"_s + kHit + u'|' + history;
+    lookup_.insert(u"2"_s, kHit);
+    draw(3, kMiss);
+    // Draw 2 won the bet: the plan starts again (×1), and both draws were counted.
+    EXPECT_EQ(engine_.session().wins, 1);
+    EXPECT_EQ(at(1).field(kDrawCount), u"3"_s);
+    EXPECT_EQ(at(1).field(kCurrent), u"1"_s); // 遗漏: a hit at 2, a miss at 3
+    ASSERT_EQ(placer_.orders.size(), 2);
+    EXPECT_EQ(placer_.orders[1].multiplier, 1);
+    EXPECT_EQ(placer_.orders[1].issue, u"4"_s);
+}
+
+TEST_F(Monitoring, ABetWhoseDrawIsNotKnownWaitsForIt)
+{
+    Fields f = betting();
+    f.numbers = u"1*2*3"_s;
+    load({record(f)});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    draw(1, kMiss);
+    engine_.set_monitoring(true); // bets on 2
+    // 2 never arrives (no history); 3 hits: the bet on 2 is not judged by it.
+    draw(3, kHit);
+    EXPECT_EQ(at(1).field(kBetPending), u"true"_s);
+    EXPECT_EQ(engine_.session().wins, 0);
+    EXPECT_EQ(placer_.orders.size(), 1);
+    // Once 2 is known (a miss), the next draw judges the bet by it: the chase goes on at ×2.
+    lookup_.insert(u"2"_s, kMiss);
+    draw(4, kHit);
+    EXPECT_EQ(engine_.session().wins, 0);
+    ASSERT_EQ(placer_.orders.size(), 2);
+    EXPECT_EQ(placer_.orders[1].multiplier, 2);
+}
+
+TEST_F(Monitoring, NoMonitorIsBetTwiceForOneIssueAcrossAStopAndAStart)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    draw(1, kMiss);
+    engine_.set_monitoring(true); // bets on 2
+    ASSERT_EQ(placer_.orders.size(), 1);
+    engine_.set_monitoring(false);
+    engine_.restart_plans(); // pending forgotten, as a switch of money would
+    engine_.set_monitoring(true);
+    EXPECT_EQ(placer_.orders.size(), 1);
+    draw(2, kMiss);
+    EXPECT_EQ(placer_.orders.size(), 2);
+    EXPECT_EQ(placer_.orders[1].issue, u"3"_s);
+}
+
+TEST_F(Monitoring, AFailedPlacementIsAskedAgainAtTheNextRebuild)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    placer_.status = -1;
+    draw(1, kMiss);
+    engine_.set_monitoring(true);
+    EXPECT_EQ(placer_.orders.size(), 2); // both rebuilds of the start ask
+    EXPECT_TRUE(engine_.bet_log().isEmpty());
+    placer_.status = 1;
+    engine_.refresh();
+    EXPECT_EQ(placer_.orders.size(), 3);
+    EXPECT_EQ(engine_.bet_log().size(), 1);
+    engine_.refresh(); // placed: not again for this issue
+    EXPECT_EQ(placer_.orders.size(), 3);
+}
+
+TEST_F(Monitoring, TheBetLogKeepsExactlyAHundredRows)
+{
+    for (const int bets : {100, 101}) {
+        QStringList records;
+        for (int i = 0; i < bets; ++i) {
+            Fields f = betting();
+            f.numbers = QString::number(i % 10) + u"*"_s + QString::number(i / 10 % 10) + u"*"_s +
+                        QString::number(i / 100);
+            records << record(f);
+        }
+        load(records);
+        stops_ = {u"100000"_s, u"-100000"_s};
+        placer_.orders.clear();
+        engine_.set_monitoring(true);
+        EXPECT_EQ(engine_.bet_log().size(), 100) << bets;
+        EXPECT_EQ(engine_.bet_log().first().columns[kBetOrder],
+                  u"ORDER"_s + QString::number(bets - 99)) << bets;
+        engine_.set_monitoring(false);
+    }
+}
+
+TEST_F(Monitoring, BetsTurnedAwayByABusyPlatformArePlacedForTheirIssueOnly)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    bool busy = true;
+    placer_.respond = [&](const BetOrder& order) -> BetResult {
+        if (busy)
+            return {kPlacerBusy, QString(), QString(), u"正在登录平台或读取余额，投注已排队"_s};
+        return {1, u"Q"_s + order.issue, order.cost, u"ok"_s};
+    };
+    QSignalSpy dropped(&engine_, &MonitorEngine::order_dropped);
+    draw(1, kMiss);
+    engine_.set_monitoring(true);
+    EXPECT_TRUE(engine_.bet_log().isEmpty());
+    EXPECT_EQ(dropped.size(), 2); // recorded nothing lasting
+    busy = false;
+    engine_.place_queued(); // the platform is free: placed once, for issue 2
+    ASSERT_EQ(engine_.bet_log().size(), 1);
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetOrder], u"Q2"_s);
+    engine_.place_queued();
+    EXPECT_EQ(engine_.bet_log().size(), 1);
+
+    // Queued for issue 3, and issue 4 is on sale when the platform is free: dropped, said.
+    busy = true;
+    draw(2, kMiss);
+    state_.bet_iss = u"4"_s;
+    state_.next_iss_no = u"4"_s;
+    busy = false;
+    const qsizetype orders = placer_.orders.size();
+    engine_.place_queued();
+    EXPECT_EQ(placer_.orders.size(), orders);
+    EXPECT_EQ(engine_.line(Line::BetStatus), u"3期已截止，排队的投注不再下单：前三(直选复式)"_s);
+}
+
+TEST_F(Monitoring, RequestsQueuedForAnEarlierDrawAreDroppedWhenANewerOneArrives)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    bool busy = true;
+    placer_.respond = [&](const BetOrder& order) -> BetResult {
+        if (busy)
+            return {kPlacerBusy, QString(), QString(), u"busy"_s};
+        return {1, u"Q"_s + order.issue, order.cost, u"ok"_s};
+    };
+    draw(1, kMiss);
+    engine_.set_monitoring(true); // queued for 2
+    busy = false;
+    draw(2, kMiss); // the queue is for 2, issue 3 is on sale: the rebuild asks for 3 itself
+    ASSERT_EQ(engine_.bet_log().size(), 1);
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetIssue], u"3"_s);
+    engine_.place_queued();
+    EXPECT_EQ(engine_.bet_log().size(), 1);
+}
+
+TEST_F(Monitoring, AnOrderIsRecordedBeforeItIsSentAndNotSentWithoutARecord)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    QStringList recorded;
+    bool writable = true;
+    engine_.set_order_recorder([&](const BetRow& row) {
+        EXPECT_EQ(row.columns[kBetResult], u"未确认"_s);
+        recorded << row.columns[kBetIssue];
+        return writable ? u"ref"_s + QString::number(recorded.size()) : QString();
+    });
+    placer_.during = [&] { EXPECT_EQ(recorded.size(), placer_.orders.size()); };
+    draw(1, kMiss);
+    engine_.set_monitoring(true);
+    ASSERT_EQ(engine_.bet_log().size(), 1);
+    EXPECT_EQ(engine_.bet_log().first().ref, u"ref1"_s);
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetResult], u"---"_s);
+    writable = false;
+    draw(2, kMiss);
+    EXPECT_EQ(placer_.orders.size(), 1);
+    EXPECT_EQ(engine_.line(Line::BetStatus), u"投注记录无法写入，本次不下单"_s);
+}
+
+TEST_F(Monitoring, AnOrderWhoseAnswerNeverCameIsNeitherForgottenNorRetried)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    BetResult answer{kUnconfirmed, QString(), QString(), u"订单未确认"_s, true};
+    placer_.respond = [&](const BetOrder&) { return answer; };
+    QSignalSpy unconfirmed(&engine_, &MonitorEngine::bet_unconfirmed);
+    draw(1, kMiss);
+    engine_.set_monitoring(true);
+    ASSERT_EQ(unconfirmed.size(), 1);
+    ASSERT_EQ(engine_.bet_log().size(), 1);
+    const BetRow row = engine_.bet_log().first();
+    EXPECT_TRUE(row.unconfirmed);
+    EXPECT_EQ(row.columns[kBetResult], u"未确认"_s);
+    EXPECT_EQ(placer_.orders.size(), 1); // not again for this issue
+    EXPECT_EQ(at(1).field(kBetPending), u"true"_s);
+    EXPECT_EQ(engine_.session().bets, 0);
+    EXPECT_EQ(engine_.line(Line::BetStatus), u"订单未确认"_s);
+    // Never settled, never counted.
+    draw(2, kMiss);
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetResult], u"未确认"_s);
+    EXPECT_DOUBLE_EQ(engine_.session().income, 0);
+
+    // Confirmed by the balance after the time-out: told as unconfirmed first, then placed.
+    answer = {1, u"BAL"_s, u"4"_s, u"确认"_s, true};
+    draw(3, kMiss);
+    EXPECT_EQ(unconfirmed.size(), 3);
+    EXPECT_FALSE(engine_.bet_log().last().unconfirmed);
+    EXPECT_EQ(engine_.bet_log().last().columns[kBetOrder], u"BAL"_s);
+    // Cancelled by the balance: dropped and said as such.
+    QSignalSpy dropped(&engine_, &MonitorEngine::order_dropped);
+    answer = {-999, QString(), QString(), u"未知错误。错误码：-999"_s, true};
+    draw(4, kMiss);
+    ASSERT_EQ(dropped.size(), 1);
+    EXPECT_TRUE(dropped.first().at(1).toBool());
+}
+
+TEST_F(Monitoring, APassIsNeverNestedInAnother)
+{
+    Fields f = betting();
+    Fields g = betting();
+    g.numbers = u"9*0*0"_s;
+    load({record(f), record(g)});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    QString history = u"1:"_s + kMiss;
+    state_.history = &history;
+    draw(1, kMiss);
+    engine_.set_monitoring(true);
+    ASSERT_EQ(placer_.orders.size(), 2);
+    // Draw 3 arrives (2 skipped) while the first bet of draw 2's pass waits.
+    int nested = 0;
+    placer_.during = [&] {
+        if (nested++)
+            return;
+        history = u"3:"_s + kMiss + u"|2:"_s + kMiss + u'|' + history;
+        draw(3, kMiss);
+    };
+    state_.awd_iss = u"2"_s; // the pass for 2, with 3 not yet known
+    state_.awd_nums = kMiss;
+    state_.bet_iss = state_.next_iss_no = u"3"_s;
+    lookup_.insert(u"2"_s, kMiss);
+    history = u"2:"_s + kMiss + u'|' + history;
+    engine_.evaluate_draw();
+    // Each monitor was judged once per draw, and bet once per issue.
+    EXPECT_EQ(at(1).field(kDrawCount), u"3"_s);
+    EXPECT_EQ(at(2).field(kDrawCount), u"3"_s);
+    QSet<QString> seen;
+    for (const BetOrder& o : placer_.orders)
+        seen.insert(o.issue + u' ' + o.numbers);
+    EXPECT_EQ(seen.size(), placer_.orders.size());
+    EXPECT_TRUE(seen.contains(u"4 0*0*0"_s)); // draw 3's own rebuild bet for issue 4
+
+    // A stop clicked while a bet waits: nothing more is bet, and monitoring is off after.
+    placer_.during = [&] { engine_.set_monitoring(false); };
+    const qsizetype before = placer_.orders.size();
+    history = u"4:"_s + kMiss + u'|' + history;
+    draw(4, kMiss);
+    EXPECT_EQ(placer_.orders.size(), before + 1);
+    EXPECT_FALSE(engine_.monitoring());
+}
+
+} // namespace
