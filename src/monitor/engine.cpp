@@ -262,14 +262,15 @@ void MonitorEngine::ask_bet(const BetRequest& request)
     const BetResult result = placer_->place(order);
     placing_.remove(uid);
     // The bets deferred meanwhile, for the draw state as it is now.
-    const auto place_deferred = qScopeGuard([this] { place_queued(); });
+    auto place_deferred = qScopeGuard([this] { place_queued(); });
     if (result.timed_out) {
         emit bet_unconfirmed(row);
         if (result.status != 1 && result.status != kUnconfirmed)
             set_line(Line::BetStatus, result.message);
     }
     if (result.status == kPlacerBusy) {
-        // Not sent: asked again once the platform's operation has ended.
+        // Not sent: asked again once the platform's operation has ended (it says when).
+        place_deferred.dismiss();
         last_bet_issue_.remove(uid);
         emit order_dropped(row, false);
         deferred_.append({uid, state.bet_iss});

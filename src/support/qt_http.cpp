@@ -41,8 +41,8 @@ bool requestable(const QString& url)
 } // namespace
 
 QtHttpClient::QtHttpClient(std::function<void(const QString&)> notice, int timeout_ms,
-                           QObject* parent)
-    : QObject(parent), notice_(std::move(notice)), timeout_ms_(timeout_ms),
+                           QObject* parent, qint64 max_bytes)
+    : QObject(parent), notice_(std::move(notice)), timeout_ms_(timeout_ms), max_bytes_(max_bytes),
       manager_(new QNetworkAccessManager(this)), jar_(new SharedCookieJar)
 {
     manager_->setCookieJar(jar_); // the manager owns it
@@ -94,15 +94,37 @@ QtHttpClient::Answer QtHttpClient::wait_for(QNetworkReply* reply)
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // The whole request has one deadline (the timer), and its body one size limit.
+    bool too_large = false;
+    QByteArray body;
+    const auto take = [&] {
+        if (too_large)
+            return;
+        body += reply->readAll();
+        if (body.size() > max_bytes_) {
+            too_large = true;
+            body.clear();
+            loop.quit();
+        }
+    };
+    connect(reply, &QNetworkReply::readyRead, &loop, take);
+    connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64, qint64 total) {
+        if (total > max_bytes_) {
+            too_large = true;
+            loop.quit();
+        }
+    });
     timer.start(timeout_ms_);
     if (!reply->isFinished() && !stopping_) {
         waiting_.append(&loop);
         loop.exec();
         waiting_.removeOne(&loop);
     }
-    if (reply->isFinished()) {
+    if (reply->isFinished())
+        take();
+    if (reply->isFinished() && !too_large) {
         answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        answer.body = QString::fromUtf8(reply->readAll());
+        answer.body = QString::fromUtf8(body);
     } else {
         reply->abort();
     }

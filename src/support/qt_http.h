@@ -18,6 +18,8 @@ class QEventLoop;
 namespace zorvik::support {
 
 inline constexpr int kHttpTimeoutMs = 9999;
+// A reply or page longer than this is not read: nothing the program asks for comes near it.
+inline constexpr qint64 kMaxReplyBytes = 8 * 1024 * 1024;
 
 // The program's cookie jar. Cookies the HTTP replies set are announced, so the embedded browser
 // can take them; cookies the browser sets are adopted without being announced back.
@@ -45,7 +47,7 @@ class QtHttpClient final : public QObject, public HttpClient {
 public:
     // `notice` shows the slow-network notice; it is never open twice at a time.
     explicit QtHttpClient(std::function<void(const QString&)> notice, int timeout_ms = kHttpTimeoutMs,
-                          QObject* parent = nullptr);
+                          QObject* parent = nullptr, qint64 max_bytes = kMaxReplyBytes);
     ~QtHttpClient() override;
 
     QString net_get(const QString& url) override;
@@ -71,6 +73,7 @@ private:
 
     std::function<void(const QString&)> notice_;
     int timeout_ms_;
+    qint64 max_bytes_;
     QNetworkAccessManager* manager_;
     SharedCookieJar* jar_;
     bool notice_open_ = false;

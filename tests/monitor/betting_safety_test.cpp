@@ -42,7 +42,8 @@ TEST_F(Monitoring, TheStopRuleComesBeforeTheNextBet)
 {
     load({record(betting())});
     stops_ = {u"100000"_s, u"-5"_s};
-    engine_.set_monitoring(true); // ×1 on issue 0 (cost 2)
+    draw(0, kMiss);
+    engine_.set_monitoring(true); // ×1 on issue 1 (cost 2)
     draw(1, kMiss);               // -2: ×2 on issue 2 (cost 4)
     ASSERT_EQ(placer_.orders.size(), 2);
     draw(2, kMiss); // -6 passes -5: nothing more is bet
@@ -85,6 +86,7 @@ TEST_F(Monitoring, SwitchingTheKindOfMoneyStartsEveryPlanAgain)
     load({record(betting())});
     stops_ = {u"100000"_s, u"-100000"_s};
     engine_.set_simulated(true);
+    draw(0, kMiss);
     engine_.set_monitoring(true);
     draw(1, kMiss);
     draw(2, kMiss); // the chase is at ×4, its bet waiting for draw 3
@@ -93,10 +95,13 @@ TEST_F(Monitoring, SwitchingTheKindOfMoneyStartsEveryPlanAgain)
     engine_.set_simulated(false);
     EXPECT_EQ(at(1).field(kPlanStep), u"0"_s);
     EXPECT_EQ(at(1).field(kBetPending), u"false"_s);
-    engine_.refresh();
+    engine_.refresh(); // issue 3 has its (simulated) bet already
+    EXPECT_EQ(placer_.orders.size(), 3);
+    draw(3, kMiss); // the simulated bet's loss moves no real plan
     EXPECT_EQ(placer_.orders.last().multiplier, 1);
+    EXPECT_EQ(placer_.orders.last().issue, u"4"_s);
     // Setting the same kind again changes nothing.
-    draw(3, kMiss);
+    draw(4, kMiss);
     engine_.set_simulated(false);
     EXPECT_EQ(at(1).field(kPlanStep), u"2"_s);
 }
@@ -106,19 +111,24 @@ TEST_F(Monitoring, SimulatedAndRealMoneyAreNeverAddedTogether)
     load({record(betting())});
     stops_ = {u"100000"_s, u"-100000"_s};
     engine_.set_simulated(true);
-    engine_.set_monitoring(true); // a simulated bet on issue 0
-    draw(0, kMiss);               // settled: -2 simulated
+    draw(0, kMiss);
+    engine_.set_monitoring(true); // a simulated bet on issue 1
+    draw(1, kMiss);               // settled: -2 simulated; ×2 on 2
     EXPECT_DOUBLE_EQ(engine_.session(true).income, -2);
     EXPECT_EQ(engine_.line(Line::Income), u"当前收入：-2"_s);
     engine_.set_simulated(false);
     EXPECT_EQ(engine_.line(Line::Income), u"当前收入：0"_s);
     EXPECT_DOUBLE_EQ(engine_.session().income, 0);
-    engine_.refresh(); // a real bet, ×1, on issue 1
-    draw(1, kMiss);
+    draw(2, kMiss); // the simulated ×2 loses 4; a real ×1 on 3
+    EXPECT_DOUBLE_EQ(engine_.session(true).income, -6);
+    EXPECT_DOUBLE_EQ(engine_.session(false).income, 0);
+    EXPECT_EQ(engine_.line(Line::Income), u"当前收入：0"_s);
+    draw(3, kMiss);
     EXPECT_DOUBLE_EQ(engine_.session(false).income, -2);
-    EXPECT_DOUBLE_EQ(engine_.session(true).income, -2);
+    EXPECT_DOUBLE_EQ(engine_.session(true).income, -6);
     EXPECT_EQ(engine_.line(Line::Income), u"当前收入：-2"_s);
     EXPECT_FALSE(engine_.bet_log().last().simulated);
+    EXPECT_TRUE(engine_.bet_log().first().simulated);
 }
 
 TEST_F(Monitoring, BetsOpenWhenMonitoringStopsAreSettledAsTheirDrawsCome)

@@ -36,6 +36,9 @@ protected:
         server_.Post("/echo", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content(req.get_header_value("Content-Type") + "|" + req.body, "text/plain");
         });
+        server_.Post("/size", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(std::string(size_t(std::stoll(req.get_param_value("n"))), 'x'), "text/plain");
+        });
         server_.Post("/empty", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("", "text/plain");
         });
@@ -43,6 +46,9 @@ protected:
             for (int i = 0; i < 40 && !stopping_; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             res.set_content("late", "text/plain");
+        });
+        server_.Get("/size", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(std::string(size_t(std::stoll(req.get_param_value("n"))), 'x'), "text/plain");
         });
         server_.Get("/fired", [this](const httplib::Request&, httplib::Response& res) {
             ++fired_;
@@ -114,6 +120,20 @@ TEST_F(Http, ASilentServerTimesOutAndTheEventsKeepRunning)
     EXPECT_LT(clock.elapsed(), 1900);
     EXPECT_GT(ticks, 5); // the wait let the timer run
     EXPECT_EQ(notices_.size(), 1);
+}
+
+TEST_F(Http, ARepliesBodyIsReadUpToItsLimit)
+{
+    EXPECT_EQ(zorvik::support::kMaxReplyBytes, 8 * 1024 * 1024);
+    QtHttpClient capped([](const QString&) {}, 5000, nullptr, 100000);
+    const auto get = [&](qint64 n) { return capped.net_get(url("/size?n=") + QString::number(n)); };
+    EXPECT_EQ(get(100000).size(), 100000);
+    EXPECT_TRUE(get(100001).isEmpty());
+    EXPECT_TRUE(capped.net_post(url("/size?n=100001"), u"a"_s).isEmpty());
+    EXPECT_EQ(capped.net_post(url("/size?n=99999"), u"a"_s).size(), 99999);
+    // The default limit reads a large page whole.
+    QtHttpClient patient([](const QString&) {}, 20000);
+    EXPECT_EQ(patient.net_get(url("/size?n=3000000")).size(), 3000000);
 }
 
 TEST_F(Http, OnlyOneNoticeIsOpenAtATime)
