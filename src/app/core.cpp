@@ -144,6 +144,18 @@ AppCore::~AppCore()
     }
 }
 
+void AppCore::shutdown()
+{
+    stopping_ = true;
+    // Nothing more is bet; every wait (a page, a script) ends now.
+    if (engine_.monitoring()) {
+        stop_why_ = u"exit"_s;
+        engine_.set_monitoring(false);
+    }
+    if (web_bridge_)
+        web_bridge_->stop_waiting();
+}
+
 QString AppCore::records_file() const
 {
     return QFileInfo(settings_file_).dir().filePath(u"records.db"_s);
@@ -263,6 +275,13 @@ platform::PageBridge& AppCore::bridge()
                 emit browser_made(browser);
                 return true;
             });
+        // A page's dialog was answered by the page itself; the user reads what it said.
+        connect(web_bridge_.get(), &platform::WebPageBridge::dialog, this, [this](const QString& text) {
+            engine_.set_line(monitor::Line::BetStatus, u"平台页面弹窗："_s + text);
+            emit page_dialog(text);
+        });
+        if (stopping_)
+            web_bridge_->stop_waiting();
     }
     return *web_bridge_;
 }

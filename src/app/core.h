@@ -114,6 +114,10 @@ public:
     void send_test_notification();
     notify::Webhook& webhook() { return webhook_; }
 
+    // The program is ending (a signal in headless mode): monitoring stops, no bet is placed any
+    // more, and whatever waits gives up at once.
+    void shutdown();
+
     // Reports the outcome of a settings-file write: the first failure is told (as a tip, never
     // a box that would hold up the draw cycle); after a write succeeds again, the next is told.
     void report_write(bool written);
@@ -133,6 +137,8 @@ signals:
     // not placed after all.
     void bet_unconfirmed(const QStringList& columns);
     void bet_cancelled(const QStringList& columns);
+    // A platform page raised a dialog (answered by the page itself): its text.
+    void page_dialog(const QString& text);
     // A webhook delivery: its event and the HTTP status, or "failed" and the reason.
     void webhook_result(const QString& event, const QString& status);
 
@@ -169,6 +175,7 @@ private:
     QString lottery_;
     QString stop_why_; // why monitoring stops next: "button" or "exit"; else the stop rule
     bool records_failure_told_ = false;
+    bool stopping_ = false;
     records::RecordWriter records_;
     notify::Webhook webhook_;
     QStringList alerting_; // the titles alerting in the rebuild under way

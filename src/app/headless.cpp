@@ -10,7 +10,9 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSocketNotifier>
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <cstdio>
 #include <unistd.h>
 
@@ -72,14 +74,23 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     support::SystemClock clock;
     support::QtHttpClient http([&shell](const QString& text) { shell.notice(text); });
 
+    AppCore core(data_dir, shell, clock, http, net);
     QSocketNotifier stop(signal_pipe[0], QSocketNotifier::Read);
-    QObject::connect(&stop, &QSocketNotifier::activated, qApp, [&http] {
-        http.stop(); // a request waiting now is cut short by the stop, not by the network
+    QObject::connect(&stop, &QSocketNotifier::activated, qApp, [&http, &core, &stop] {
+        stop.setEnabled(false);
+        // Whatever is waiting gives up: the stop is not held by the network, a page or a bet.
+        core.shutdown();
+        http.stop();
         QCoreApplication::quit();
+        // Past five seconds the program ends anyway; every record is committed as it is made.
+        std::thread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(4500));
+            print(u"stopped"_s, u"(forced)"_s);
+            std::_Exit(0);
+        }).detach();
     });
     std::signal(SIGINT, on_signal);
     std::signal(SIGTERM, on_signal);
-    AppCore core(data_dir, shell, clock, http, net);
 
     QString new_iss, next_iss, new_award;
     feed::DrawFeed& feed = core.feed();
@@ -128,6 +139,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
         print(u"webhook"_s, event + u' ' + status);
     });
     QObject::connect(&core, &AppCore::logged, [](const QString& text) { print(u"login"_s, text); });
+    QObject::connect(&core, &AppCore::page_dialog, [](const QString& text) { print(u"dialog"_s, text); });
     QObject::connect(&core, &AppCore::announced, [](const service::Announcement& a) {
         print(u"status begin_plan"_s, a.begin_plan);
         if (!a.reached)

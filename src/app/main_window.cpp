@@ -179,6 +179,7 @@ QLayout* MainWindow::build_footer()
     auto* global_tips = named<QLabel>("global_tips");
     // Which folder keeps the settings and monitors.
     auto* data_label = named<QLabel>("data_dir_label", u"<a href=\"data\">数据目录</a>"_s);
+    data_label->setTextFormat(Qt::RichText); // our own link
     data_label->setToolTip(QDir::toNativeSeparators(data_dir_));
     connect(data_label, &QLabel::linkActivated, this, [this] {
         shell_->message(u"设置和监控保存在：\n"_s + QDir::toNativeSeparators(data_dir_) +

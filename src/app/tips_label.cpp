@@ -8,6 +8,7 @@ TipsLabel::TipsLabel(int index, const QString& text, QWidget* parent)
     : QLabel(text, parent), index_(index)
 {
     setObjectName(QStringLiteral("tips_label_") + QString::number(index));
+    setTextFormat(Qt::PlainText); // status lines carry platforms' and pages' texts
 }
 
 void TipsLabel::mouseReleaseEvent(QMouseEvent* event)

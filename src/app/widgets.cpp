@@ -51,6 +51,12 @@ void fill_list(QComboBox* box, const QString& items, int selected)
         box->setCurrentIndex(selected);
 }
 
+void shown_plain(QObject* widget)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setTextFormat(Qt::PlainText);
+}
+
 QLabel* caption(const QString& text)
 {
     return new QLabel(text);

@@ -6,6 +6,7 @@
 #include <utility>
 
 class QComboBox;
+class QObject;
 class QLabel;
 class QTableView;
 class QTreeWidget;
@@ -13,11 +14,16 @@ class QTreeWidget;
 namespace zorvik::app {
 
 // A widget with its object name (the control names the program is known by).
+// A label shows its text as it is: texts from a platform's page or a server never become
+// markup. The few labels with a link of ours say so themselves. Other widgets are left alone.
+void shown_plain(QObject* widget);
+
 template <typename W, typename... Args>
 W* named(const char* name, Args&&... args)
 {
     W* w = new W(std::forward<Args>(args)...);
     w->setObjectName(QString::fromLatin1(name));
+    shown_plain(w);
     return w;
 }
 

@@ -30,6 +30,8 @@ public:
     virtual QString page_val() = 0;
     // Lets `ms` milliseconds pass with the event loop running (never a sleep).
     virtual void pause(int ms) = 0;
+    // The address of the page loaded now; empty before any.
+    virtual QString page_url() = 0;
 
     // True when the jQuery expression matches at least one element.
     bool page_size(const QString& expr);

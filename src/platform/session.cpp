@@ -11,6 +11,7 @@
 #include "support/shell.h"
 #include "support/text.h"
 
+#include <QUrl>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -200,6 +201,21 @@ QString PlatformSession::await_answer(QString reply, int ms, bool empty_waits)
     return reply;
 }
 
+bool PlatformSession::on_platform()
+{
+    // The password is typed only into a page of the platform's own address.
+    const QUrl page(bridge().page_url());
+    const QUrl platform(base_);
+    return !platform.host().isEmpty() && page.host().compare(platform.host(), Qt::CaseInsensitive) == 0 &&
+           page.port(page.scheme() == u"https" ? 443 : 80) ==
+               platform.port(platform.scheme() == u"https" ? 443 : 80);
+}
+
+QString PlatformSession::off_platform_text()
+{
+    return u"登录页面不在平台地址（"_s + QUrl(base_).host() + u"）上，没有填写密码"_s;
+}
+
 std::optional<double> PlatformSession::balance_value()
 {
     const QString which = platform();
@@ -268,7 +284,9 @@ QString PlatformSession::hele_login(bool fresh)
             if (!form)
                 shell_.tip(u"网速过慢，无法连接到合乐平台。请更换平台地址"_s);
         }
-        if (form) {
+        if (form && !on_platform()) {
+            message = off_platform_text();
+        } else if (form) {
             bridge().page_exec(hele_login_script(account_, password_), 2000);
             name = nick();
             in = !name.isEmpty();
@@ -370,6 +388,8 @@ QString PlatformSession::ucai_login()
     QString message = u"登录U彩娱乐失败。"_s;
     QString user = ucai_user();
     if (user.isEmpty() && bridge().page_navigate(base_ + u"?login"_s)) {
+        if (!on_platform())
+            return off_platform_text();
         bridge().page_exec(ucai_login_script(account_, password_), 2000);
         bridge().page_exec(u"(function(){jQuery('#alert_close_button').trigger('click');"
                            u"window.vemto_val = 1;return 1;})()"_s,

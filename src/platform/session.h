@@ -80,6 +80,9 @@ private:
     QString platform() const; // "hele", "ucai" or empty
     // The drivers' logins; each returns the status line's message.
     QString hele_login(bool fresh);
+    // True when the page loaded now is on the platform's address (host and port).
+    bool on_platform();
+    QString off_platform_text();
     void hele_balance();
     monitor::BetResult hele_bet(const monitor::BetOrder& order);
     QString ucai_login();

@@ -4,6 +4,7 @@
 #include "support/shell.h"
 #include "support/text.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -12,6 +13,8 @@
 #include <QWebEngineCookieStore>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <cmath>
@@ -25,19 +28,75 @@ namespace {
 constexpr int kReadLimitMs = 3000; // a read the renderer never answers gives up here
 
 // The platforms' pages log freely, and probes on pages without jQuery fail by design: none of
-// it is the program's business.
+// it is the program's business but the dialogs the guard script reports. A dialog the engine
+// itself would open (one the guard missed) is answered here, never shown: a modal box would
+// hold the whole program.
 class QuietPage final : public QWebEnginePage {
 public:
-    using QWebEnginePage::QWebEnginePage;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
-                                  const QString&) override
+    QuietPage(std::function<void(const QString&)> told, QObject* parent)
+        : QWebEnginePage(parent), told_(std::move(told))
     {
     }
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
+                                  const QString&) override
+    {
+        if (message.startsWith(QStringView(kDialogMark)))
+            told_(message.mid(QStringView(kDialogMark).size()));
+    }
+    void javaScriptAlert(const QUrl&, const QString& msg) override { told_(msg); }
+    bool javaScriptConfirm(const QUrl&, const QString& msg) override
+    {
+        told_(msg);
+        // Leaving a page is allowed; any other question is answered "cancel".
+        return msg == leave_text();
+    }
+    bool javaScriptPrompt(const QUrl&, const QString& msg, const QString&, QString*) override
+    {
+        told_(msg);
+        return false;
+    }
+
+private:
+    // What the engine asks before a page with a "beforeunload" handler is left.
+    static QString leave_text()
+    {
+        return QCoreApplication::translate(
+            "QWebEnginePage",
+            "Are you sure you want to leave this page? Changes that you made may not be saved.");
+    }
+    std::function<void(const QString&)> told_;
 };
 
 } // namespace
+
+QString dialog_guard_script()
+{
+    return uR"((function () {
+  var tell = function (text) {
+    try { console.log('zorvik-dialog:' + (text === undefined ? '' : String(text))); } catch (e) {}
+  };
+  // Kept writable: a page (or the clean-up script) may declare its own silent one.
+  var fixed = function (name, fn) {
+    try {
+      Object.defineProperty(window, name, {value: fn, writable: true, enumerable: true,
+                                           configurable: false});
+    } catch (e) { window[name] = fn; }
+  };
+  fixed('alert', function (text) { tell(text); });
+  fixed('confirm', function (text) { tell(text); return false; });
+  fixed('prompt', function (text) { tell(text); return null; });
+  window.addEventListener('beforeunload', function (event) {
+    event.stopImmediatePropagation();
+    tell('beforeunload');
+  }, true);
+  try {
+    Object.defineProperty(window, 'onbeforeunload', {get: function () { return null; },
+                                                     set: function () {}, configurable: false});
+  } catch (e) {}
+})();)"_s;
+}
 
 QString page_value_text(const QVariant& value)
 {
@@ -81,10 +140,18 @@ QWebEngineView* WebPageBridge::view()
         return view_;
     view_ = new QWebEngineView;
     view_->setObjectName(u"zorvik_tz_wb"_s);
-    view_->setPage(new QuietPage(view_));
+    view_->setPage(new QuietPage([this](const QString& text) { emit dialog(text); }, view_));
     // The platform's pages must not open dialogs of their own on an unattended program.
     view_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     QWebEnginePage* page = view_->page();
+    // Before the page's first byte runs, its dialogs are disarmed, in every frame.
+    QWebEngineScript guard;
+    guard.setName(u"zorvik-dialog-guard"_s);
+    guard.setSourceCode(dialog_guard_script());
+    guard.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    guard.setWorldId(QWebEngineScript::MainWorld);
+    guard.setRunsOnSubFrames(true);
+    page->scripts().insert(guard);
     connect(page, &QWebEnginePage::loadStarted, this, [this] {
         loading_ = true;
         renderer_gone_ = false;
@@ -130,6 +197,8 @@ bool WebPageBridge::wait_until(const std::function<bool()>& done, int ms)
     QElapsedTimer started;
     started.start();
     while (!done()) {
+        if (stopping_)
+            return false;
         const qint64 left = ms - started.elapsed();
         if (left <= 0)
             return false;
@@ -147,6 +216,8 @@ void WebPageBridge::pause(int ms)
 
 bool WebPageBridge::page_navigate(const QString& url)
 {
+    if (stopping_)
+        return false;
     const QUrl address(url);
     if (!address.isValid() || address.isRelative() || address.host().isEmpty())
         return false; // refused: no load, no clean-up
@@ -193,6 +264,8 @@ std::shared_ptr<WebPageBridge::Reading> WebPageBridge::read_async()
 
 QString WebPageBridge::page_exec(const QString& script, int wait_ms)
 {
+    if (stopping_)
+        return QString::fromUtf16(kVemtoError);
     wait_for_load();
     QWebEngineView* browser = view();
     if (renderer_gone_) {
@@ -213,6 +286,11 @@ QString WebPageBridge::page_exec(const QString& script, int wait_ms)
     if (first->done)
         return support::trim_blanks(page_value_text(first->value));
     return QString::fromUtf16(kVemtoError);
+}
+
+QString WebPageBridge::page_url()
+{
+    return view_ ? view_->page()->url().toString() : QString();
 }
 
 QString WebPageBridge::page_val()

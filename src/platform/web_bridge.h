@@ -35,8 +35,16 @@ public:
     QString page_exec(const QString& script, int wait_ms) override;
     QString page_val() override;
     void pause(int ms) override;
+    QString page_url() override;
 
     QWebEngineView* view();
+    // The program is ending: every wait ends at once and no script runs any more.
+    void stop_waiting() { stopping_ = true; }
+
+signals:
+    // The page raised a dialog (alert, confirm, prompt, or a prompt before leaving it); the
+    // page answered it itself.
+    void dialog(const QString& text);
 
 private:
     struct Reading {
@@ -57,7 +65,14 @@ private:
     bool load_ok_ = false;
     bool cleanup_after_load_ = false;
     bool renderer_gone_ = false;
+    bool stopping_ = false;
 };
+
+// The script put into every page before its own: the page's dialogs answer at once (an alert
+// is acknowledged, a confirm cancelled, a prompt left empty, leaving the page allowed) and are
+// told to the program through the console with this mark.
+QString dialog_guard_script();
+inline constexpr char16_t kDialogMark[] = u"zorvik-dialog:";
 
 // The text of a value read from the page: strings as they are, numbers in decimal, nothing for
 // an unset value.

@@ -33,6 +33,7 @@ public:
         return answer ? answer(script) : QString::fromUtf16(platform::kVemtoError);
     }
     QString page_val() override { return later; }
+    QString page_url() override { return url.isNull() && !navigations.isEmpty() ? navigations.last() : url; }
     void pause(int ms) override
     {
         clock_.advance(ms);
@@ -51,6 +52,7 @@ public:
     std::function<QString(const QString& script)> answer;
     std::function<void()> during_wait;
     QString later; // what page_val reads
+    QString url;   // the page's address; null: the last one navigated to
     bool navigate_ok = true;
     QStringList navigations;
     QStringList loads;

@@ -366,6 +366,33 @@ TEST_F(Session, UcaiLoginShowsTheUserAndTheBalance)
     EXPECT_EQ(bridge_.ran(u"jQuery('#confirm_no')"_s), 2); // probed, then clicked
 }
 
+TEST_F(Session, ThePasswordIsTypedOnlyIntoThePlatformsOwnPage)
+{
+    hele();
+    page(false, QString());
+    // The login page redirected elsewhere: nothing is typed, and the status line says why.
+    bridge_.url = u"http://evil.example/login"_s;
+    EXPECT_TRUE(session_.login());
+    EXPECT_EQ(bridge_.ran(u"password"_s), 0);
+    EXPECT_EQ(logged_.last(), u"登录页面不在平台地址（plt）上，没有填写密码"_s);
+    bridge_.url = u"http://plt:8080/"_s; // same host, another port
+    session_.login();
+    EXPECT_EQ(bridge_.ran(u"password"_s), 0);
+    bridge_.url = u"http://PLT/cp.html"_s;
+    session_.login();
+    EXPECT_EQ(bridge_.ran(u"$('#password').val("_s), 1);
+
+    ucai();
+    http_.route(u"hall"_s, QString());
+    bridge_.url = u"http://plt.example/?login"_s;
+    session_.login();
+    EXPECT_EQ(bridge_.ran(u"jQuery('#password').val("_s), 0);
+    EXPECT_EQ(logged_.last(), u"登录页面不在平台地址（plt）上，没有填写密码"_s);
+    bridge_.url = QString();
+    session_.login();
+    EXPECT_EQ(bridge_.ran(u"jQuery('#password').val("_s), 1);
+}
+
 TEST_F(Session, OneOperationAtATime)
 {
     ucai();

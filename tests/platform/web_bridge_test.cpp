@@ -13,6 +13,7 @@
 #include <QNetworkCookie>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <atomic>
@@ -46,6 +47,18 @@ public:
         });
         site_.server.Get("/page.html", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(kPage, "text/html; charset=utf-8");
+        });
+        // Every kind of dialog, from the page's first script on and after it has loaded.
+        site_.server.Get("/dialogs.html", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(R"html(<!DOCTYPE html><html><head><meta charset="utf-8"><script>
+alert('先提示');
+window.confirmed = confirm('确定吗');
+window.prompted = prompt('输入', 'x');
+window.onbeforeunload = function () { return '真的离开吗'; };
+window.addEventListener('beforeunload', function (e) { e.preventDefault(); e.returnValue = 'y'; });
+window.addEventListener('load', function () { setTimeout(function () { alert('后提示'); }, 0); });
+</script></head><body><p id="x">dialogs</p></body></html>)html",
+                            "text/html; charset=utf-8");
         });
         site_.server.Get("/plain.html", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("<html><body><p id='x'>no jQuery here</p></body></html>", "text/html");
@@ -122,6 +135,43 @@ TEST_F(Bridge, AnswersAreWhatTheVariableHoldsAtTheEndOfTheWait)
     EXPECT_LT(waited.elapsed(), 700);
     bridge_.pause(900);
     EXPECT_EQ(bridge_.page_val().toStdString(), "late");
+}
+
+TEST_F(Bridge, APagesDialogsAreAnsweredAtOnceAndTold)
+{
+    QSignalSpy told(&bridge_, &WebPageBridge::dialog);
+    QElapsedTimer took;
+    took.start();
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/dialogs.html")));
+    QTRY_VERIFY_WITH_TIMEOUT(told.size() >= 4, 5000);
+    QStringList texts;
+    for (const auto& args : told)
+        texts << args.at(0).toString();
+    EXPECT_TRUE(texts.contains(u"先提示"_s)) << texts.join(u'|').toStdString();
+    EXPECT_TRUE(texts.contains(u"确定吗"_s));
+    EXPECT_TRUE(texts.contains(u"输入"_s));
+    EXPECT_TRUE(texts.contains(u"后提示"_s));
+    // A confirm is cancelled, a prompt left empty.
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = String(window.confirmed);"_s, 0).toStdString(), "false");
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = String(window.prompted);"_s, 0).toStdString(), "null");
+    // A dialog raised from a script the program runs answers too, and the page may be left.
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = String(confirm('再确认'));"_s, 0).toStdString(),
+              "false");
+    QTRY_VERIFY_WITH_TIMEOUT(told.last().at(0).toString() == u"再确认"_s, 2000);
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    EXPECT_TRUE(bridge_.page_url().endsWith(u"/page.html"_s));
+    EXPECT_LT(took.elapsed(), 8000);
+}
+
+TEST_F(Bridge, StoppingEndsEveryWaitAtOnce)
+{
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    QTimer::singleShot(100, [this] { bridge_.stop_waiting(); });
+    QElapsedTimer took;
+    took.start();
+    EXPECT_EQ(bridge_.page_exec(u"var x = 1;"_s, 5000).toStdString(), "vemto_error");
+    EXPECT_LT(took.elapsed(), 1500);
+    EXPECT_FALSE(bridge_.page_navigate(pages_->url("/page.html")));
 }
 
 TEST_F(Bridge, ElementOperations)
