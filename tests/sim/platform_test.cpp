@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <map>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using zorvik::sim::PlacedBet;
@@ -55,6 +56,11 @@ TEST(UcaiForms, CountLinesByMethodRow)
         {14, "1&2&3&4", 4},      {14, "1&1&2", -1},    {23, "1|2|3|4", 1},   {24, "1&2|3|4|5|6", 2},
         {24, "1|2|3|4", -1},     {1, "1&2&3", 3},      {2, "1&2&3", 3},      {25, "1|2&3&4", -1},
         {7, "12&34", 2},         {7, "11", -1},        {12, "", -1},
+        // The direct plays: each slot's digits joined by "&", nothing else.
+        {12, "1&2&3|1&2&3|1&2&3", 27}, {12, "1|2&3|4", 2}, {12, "123|123|123", -1}, {12, "1,2|3|4", -1},
+        {12, "1&&2|3|4", -1},    {12, "1|2|3|4", -1},  {6, "1&2|3", 2},      {6, "12|3", -1},
+        {9, "5|6", 1},           {16, "1|2|3", 1},     {20, "0&9|0|0", 2},   {0, "5||||", 1},
+        {0, "55||||", -1},
     };
     for (const auto& c : cases) {
         const auto bet = zorvik::sim::ucai_bet_form(c.row, QString::fromUtf8(c.codes));
@@ -243,10 +249,11 @@ TEST_F(Platforms, HeleOrdersNeedTheDrawOnSaleASessionAndMoney)
     const QJsonObject message = QJsonDocument::fromJson(site[u"message"_s].toString().toUtf8()).object();
     const QString id = QString::number(message[u"cdId"_s].toDouble(), 'f', 0);
     EXPECT_TRUE(message[u"cd"_s].toString().contains(u'-'));
-    const auto order = [&](const QString& orders, const QString& draw_id, int unit = 2) {
+    const auto order = [&](const QString& orders, const QString& draw_id, int unit = 2,
+                           const QString& prize = u"1920"_s) {
         const QString text = u"{\"orders\":\""_s + orders +
                              u"\",\"flag\":[\"N\"],\"isCno\":false,\"rebate\":0,\"cnoSetting\":\"N\","
-                             u"\"prize\":1920,\"unit\":"_s + QString::number(unit) +
+                             u"\"prize\":"_s + prize + u",\"unit\":"_s + QString::number(unit) +
                              u",\"draws\":[{\"draw\":{\"id\":"_s + draw_id + u"},\"multiply\":\"1\"}]}"_s;
         const auto res = post("hele", "/cp/confirmOrder.do", {{"order", text.toStdString()}}, cookie);
         return QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object();
@@ -257,6 +264,8 @@ TEST_F(Platforms, HeleOrdersNeedTheDrawOnSaleASessionAndMoney)
     EXPECT_EQ(order(u"XX1."_s, id)[u"code"_s].toInt(), -10);
     EXPECT_EQ(order(u"CS1_2_3."_s, u"1"_s)[u"code"_s].toInt(), -10);
     EXPECT_EQ(order(u"CS1_2_3."_s, id, 4)[u"code"_s].toInt(), -10);    // no 厘 here
+    EXPECT_EQ(order(u"CS1_2_3."_s, id, 2, u"1950"_s)[u"code"_s].toInt(), -10); // not its prize level
+    EXPECT_EQ(order(u"CS1_2_3."_s, id, 2, u"1919"_s)[u"code"_s].toInt(), -10);
     fault("role=hele&order_code=-5");
     EXPECT_EQ(order(u"CS1_2_3."_s, id)[u"code"_s].toInt(), -5);
     fault("role=hele&expire=1");
@@ -267,6 +276,44 @@ TEST_F(Platforms, HeleOrdersNeedTheDrawOnSaleASessionAndMoney)
     EXPECT_EQ(accepted[u"message"_s][u"buyAmt"_s].toString(), u"0.2"_s);
     EXPECT_TRUE(accepted[u"message"_s][u"orderNo"_s].toString().startsWith(u"HEL"_s));
     EXPECT_NEAR(state()[u"balances"_s][u"bob"_s].toDouble(), 0.3, 1e-9);
+}
+
+TEST_F(Platforms, TheNextPageRaisesTheDialogAskedForOnceBeforeAndAfterLoading)
+{
+    fault("role=hele&dialog=confirm");
+    const std::string page = get("hele", "/")->body;
+    EXPECT_NE(page.find("window.dialog_answer = confirm('模拟平台弹窗（confirm）')"), std::string::npos);
+    EXPECT_NE(page.find("addEventListener('load'"), std::string::npos);
+    EXPECT_LT(page.find("confirm("), page.find("<body>")); // from the page's first script
+    EXPECT_EQ(get("hele", "/")->body.find("模拟平台弹窗"), std::string::npos);
+    fault("role=ucai&dialog=beforeunload");
+    EXPECT_EQ(get("hele", "/")->body.find("模拟平台弹窗"), std::string::npos); // the other platform's
+    EXPECT_NE(get("ucai", "/bet/ffc")->body.find("onbeforeunload"), std::string::npos);
+    fault("role=ucai&dialog=alert");
+    EXPECT_NE(get("ucai", "/?login")->body.find("alert('模拟平台弹窗（alert）')"), std::string::npos);
+    EXPECT_EQ(get("service", "/sim/fault?role=ucai&dialog=print")->status, 400);
+}
+
+TEST_F(Platforms, AnOrderAnsweredLateIsTakenAndDebitedFirst)
+{
+    const std::string cookie = login("ucai", "ann", "p'w\\1");
+    fault("role=ucai&order_delay=1500");
+    std::string reply;
+    std::thread sender([&] {
+        reply = post("ucai", "/?controller=game&action=play", ucai_order(ucai_issue(), "0||||", 1, "0.2"), cookie)
+                    ->body;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    // Debited and recorded while its answer still waits.
+    EXPECT_NEAR(state()[u"balances"_s][u"ann"_s].toDouble(), 99.8, 1e-9);
+    EXPECT_TRUE(reply.empty());
+    sender.join();
+    EXPECT_EQ(reply, "success");
+    // Only the next order waits.
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(post("ucai", "/?controller=game&action=play", ucai_order(ucai_issue(), "1||||", 1, "0.2"), cookie)->body,
+              "success");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
 }
 
 } // namespace

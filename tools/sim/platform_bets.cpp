@@ -291,6 +291,15 @@ int ucai_row(int lottery_id, int method_id, const QString& type)
 
 std::optional<PlacedBet> ucai_bet_form(int row, const QString& codes)
 {
+    // The digit plays write each slot's digits joined by "&" ("1&2&3"), slots separated by "|";
+    // any other layout ("123", "1,2", "1&&2") is refused, as the platform does.
+    static const QRegularExpression slot(u"^(\\d(&\\d)*)?$"_s);
+    const bool typed = QStringView(kUcaiRows[std::clamp(row, 0, int(std::size(kUcaiRows)) - 1)].type) == u"input";
+    if (!typed) {
+        for (const QString& part : codes.split(u'|'))
+            if (!slot.match(part).hasMatch())
+                return std::nullopt;
+    }
     // Rows by play: the direct and group plays of 前二, 后二, 前三, 中三, 后三 in turn.
     struct Span {
         int first, size;

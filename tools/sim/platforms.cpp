@@ -23,11 +23,28 @@ std::string html_escaped(const std::string& s)
 
 // The page head every platform page shares: Debian's jQuery, and .size() as the platforms'
 // older jQuery has it.
-std::string page_head(const std::string& title)
+std::string page_head(const std::string& title, const std::string& extra = std::string())
 {
     return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title +
            "</title><script src=\"/js/jquery.js\"></script><script>if (window.jQuery) "
-           "{ jQuery.fn.size = function () { return this.length; }; }</script></head><body>";
+           "{ jQuery.fn.size = function () { return this.length; }; }</script>" + extra +
+           "</head><body>";
+}
+
+// A page's dialog of that kind, raised as the page starts and again once it has loaded.
+std::string dialog_script(const std::string& kind)
+{
+    if (kind.empty())
+        return std::string();
+    const std::string text = "'模拟平台弹窗（" + kind + "）'";
+    if (kind == "beforeunload")
+        return "<script>window.onbeforeunload = function () { return " + text +
+               "; };window.addEventListener('beforeunload', function (e) { e.preventDefault(); "
+               "e.returnValue = " + text + "; });</script>";
+    const std::string call = kind + "(" + text + ")";
+    return "<script>window.dialog_answer = " + call +
+           ";window.addEventListener('load', function () { setTimeout(function () { "
+           "window.dialog_answer_after = " + call + "; }, 0); });</script>";
 }
 
 QString money(double value)
@@ -158,6 +175,23 @@ bool Simulator::debit_locked(const std::string& account, double cost)
     return true;
 }
 
+std::string Simulator::next_dialog(const std::string& platform)
+{
+    std::lock_guard lock(mutex_);
+    return std::exchange(dialogs_[platform], std::string());
+}
+
+void Simulator::answer_late(const std::string& platform)
+{
+    int ms = 0;
+    {
+        std::lock_guard lock(mutex_);
+        ms = std::exchange(order_delays_[platform], 0);
+    }
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
 std::optional<int> Simulator::forced_order_code(const std::string& platform)
 {
     std::lock_guard lock(mutex_);
@@ -209,7 +243,8 @@ void Simulator::routes_hele_pages(httplib::Server& s)
     s.Get(R"(/(cp\.html)?)", [this](const httplib::Request& req, httplib::Response& res) {
         const std::string account = session_account("hele", req);
         serve("hele", res, kHtml, [&] {
-            std::string page = page_head("合乐平台") + "<h1>合乐平台 (zorvik-sim)</h1>" +
+            std::string page = page_head("合乐平台", dialog_script(next_dialog("hele"))) +
+                               "<h1>合乐平台 (zorvik-sim)</h1>" +
                                "<div id=\"memNotice\">会员公告：每日 04:00 至 04:10 系统维护。"
                                "<button id=\"memApply\">我知道了</button></div>";
             if (!account.empty()) {
@@ -261,7 +296,11 @@ jQuery('#login').on('click', function () {
         });
     });
     s.Post("/cp/confirmOrder.do", [this](const httplib::Request& req, httplib::Response& res) {
-        serve("hele", res, kJson, [&] { return hele_order(req); });
+        serve("hele", res, kJson, [&] {
+            std::string reply = hele_order(req);
+            answer_late("hele"); // taken and debited; the answer comes later
+            return reply;
+        });
     });
 }
 
@@ -304,6 +343,9 @@ std::string Simulator::hele_order(const httplib::Request& req)
     }
     if (!bet_game)
         return answer(-10, u"该期已截止投注"_s);
+    // The account's prize level is the platform's own; an order asking for another is refused.
+    if (order.value(u"prize"_s).toDouble() != kHelePrize)
+        return answer(-10, u"奖金组错误"_s);
     bool known = false;
     const auto bet = hele_bet_form(order.value(u"orders"_s).toString(), &known);
     if (!known)
@@ -344,7 +386,8 @@ void Simulator::routes_ucai_pages(httplib::Server& s)
             return not_found(res);
         serve("ucai", res, kHtml, [&] {
             if (page_name.empty() && asked_with(req, {"login"})) {
-                return page_head("U彩娱乐 - 登录") + R"(<h1>U彩娱乐 (zorvik-sim)</h1>
+                return page_head("U彩娱乐 - 登录", dialog_script(next_dialog("ucai"))) +
+                       R"(<h1>U彩娱乐 (zorvik-sim)</h1>
 <form onsubmit="return false">用户名 <input id="userName"> 密码 <input id="password" type="password">
 <button id="submit" type="button">登录</button></form>
 <div id="alert" style="display:none"><span id="alert_text"></span> <button id="alert_close_button">确定</button></div>
@@ -357,7 +400,8 @@ jQuery('#submit').on('click', function () {
 jQuery('#alert_close_button').on('click', function () { jQuery('#alert').hide(); });
 </script></body></html>)";
             }
-            return page_head("U彩娱乐") + "<h1>U彩娱乐 (zorvik-sim)</h1><p id=\"game\">" +
+            return page_head("U彩娱乐", dialog_script(next_dialog("ucai"))) +
+                   "<h1>U彩娱乐 (zorvik-sim)</h1><p id=\"game\">" +
                    html_escaped(page_name) + R"(</p>
 <div id="theme">新版界面已上线 <button class="changetheme_stay">留在旧版</button></div>
 <div id="confirm">确认刷新余额？ <button id="confirm_no">取消</button></div>
@@ -403,7 +447,11 @@ jQuery('#confirm_no').on('click', function () { jQuery('#confirm').hide(); });
             });
         }
         if (controller == "game" && action == "play")
-            return serve("ucai", res, kText, [&] { return ucai_order(req); });
+            return serve("ucai", res, kText, [&] {
+                std::string reply = ucai_order(req);
+                answer_late("ucai");
+                return reply;
+            });
         not_found(res);
     });
 }

@@ -378,7 +378,8 @@ void Simulator::routes_admin(httplib::Server& s)
         Fault f;
         const std::string role = req.get_param_value("role");
         const bool platform = role == "hele" || role == "ucai";
-        if (platform && (req.has_param("expire") || req.has_param("hold") || req.has_param("order_code"))) {
+        if (platform && (req.has_param("expire") || req.has_param("hold") || req.has_param("order_code") ||
+                         req.has_param("dialog") || req.has_param("order_delay"))) {
             // Every session ends; the draw on sale is held one behind (hold=1) or let go (hold=0);
             // the next order is answered with the given code.
             std::lock_guard lock(mutex_);
@@ -388,6 +389,18 @@ void Simulator::routes_admin(httplib::Server& s)
                 held_[role] = req.get_param_value("hold") == "1";
             if (req.has_param("order_code"))
                 forced_codes_[role].push_back(std::atoi(req.get_param_value("order_code").c_str()));
+            // The next page raises the dialog; the next order is answered this late.
+            const std::string dialog = req.get_param_value("dialog");
+            if (req.has_param("dialog") && dialog != "alert" && dialog != "confirm" && dialog != "prompt" &&
+                dialog != "beforeunload") {
+                res.status = 400;
+                res.set_content("unknown dialog", kText);
+                return;
+            }
+            if (req.has_param("dialog"))
+                dialogs_[role] = dialog;
+            if (req.has_param("order_delay"))
+                order_delays_[role] = std::max(0, std::atoi(req.get_param_value("order_delay").c_str()));
             res.set_content("ok", kText);
             return;
         }

@@ -50,6 +50,9 @@ struct Options {
     std::vector<Account> accounts; // the platforms' accounts
 };
 
+// The prize level of the Hele platform's accounts: an order must ask for exactly this.
+inline constexpr double kHelePrize = 1920;
+
 // The Hele platform's id of a draw on sale.
 qint64 hele_draw_id(const Game& game, qint64 index);
 
@@ -96,6 +99,10 @@ private:
     std::string ucai_order(const httplib::Request& req);
     // A forced reply for the platform's next order, if one is due (the code it carries).
     std::optional<int> forced_order_code(const std::string& platform);
+    // The dialog the platform's next page raises (taken), and the wait before an order's
+    // answer (taken; the order is taken and debited before it).
+    std::string next_dialog(const std::string& platform);
+    void answer_late(const std::string& platform);
     void record_order(const std::string& platform, const std::string& account,
                       const QJsonObject& fields, bool accepted, const std::string& reply);
     void routes_admin(httplib::Server& s);
@@ -144,6 +151,8 @@ private:
     QJsonArray logins_;
     std::map<std::string, bool> held_;
     std::map<std::string, std::deque<int>> forced_codes_;
+    std::map<std::string, std::string> dialogs_;
+    std::map<std::string, int> order_delays_;
     std::uint64_t next_sid_ = 1;
     std::uint64_t next_order_ = 1;
     std::string jquery_;
