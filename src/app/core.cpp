@@ -90,6 +90,10 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
                     emit bet_cancelled(row_columns(row));
             });
     connect(&engine_, &monitor::MonitorEngine::bet_settled, this, &AppCore::record_settlement);
+    // A bet waits for a draw the feed skipped: the whole draw history is fetched again, once the
+    // pass that found it has ended.
+    connect(&engine_, &monitor::MonitorEngine::draw_missing, this, [this] { feed_.reload_awd(); },
+            Qt::QueuedConnection);
 
     // The records: every draw, bet and session. They never hold up monitoring: a failure is told
     // once in the status line, and told again only after a write succeeded in between.

@@ -505,8 +505,14 @@ void MonitorEngine::settle_plan(Monitor& m, bool hit, const Judged& draw)
         const QString key = QString(*issue).remove(u'-');
         if (key != draw.key) {
             const auto known = draw.lookup ? draw.lookup->constFind(key) : QHash<QString, QString>::const_iterator();
-            if (!draw.lookup || known == draw.lookup->cend())
+            if (!draw.lookup || known == draw.lookup->cend()) {
+                // Skipped by the feed and not in its history: the history is asked for again.
+                if (!missing_told_.contains(key)) {
+                    missing_told_.insert(key);
+                    emit draw_missing(*issue);
+                }
                 return;
+            }
             hit = rules::bet_hit(*known, m.field(kPositions), m.field(kNumbers),
                                  support::trim_blanks(m.field(kPlay)))
                       .hit;

@@ -138,6 +138,8 @@ signals:
     void bet_refused(const QString& issue, const QString& title, const QString& message);
     void bet_settled(int row);
     void bet_rows_dropped(int count); // the oldest rows, past the cap
+    // A bet waits for the draw of this issue, which the feed skipped and its history lacks.
+    void draw_missing(const QString& issue);
     // A rebuild has ended, its alerts raised and its bets asked for.
     void rebuilt();
 
@@ -208,6 +210,7 @@ private:
     std::optional<std::pair<bool, bool>> monitoring_due_; // on, judge now
     bool stop_pending_ = false; // a stop waits for the pass: no more bets meanwhile
     QString judged_key_;        // the newest issue judged this session, without "-"
+    QSet<QString> missing_told_; // skipped draws a bet waits for, told once each
     // The summary and income lines as last made, and the figures they were made from.
     std::optional<std::pair<bool, Session>> summarized_;
     QString summary_text_;

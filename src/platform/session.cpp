@@ -440,8 +440,10 @@ monitor::BetResult PlatformSession::ucai_bet(const monitor::BetOrder& order)
     o.codes = *codes;
     o.multiplier = order.multiplier;
     o.play = order.title;
-    const QString reply = await_answer(bridge().page_exec(ucai_order_script(o), 2000), kUcaiReplyMs, false);
-    if (reply == QStringView(kVemtoError))
+    // A page that cannot be read (its renderer busy with the order, or the page replaced) has
+    // not answered either: the order may still have been taken.
+    const QString reply = await_answer(bridge().page_exec(ucai_order_script(o), 2000), kUcaiReplyMs, true);
+    if (reply == QStringView(kVemtoError) || reply.isEmpty())
         return unanswered(order, refused(-6, u"投注失败。请检查一下玩法和号码格式是否匹配、是否有误"_s));
     if (reply == u"success")
         return {1, made_up_order_digest(order.issue, clock_), order.cost, o.issue_text + u"期投注成功"_s};

@@ -87,13 +87,22 @@ QString dialog_guard_script()
   fixed('alert', function (text) { tell(text); });
   fixed('confirm', function (text) { tell(text); return false; });
   fixed('prompt', function (text) { tell(text); return null; });
+  // A page's wish to ask before it is left is noted, never asked; told when it is left.
+  var asks = false;
   window.addEventListener('beforeunload', function (event) {
     event.stopImmediatePropagation();
-    tell('beforeunload');
+    if (asks)
+      tell('beforeunload');
   }, true);
+  var listen = window.addEventListener;
+  window.addEventListener = function (type) {
+    if (String(type).toLowerCase() === 'beforeunload') { asks = true; return; }
+    return listen.apply(this, arguments);
+  };
   try {
     Object.defineProperty(window, 'onbeforeunload', {get: function () { return null; },
-                                                     set: function () {}, configurable: false});
+                                                     set: function (f) { asks = asks || !!f; },
+                                                     configurable: false});
   } catch (e) {}
 })();)"_s;
 }

@@ -19,57 +19,6 @@ namespace {
 // An account whose password holds a quote and a backslash.
 const QString kAccount = u"ann:p'w\\1:100"_s;
 
-class Betting {
-public:
-    Betting(const Sim& sim, const QString& lottery, const QString& monitor)
-    {
-        QDir().mkpath(dir_.filePath(u"bao"_s));
-        QFile f(dir_.filePath(u"bao/cfg.ini"_s));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        QStringEncoder gbk("GBK");
-        f.write(gbk.encode(u"[alert_cfg]\r\nlist="_s + monitor +
-                           u"\r\n[tz_cfg]\r\nplt_user=ann\r\nplt_pass=p'w\\1\r\nplt_tz_zy=100000\r\n"_s));
-        f.close();
-        process_.start(QStringLiteral(ZORVIK_PATH),
-                       {u"--headless"_s, u"--start"_s, u"--data-dir"_s, dir_.path(), u"--lottery"_s, lottery,
-                        u"--service-base"_s, sim.url(u"service"_s), u"--public-base"_s,
-                        sim.url(u"public"_s), u"--trend-base"_s, sim.url(u"trend"_s)});
-        EXPECT_TRUE(process_.waitForStarted());
-    }
-    ~Betting()
-    {
-        process_.terminate();
-        process_.waitForFinished(15000);
-    }
-
-    // The first printed line from `from` on holding the text, within the time; empty if none.
-    QString wait_for(const QString& text, int ms, qsizetype* from = nullptr)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        qsizetype start = from ? *from : 0;
-        while (true) {
-            process_.waitForReadyRead(200);
-            while (process_.canReadLine())
-                lines_ << QString::fromUtf8(process_.readLine()).trimmed();
-            for (qsizetype i = start; i < lines_.size(); ++i) {
-                if (lines_[i].contains(text)) {
-                    if (from)
-                        *from = i + 1;
-                    return lines_[i];
-                }
-            }
-            if (waited.elapsed() > ms)
-                return QString();
-        }
-    }
-    QString all() const { return lines_.join(u'\n'); }
-
-    QTemporaryDir dir_;
-    QProcess process_;
-    QStringList lines_;
-};
-
 QJsonArray orders(const Sim& sim)
 {
     return sim.admin("/sim/state")[u"orders"_s].toArray();

@@ -214,14 +214,19 @@ TEST_F(Monitoring, ABetWhoseDrawIsNotKnownWaitsForIt)
     stops_ = {u"100000"_s, u"-100000"_s};
     draw(1, kMiss);
     engine_.set_monitoring(true); // bets on 2
-    // 2 never arrives (no history); 3 hits: the bet on 2 is not judged by it.
+    // 2 never arrives (no history); 3 hits: the bet on 2 is not judged by it, and the history
+    // is asked for once.
+    QSignalSpy missing(&engine_, &MonitorEngine::draw_missing);
     draw(3, kHit);
+    draw(4, kHit);
+    ASSERT_EQ(missing.size(), 1);
+    EXPECT_EQ(missing.first().at(0).toString(), u"2"_s);
     EXPECT_EQ(at(1).field(kBetPending), u"true"_s);
     EXPECT_EQ(engine_.session().wins, 0);
     EXPECT_EQ(placer_.orders.size(), 1);
     // Once 2 is known (a miss), the next draw judges the bet by it: the chase goes on at ×2.
     lookup_.insert(u"2"_s, kMiss);
-    draw(4, kHit);
+    draw(5, kHit);
     EXPECT_EQ(engine_.session().wins, 0);
     ASSERT_EQ(placer_.orders.size(), 2);
     EXPECT_EQ(placer_.orders[1].multiplier, 2);

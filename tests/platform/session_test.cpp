@@ -247,6 +247,17 @@ TEST_F(Session, AnOrderWhoseAnswerNeverComesIsJudgedByTheBalance)
     session_.expect_order(3);
     EXPECT_EQ(session_.place(order()).status, -999);
     EXPECT_EQ(session_.place(order()).status, zorvik::monitor::kUnconfirmed);
+    // On UCai, a page that cannot be read has not answered either.
+    ucai();
+    page(true, QString());
+    bridge_.later = QString();
+    session_.expect_order(88);
+    r = session_.place(order(u"后三(定位胆)"_s, u"12"_s));
+    EXPECT_EQ(r.status, -6);
+    EXPECT_TRUE(r.timed_out);
+    session_.expect_order(88.8);
+    EXPECT_EQ(session_.place(order(u"后三(定位胆)"_s, u"12"_s)).status, 1);
+    hele();
     // An answer that came is never judged by the balance.
     page(true, u"{\"code\":-40}"_s);
     session_.expect_order(3.8);

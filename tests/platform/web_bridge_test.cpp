@@ -160,6 +160,12 @@ TEST_F(Bridge, APagesDialogsAreAnsweredAtOnceAndTold)
     QTRY_VERIFY_WITH_TIMEOUT(told.last().at(0).toString() == u"再确认"_s, 2000);
     ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
     EXPECT_TRUE(bridge_.page_url().endsWith(u"/page.html"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(told.last().at(0).toString() == u"beforeunload"_s, 2000);
+    // A page that never asked to be asked is left without a word.
+    const qsizetype before = told.size();
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/plain.html")));
+    bridge_.pause(300);
+    EXPECT_EQ(told.size(), before);
     EXPECT_LT(took.elapsed(), 8000);
 }
 

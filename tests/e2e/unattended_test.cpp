@@ -1,0 +1,156 @@
+// Real money left unattended, end to end against zorvik-sim: page dialogs at login and during a
+// session, an order answered after the program gave up, a lost session, a play the platform has
+// no code for, the stop-loss, and a stop by signal. The platform's own record of the orders it
+// took is compared with the program's.
+
+#include "e2e_support.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+#include <csignal>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace zorvik::e2e;
+
+namespace {
+
+const QString kAccount = u"ann:p'w\\1:100"_s;
+
+QJsonArray accepted_orders(const Sim& sim, const QString& platform)
+{
+    QJsonArray out;
+    for (const auto& order : sim.admin("/sim/state")[u"orders"_s].toArray())
+        if (order[u"accepted"_s].toBool() && order[u"platform"_s].toString() == platform)
+            out.append(order);
+    return out;
+}
+
+// The records' rows as zorvik-cli prints them (CSV, header first).
+QStringList records_csv(const QString& data_dir)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(ZORVIK_CLI_PATH),
+              {u"records"_s, data_dir + u"/bao/records.db"_s, u"--csv"_s});
+    EXPECT_TRUE(cli.waitForFinished(30000));
+    return QString::fromUtf8(cli.readAllStandardOutput()).split(u"\r\n"_s, Qt::SkipEmptyParts);
+}
+
+// Ends the program with SIGTERM; true when it was gone within five seconds.
+bool ends_within_five_seconds(QProcess& process)
+{
+    QElapsedTimer took;
+    took.start();
+    process.terminate();
+    const bool ended = process.waitForFinished(5000);
+    return ended && took.elapsed() <= 5000;
+}
+
+TEST(Unattended, UcaiThroughDialogsAndALateAnswerRecordsEveryOrderOnceAndStopsInTime)
+{
+    Sim sim(5, {u"--account"_s, kAccount});
+    ASSERT_EQ(sim.urls_.size(), 6);
+    sim.fault(u"ucai"_s, u"dialog=alert"_s); // the login page raises it
+    Betting program(sim, u"U彩平台-欢乐分分彩"_s,
+                    u"|ABC~直选复式~前三(直选复式)~1*23*4~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                    u"1,2,4~3~false~0~0:0:0:1920~0"_s);
+    qsizetype at = 0;
+    ASSERT_FALSE(program.wait_for(u" dialog 模拟平台弹窗（alert）"_s, 30000).isEmpty()) << program.all().toStdString();
+    ASSERT_FALSE(program.wait_for(u" login 用户：[ ann ] 已登录到平台。"_s, 30000, &at).isEmpty())
+        << program.all().toStdString();
+    ASSERT_FALSE(program.wait_for(u" bet "_s, 30000, &at).isEmpty()) << program.all().toStdString();
+    // The direct play goes out slot by slot, and the platform takes it.
+    const QJsonArray first = accepted_orders(sim, u"ucai"_s);
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_TRUE(first[0][u"fields"_s][u"lt_project[]"_s].toString().contains(u"'codes':'1|2&3|4'"_s));
+
+    // A dialog during the session: the game page loaded after a draw raises it.
+    sim.fault(u"ucai"_s, u"dialog=confirm"_s);
+    EXPECT_FALSE(program.wait_for(u" dialog 模拟平台弹窗（confirm）"_s, 30000).isEmpty()) << program.all().toStdString();
+
+    // The next order is taken and debited, its answer comes after the program stopped waiting:
+    // told as unconfirmed, then confirmed by the balance, and never sent again.
+    sim.fault(u"ucai"_s, u"order_delay=20000"_s);
+    const QString unconfirmed = program.wait_for(u" unconfirmed "_s, 60000, &at);
+    ASSERT_FALSE(unconfirmed.isEmpty()) << program.all().toStdString();
+    const QString confirmed = program.wait_for(u" bet "_s, 30000, &at);
+    ASSERT_FALSE(confirmed.isEmpty()) << program.all().toStdString();
+    const QString issue = unconfirmed.section(u' ', 3).split(u'\t').value(0);
+    EXPECT_EQ(confirmed.section(u' ', 3).split(u'\t').value(0), issue);
+    EXPECT_FALSE(program.wait_for(u" bet "_s, 30000, &at).isEmpty()) << program.all().toStdString();
+
+    EXPECT_TRUE(ends_within_five_seconds(program.process_));
+
+    // Every order the platform took is in the records, confirmed, each issue once.
+    const QJsonArray taken = accepted_orders(sim, u"ucai"_s);
+    QSet<QString> issues;
+    for (const auto& order : taken) {
+        const QString sent = order[u"fields"_s][u"lt_issue_start"_s].toString();
+        EXPECT_FALSE(issues.contains(sent)) << sent.toStdString();
+        issues.insert(sent);
+    }
+    QStringList rows = records_csv(program.dir_.path());
+    ASSERT_FALSE(rows.isEmpty());
+    rows.removeFirst();
+    int confirmed_rows = 0;
+    for (const QString& row : rows)
+        confirmed_rows += row.endsWith(u",confirmed"_s) ? 1 : 0;
+    EXPECT_EQ(confirmed_rows, taken.size()) << rows.join(u'\n').toStdString();
+    EXPECT_EQ(rows.size(), taken.size()) << rows.join(u'\n').toStdString();
+}
+
+TEST(Unattended, HeleThroughALostSessionNeverSendsAPlayWithoutACodeAndBetsNothingPastTheStopLoss)
+{
+    Sim sim(5, {u"--account"_s, kAccount});
+    ASSERT_EQ(sim.urls_.size(), 6);
+    // ×1, ×2, ×4 of 0.2 lose 0.2, 0.6 and 1.4 in all: the stop-loss of -1 stops after the third.
+    Betting program(sim, u"合乐平台-HI彩分分彩"_s,
+                    u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                    u"1,2,4~2~false~0~0:0:0:1920~0"
+                    u"|CDE~不定位:二码~后三(不定位:二码)~1 2 4~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                    u"1~2~false~0~0:0:0:1920~0"_s,
+                    u"plt_tz_zy=100000\r\nplt_tz_zs=-1\r\n"_s);
+    qsizetype at = 0;
+    ASSERT_FALSE(program.wait_for(u" login ann已登录到平台。"_s, 30000, &at).isEmpty()) << program.all().toStdString();
+    EXPECT_FALSE(program.wait_for(u"投注失败。合乐平台不支持玩法：后三(不定位:二码)"_s, 30000).isEmpty())
+        << program.all().toStdString();
+    ASSERT_FALSE(program.wait_for(u" bet "_s, 30000, &at).isEmpty()) << program.all().toStdString();
+
+    // The session ends on the platform; the page still shows the nick until loaded again.
+    const int logins = int(sim.admin("/sim/state")[u"logins"_s].toArray().size());
+    sim.fault(u"hele"_s, u"expire=1"_s);
+    EXPECT_FALSE(program.wait_for(u"未读取到投注返回信息"_s, 30000, &at).isEmpty()) << program.all().toStdString();
+    EXPECT_FALSE(program.wait_for(u" bet "_s, 40000, &at).isEmpty()) << program.all().toStdString();
+    EXPECT_GT(sim.admin("/sim/state")[u"logins"_s].toArray().size(), logins);
+
+    const QString stop = program.wait_for(u"label bet_status_line 达到止盈或止损额，停止监控和投注"_s, 90000, &at);
+    ASSERT_FALSE(stop.isEmpty()) << program.all().toStdString();
+    const qsizetype at_stop = sim.admin("/sim/state")[u"orders"_s].toArray().size();
+    // Two more draws come and go: nothing more reaches the platform.
+    const QString issue_line = program.wait_for(u" draw "_s, 15000, &at);
+    program.wait_for(u" draw "_s, 15000, &at);
+    EXPECT_EQ(sim.admin("/sim/state")[u"orders"_s].toArray().size(), at_stop);
+    EXPECT_TRUE(ends_within_five_seconds(program.process_));
+
+    // Only the play with a code ever went out, each draw once.
+    QSet<QString> draws;
+    for (const auto& order : sim.admin("/sim/state")[u"orders"_s].toArray()) {
+        const QJsonObject sent =
+            QJsonDocument::fromJson(order[u"fields"_s][u"order"_s].toString().toUtf8()).object();
+        EXPECT_TRUE(sent[u"orders"_s].toString().startsWith(u"CS"_s)) << sent[u"orders"_s].toString().toStdString();
+        if (!order[u"accepted"_s].toBool())
+            continue;
+        const QString draw = sent[u"draws"_s][0][u"draw"_s][u"id"_s].toVariant().toString();
+        EXPECT_FALSE(draws.contains(draw)) << draw.toStdString();
+        draws.insert(draw);
+    }
+    // The stop came with the income past the stop-loss, after the bet that took it there.
+    const QStringList printed = program.lines();
+    double income = 0;
+    for (const QString& line : printed)
+        if (line.contains(u" label income_line 当前收入："_s))
+            income = line.section(u"当前收入："_s, 1).toDouble();
+    EXPECT_LE(income, -1);
+    EXPECT_GT(income, -1 - 0.8 - 1e-9); // no further bet was lost after reaching it
+}
+
+} // namespace
