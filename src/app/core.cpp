@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaMethod>
+#include <QTimer>
 #include <QUuid>
 #include "support/clock.h"
 #include "support/identity.h"
@@ -90,6 +91,16 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
                     emit bet_cancelled(row_columns(row));
             });
     connect(&engine_, &monitor::MonitorEngine::bet_settled, this, &AppCore::record_settlement);
+    // Real money: the balance is read again once a draw's settlement is over.
+    connect(&engine_, &monitor::MonitorEngine::bet_settled, this, [this] {
+        if (virtual_ || balance_due_)
+            return;
+        balance_due_ = true;
+        QTimer::singleShot(0, this, [this] {
+            balance_due_ = false;
+            refresh_balance();
+        });
+    });
     // A bet waits for a draw the feed skipped: the whole draw history is fetched again, once the
     // pass that found it has ended.
     connect(&engine_, &monitor::MonitorEngine::draw_missing, this, [this] { feed_.reload_awd(); },
@@ -146,6 +157,12 @@ AppCore::~AppCore()
         stop_why_ = u"exit"_s;
         engine_.set_monitoring(false);
     }
+}
+
+void AppCore::refresh_balance()
+{
+    if (!virtual_ && !account_.isEmpty())
+        platform_.refresh_balance();
 }
 
 void AppCore::shutdown()

@@ -114,6 +114,8 @@ public:
     void send_test_notification();
     notify::Webhook& webhook() { return webhook_; }
 
+    // Reads the platform account's balance again (real money, with an account).
+    void refresh_balance();
     // The program is ending (a signal in headless mode): monitoring stops, no bet is placed any
     // more, and whatever waits gives up at once.
     void shutdown();
@@ -176,6 +178,7 @@ private:
     QString stop_why_; // why monitoring stops next: "button" or "exit"; else the stop rule
     bool records_failure_told_ = false;
     bool stopping_ = false;
+    bool balance_due_ = false;
     records::RecordWriter records_;
     notify::Webhook webhook_;
     QStringList alerting_; // the titles alerting in the rebuild under way

@@ -1,5 +1,7 @@
 #include "app/history_panel.h"
 
+#include "monitor/bet_log.h"
+
 #include "app/core.h"
 #include "app/widgets.h"
 #include "support/money.h"
@@ -49,11 +51,11 @@ void RecordsModel::set_rows(QVector<records::BetRecord> rows)
     beginResetModel();
     rows_ = std::move(rows);
     running_.clear();
-    double income = 0;
+    double income[2] = {0, 0}; // real, simulated: never added together
     for (const records::BetRecord& b : rows_) {
         if (!b.result.isEmpty())
-            income += b.returned - b.cost;
-        running_ << income;
+            income[b.simulated] += b.returned - b.cost;
+        running_ << income[b.simulated];
     }
     endResetModel();
 }
@@ -86,7 +88,7 @@ QVariant RecordsModel::data(const QModelIndex& index, int role) const
     case 4: return b.multiplier;
     case 5: return support::money_text(b.cost);
     case 6: return open ? u"---"_s : b.draw;
-    case 7: return open ? u"---"_s : b.result;
+    case 7: return !b.confirmed() ? QString::fromUtf16(monitor::kUnconfirmedMark) : open ? u"---"_s : b.result;
     case 8: return open ? u"---"_s : support::money_text(b.returned);
     case 9: return support::money_text(running_[index.row()]);
     case 10: return b.order_no;
@@ -113,6 +115,8 @@ HistoryPanel::HistoryPanel(AppCore& core, QWidget* parent) : QWidget(parent), co
         box->addItem(kAll);
         box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     }
+    kind_ = named<QComboBox>("records_kind");
+    kind_->addItems({kAll, u"真实投注"_s, u"模拟投注"_s});
     auto* refresh = named<QPushButton>("records_refresh", u"刷新"_s);
     filters->addWidget(caption(u"日期："_s));
     filters->addWidget(day_);
@@ -120,6 +124,8 @@ HistoryPanel::HistoryPanel(AppCore& core, QWidget* parent) : QWidget(parent), co
     filters->addWidget(lottery_);
     filters->addWidget(caption(u"玩法："_s));
     filters->addWidget(monitor_);
+    filters->addWidget(caption(u"资金："_s));
+    filters->addWidget(kind_);
     filters->addWidget(refresh);
     filters->addStretch(1);
     layout->addLayout(filters);
@@ -134,7 +140,7 @@ HistoryPanel::HistoryPanel(AppCore& core, QWidget* parent) : QWidget(parent), co
     totals_->setWordWrap(true);
     layout->addWidget(totals_);
 
-    for (QComboBox* box : {day_, lottery_, monitor_})
+    for (QComboBox* box : {day_, lottery_, monitor_, kind_})
         connect(box, &QComboBox::currentIndexChanged, this, &HistoryPanel::show_rows);
     connect(refresh, &QPushButton::clicked, this, &HistoryPanel::reload);
     // New bets and settlements show while the tab is open.
@@ -179,13 +185,15 @@ void HistoryPanel::show_rows()
         filter.day = QDate::fromString(day, Qt::ISODate);
     filter.lottery = chosen(lottery_);
     filter.monitor = chosen(monitor_);
+    if (kind_->currentIndex() > 0)
+        filter.simulated = kind_->currentIndex() == 2;
     model_->set_rows(store_->bets(filter));
     list_->scrollToBottom();
     QStringList lines;
     for (const records::DayTotals& d : store_->day_totals(filter))
-        lines << d.day + u"：投注"_s + QString::number(d.bets) + u"次，成本"_s + support::money_text(d.cost) +
-                     u"，返奖"_s + support::money_text(d.returned) + u"，收入"_s +
-                     support::money_text(d.income());
+        lines << d.day + (d.simulated ? u"（模拟）"_s : u"（真实）"_s) + u"：投注"_s + QString::number(d.bets) +
+                     u"次，成本"_s + support::money_text(d.cost) + u"，返奖"_s +
+                     support::money_text(d.returned) + u"，收入"_s + support::money_text(d.income());
     totals_->setText(lines.isEmpty() ? u"没有投注记录"_s : lines.join(u'\n'));
 }
 

@@ -53,6 +53,7 @@ private:
     std::unique_ptr<records::RecordStore> store_;
     QComboBox* day_ = nullptr;
     QComboBox* lottery_ = nullptr;
+    QComboBox* kind_ = nullptr;
     QComboBox* monitor_ = nullptr;
     QLabel* totals_ = nullptr;
     QTableView* list_ = nullptr;

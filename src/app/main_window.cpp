@@ -298,6 +298,7 @@ void MainWindow::link_dispatch(int index)
         core_->feed().refresh_awd_list();
         break;
     case tips::kBalanceLine:
+        core_->refresh_balance();
         betting_->mirror_balance();
         break;
     default:

@@ -177,26 +177,28 @@ int RecordStore::schema_version()
 
 bool RecordStore::migrate()
 {
-    QSqlDatabase db = QSqlDatabase::database(connection_, false);
     int version = schema_version();
     if (version < 0)
         return false;
-    // A newer program's file is used as it is: its changes only ever add.
-    for (; version < kSchemaVersion; ++version) {
-        if (!db.transaction()) {
-            error_ = db.lastError().text();
+    // A newer program's file is used as it is: its changes only ever add. Each step takes the
+    // write lock first and reads the version again: another connection (the writer's thread)
+    // may have made that step meanwhile, and a column is added only once.
+    while (version < kSchemaVersion) {
+        if (!exec(u"BEGIN IMMEDIATE"_s))
+            return false;
+        version = schema_version();
+        bool ok = version >= 0;
+        if (ok && version < kSchemaVersion) {
+            for (const QString& statement :
+                 QString::fromUtf8(kMigrations[version]).split(u';', Qt::SkipEmptyParts))
+                ok = ok && exec(statement);
+            ok = ok && exec(u"PRAGMA user_version = "_s + QString::number(version + 1));
+        }
+        if (!ok || !exec(u"COMMIT"_s)) {
+            exec(u"ROLLBACK"_s);
             return false;
         }
-        bool ok = true;
-        for (const QString& statement : QString::fromUtf8(kMigrations[version]).split(u';', Qt::SkipEmptyParts))
-            ok = ok && exec(statement);
-        ok = ok && exec(u"PRAGMA user_version = "_s + QString::number(version + 1));
-        if (!ok || !db.commit()) {
-            if (ok)
-                error_ = db.lastError().text();
-            db.rollback();
-            return false;
-        }
+        version = schema_version();
     }
     return true;
 }

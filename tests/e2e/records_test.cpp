@@ -137,6 +137,18 @@ TEST(Records, AKilledSessionLosesNoBetAndARestartSettlesTheOpenOnes)
     // Day totals and a filter that matches nothing.
     const QStringList plain = run_cli({u"records"_s, db, u"--lottery"_s, u"U彩平台-欢乐分分彩"_s});
     EXPECT_FALSE(plain.filter(u"total\t"_s).isEmpty());
+    // A header first, and the kind of money on every row and total; real money apart.
+    const auto lines = [](const QStringList& out) { return out.join(u"\r\n"_s).split(u'\n', Qt::SkipEmptyParts); };
+    const QStringList tab = lines(plain);
+    ASSERT_GE(tab.size(), 2);
+    EXPECT_EQ(tab.first(), u"placed_at\tlottery\tkind\tmonitor\tissue\tmultiplier\tcost\tresult\treturned"
+                           u"\torder_no\tstate"_s);
+    for (const QString& line : tab.mid(1))
+        EXPECT_EQ(line.split(u'\t').value(2), u"simulated"_s) << line.toStdString();
+    EXPECT_EQ(lines(run_cli({u"records"_s, db, u"--kind"_s, u"real"_s})).size(), 1);
+    EXPECT_EQ(lines(run_cli({u"records"_s, db, u"--lottery"_s, u"U彩平台-欢乐分分彩"_s, u"--kind"_s,
+                             u"simulated"_s})),
+              tab);
     EXPECT_TRUE(run_cli({u"records"_s, db, u"--day"_s, u"2000-01-01"_s, u"--csv"_s}).size() == 1);
 }
 

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QTabWidget>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,7 +50,9 @@ protected:
             ASSERT_TRUE(store.open(window_->core().records_file()));
             ASSERT_TRUE(store.add_bet(bet(u"U彩平台-欢乐分分彩"_s, u"前一(定位胆)"_s, u"2026-12-07 23:59:59"_s, u"A"_s)));
             ASSERT_TRUE(store.add_bet(bet(u"U彩平台-欢乐分分彩"_s, u"后三(组六复式)"_s, u"2026-12-08 00:00:00"_s, u"B"_s)));
-            ASSERT_TRUE(store.add_bet(bet(u"合乐平台-HI彩分分彩"_s, u"前一(定位胆)"_s, u"2026-12-08 09:00:00"_s, u"C"_s)));
+            auto simulated = bet(u"合乐平台-HI彩分分彩"_s, u"前一(定位胆)"_s, u"2026-12-08 09:00:00"_s, u"C"_s);
+            simulated.simulated = true;
+            ASSERT_TRUE(store.add_bet(simulated));
             ASSERT_TRUE(store.settle(u"U彩平台-欢乐分分彩"_s, u"20261208-0001"_s, u"A"_s, u"0,1,2,3,4"_s, u"中"_s,
                                      1.92, u"t"_s));
             ASSERT_TRUE(store.settle(u"U彩平台-欢乐分分彩"_s, u"20261208-0001"_s, u"B"_s, u"9,9,9,9,9"_s, u"挂"_s, 0,
@@ -86,10 +89,35 @@ TEST_F(History, ShowsEveryBetWithTheRunningIncomeAndDayTotals)
     EXPECT_EQ(cell(0, 9), u"0.92"_s);  // running income after the first bet
     EXPECT_EQ(cell(1, 9), u"-0.08"_s);
     EXPECT_EQ(cell(2, 7), u"---"_s);   // open: counts once settled
-    EXPECT_EQ(cell(2, 9), u"-0.08"_s);
+    EXPECT_EQ(cell(2, 9), u"0"_s);     // simulated money runs apart from real money
+    EXPECT_EQ(cell(2, 2), u"前一(定位胆)（模拟）"_s);
     const QString totals = zorvik::testing::find_child<QLabel>(window_.get(), u"records_totals"_s)->text();
-    EXPECT_TRUE(totals.contains(u"2026-12-07：投注1次，成本1，返奖1.92，收入0.92"_s)) << totals.toStdString();
-    EXPECT_TRUE(totals.contains(u"2026-12-08：投注2次，成本2，返奖0，收入-2"_s)) << totals.toStdString();
+    EXPECT_TRUE(totals.contains(u"2026-12-07（真实）：投注1次，成本1，返奖1.92，收入0.92"_s)) << totals.toStdString();
+    EXPECT_TRUE(totals.contains(u"2026-12-08（真实）：投注1次，成本1，返奖0，收入-1"_s)) << totals.toStdString();
+    EXPECT_TRUE(totals.contains(u"2026-12-08（模拟）：投注1次，成本1，返奖0，收入-1"_s)) << totals.toStdString();
+}
+
+TEST_F(History, SimulatedAndRealMoneyAreShownApart)
+{
+    choose(u"records_kind"_s, u"模拟投注"_s);
+    ASSERT_EQ(list_->model()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 10), u"C"_s);
+    choose(u"records_kind"_s, u"真实投注"_s);
+    ASSERT_EQ(list_->model()->rowCount(), 2);
+    const QString totals = zorvik::testing::find_child<QLabel>(window_.get(), u"records_totals"_s)->text();
+    EXPECT_FALSE(totals.contains(u"模拟"_s)) << totals.toStdString();
+    // An order whose placement is not known says so.
+    {
+        zorvik::records::RecordStore store;
+        ASSERT_TRUE(store.open(window_->core().records_file()));
+        auto sent = bet(u"U彩平台-欢乐分分彩"_s, u"前一(定位胆)"_s, u"2026-12-08 10:00:00"_s, QString());
+        sent.state = QString::fromUtf16(zorvik::records::kUnconfirmedState);
+        sent.ref = u"r"_s;
+        ASSERT_TRUE(store.add_bet(sent));
+    }
+    zorvik::testing::find_child<QPushButton>(window_.get(), u"records_refresh"_s)->click();
+    ASSERT_EQ(list_->model()->rowCount(), 3);
+    EXPECT_EQ(cell(2, 7), u"未确认"_s);
 }
 
 TEST_F(History, FiltersByDayLotteryAndMonitor)

@@ -15,7 +15,13 @@ namespace zorvik::cli {
 
 namespace {
 
-constexpr char kUsage[] = "usage: zorvik-cli records DB [--day YYYY-MM-DD] [--lottery NAME] [--csv]";
+constexpr char kUsage[] =
+    "usage: zorvik-cli records DB [--day YYYY-MM-DD] [--lottery NAME] [--kind real|simulated] [--csv]";
+
+QString kind_name(bool simulated)
+{
+    return simulated ? u"simulated"_s : u"real"_s;
+}
 
 } // namespace
 
@@ -35,6 +41,11 @@ int run_records_command(const QStringList& args, std::FILE* out, std::FILE* err)
             filter.day = day;
         } else if (a == u"--lottery" && i + 1 < args.size()) {
             filter.lottery = args[++i];
+        } else if (a == u"--kind" && i + 1 < args.size()) {
+            const QString kind = args[++i];
+            if (kind != u"real" && kind != u"simulated")
+                return fail(err, QString::fromUtf8(kUsage));
+            filter.simulated = kind == u"simulated";
         } else if (file.isEmpty() && !a.startsWith(u"--"_s)) {
             file = a;
         } else {
@@ -58,18 +69,22 @@ int run_records_command(const QStringList& args, std::FILE* out, std::FILE* err)
         write(out, records::bets_csv(bets));
         return 0;
     }
-    // One line per bet (time, lottery, monitor, issue, multiplier, cost, result, return, order),
-    // then the day totals.
+    // A header, one line per bet, then the day totals of each kind of money (never added).
+    write(out, u"placed_at\tlottery\tkind\tmonitor\tissue\tmultiplier\tcost\tresult\treturned\torder_no"
+               u"\tstate\n"_s);
     for (const records::BetRecord& b : bets) {
-        write(out, QStringList{b.placed_at, b.lottery, b.monitor, b.issue, QString::number(b.multiplier),
-                               support::money_text(b.cost), b.result.isEmpty() ? u"---"_s : b.result,
-                               b.result.isEmpty() ? u"---"_s : support::money_text(b.returned), b.order_no}
+        write(out, QStringList{b.placed_at, b.lottery, kind_name(b.simulated), b.monitor, b.issue,
+                               QString::number(b.multiplier), support::money_text(b.cost),
+                               b.result.isEmpty() ? u"---"_s : b.result,
+                               b.result.isEmpty() ? u"---"_s : support::money_text(b.returned), b.order_no,
+                               b.state}
                            .join(u'\t') +
                        u'\n');
     }
     for (const records::DayTotals& d : store.day_totals(filter))
-        write(out, QStringList{u"total"_s, d.day, QString::number(d.bets), support::money_text(d.cost),
-                               support::money_text(d.returned), support::money_text(d.income())}
+        write(out, QStringList{u"total"_s, d.day, kind_name(d.simulated), QString::number(d.bets),
+                               support::money_text(d.cost), support::money_text(d.returned),
+                               support::money_text(d.income())}
                        .join(u'\t') +
                    u'\n');
     return 0;
