@@ -6,6 +6,8 @@
 #include "support/qt_http.h"
 
 #include <QDir>
+#include "support/money.h"
+#include <cmath>
 #include <QFileInfo>
 #include <QMetaMethod>
 #include <QTimer>
@@ -340,8 +342,66 @@ void AppCore::login_at_start()
 
 void AppCore::login_clicked()
 {
-    if (platform_.login())
+    if (platform_.login()) {
         report_write(save_platform_account(settings_file_, account_, password_));
+        resolve_unconfirmed();
+    }
+}
+
+namespace {
+
+// A recorded order as the bet log's ten columns, its status column given.
+QStringList record_columns(const records::BetRecord& b, const QString& status)
+{
+    return {b.issue,
+            QString::fromUtf16(monitor::kOpen),
+            b.monitor,
+            QString::number(b.multiplier),
+            support::money_text(b.cost),
+            status,
+            QString::fromUtf16(monitor::kOpen),
+            b.order_no,
+            b.numbers,
+            b.positions + u'|' + b.play + u'|' + support::money_text(b.prize)};
+}
+
+} // namespace
+
+void AppCore::resolve_unconfirmed()
+{
+    // Orders a killed run left unconfirmed on this lottery's platform are judged by the balance
+    // as a late answer is: a drop by the order's cost confirms it, an unchanged balance cancels
+    // it, anything else leaves it unconfirmed and says so.
+    if (virtual_ || lottery_.isEmpty())
+        return;
+    records_.flush();
+    records::RecordStore store;
+    if (!store.open(records_file()))
+        return;
+    QVector<records::BetRecord> rows;
+    for (const records::BetRecord& b : store.unconfirmed_bets())
+        if (!b.simulated && b.lottery == lottery_)
+            rows << b;
+    if (rows.isEmpty())
+        return;
+    const std::optional<double> now = platform_.balance_value();
+    for (const records::BetRecord& b : rows) {
+        const QString mark = QString::fromUtf16(monitor::kUnconfirmedMark);
+        if (now && b.balance_before && std::abs(*b.balance_before - *now) < 0.005) {
+            records_.drop(b.ref);
+            emit bet_cancelled(record_columns(b, mark));
+        } else if (now && b.balance_before && std::abs(*b.balance_before - *now - b.cost) < 0.005) {
+            const QStringList columns = record_columns(b, QString::fromUtf16(monitor::kOpen));
+            records_.confirm(b.ref, b.order_no, b.cost, [this, columns](bool) {
+                QMetaObject::invokeMethod(this, [this, columns] { emit bet_committed(columns); },
+                                          Qt::QueuedConnection);
+            });
+        } else {
+            emit bet_unconfirmed(record_columns(b, mark));
+            engine_.set_line(monitor::Line::BetStatus,
+                             b.issue + u"期的订单未确认（上次运行中断），余额无法确认，请到平台核对"_s);
+        }
+    }
 }
 
 bool AppCore::start_monitoring()

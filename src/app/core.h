@@ -104,6 +104,8 @@ public:
     void set_credentials(const QString& account, const QString& password);
     // "登录平台": logs in to the selected lottery's platform and keeps account and password.
     void login_clicked();
+    // Orders a killed run left unconfirmed, judged by the balance now (after a login).
+    void resolve_unconfirmed();
     // Real betting started from the command line: logs in when an account is there.
     void login_at_start();
 

@@ -248,17 +248,21 @@ void MonitorEngine::ask_bet(const BetRequest& request)
                    m.field(kPositions) + u'|' + support::trim_blanks(m.field(kPlay)) + u'|' + prize};
     row.monitor = uid;
     row.simulated = simulated_;
+    // Under way from here: recording the order may wait (the balance is read), and a rebuild
+    // nested in that wait must not ask for this monitor again.
+    placing_.insert(uid);
+    last_bet_issue_.insert(uid, state.bet_iss);
     // The order is in the records before it is sent: a kill at any moment loses none.
     if (order_recorder_) {
         row.ref = order_recorder_(row);
         if (row.ref.isEmpty()) {
+            placing_.remove(uid);
+            last_bet_issue_.remove(uid);
             set_line(Line::BetStatus, u"投注记录无法写入，本次不下单"_s);
+            place_queued();
             return;
         }
     }
-
-    placing_.insert(uid);
-    last_bet_issue_.insert(uid, state.bet_iss);
     const BetResult result = placer_->place(order);
     placing_.remove(uid);
     // The bets deferred meanwhile, for the draw state as it is now.

@@ -8,12 +8,15 @@
 #include "fakes/fixed_clock.h"
 #include "fakes/recording_shell.h"
 #include "gui/find_child.h"
+#include "records/record_writer.h"
+#include "records/records.h"
 #include "support/ini.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -26,6 +29,7 @@ class Login : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        http_.route(u"vemto_zt_pturl"_s, u"http://plt.example/"_s);
         http_.route(u"getRefreshInfo"_s, u"{\"data\":{\"totalCredit\":7}}"_s);
         http_.route(u"loadSiteInfo.do?siteCode=HELSSC1"_s, u"{\"extra\":{\"b\":5}}"_s);
         window_ = std::make_unique<zorvik::app::MainWindow>(dir_.path(), &shell_, zorvik::app::NetConfig{}, &http_);
@@ -35,6 +39,8 @@ protected:
         auto* lottery = find<QComboBox>(u"combox_select_caizhong"_s);
         lottery->setCurrentIndex(lottery->findText(u"合乐平台-HI彩分分彩"_s));
         emit lottery->activated(lottery->currentIndex());
+        // The page shown is the platform's own.
+        bridge_.url = window_->core().feed().endpoints().platform_base + u"cp.html?g=HELSSC1"_s;
         // The nick is on the page once the form was submitted.
         bridge_.answer = [this](const QString& script) -> QString {
             submitted_ = submitted_ || script.contains(u"$('#login').trigger"_s);
@@ -108,6 +114,53 @@ TEST_F(Login, AFailedLoginKeepsTheFormAndSaysSo)
     EXPECT_TRUE(find<QPushButton>(u"tz_plt_login"_s)->isEnabled());
     EXPECT_EQ(find<QLabel>(u"tips_label_22"_s)->text(), u"登录失败，请重试。"_s);
     EXPECT_EQ(stored(u"plt_user"_s), u"ann"_s); // an attempt with an account keeps it
+}
+
+TEST_F(Login, OrdersAKilledRunLeftUnconfirmedAreJudgedByTheBalanceAfterTheLogin)
+{
+    // The lottery balance after the login is 5.
+    const auto sent = [](const QString& ref, double before, const QString& lottery = u"合乐平台-HI彩分分彩"_s) {
+        zorvik::records::BetRecord b;
+        b.lottery = lottery;
+        b.monitor = u"前三(直选复式)"_s;
+        b.positions = u"ABC"_s;
+        b.play = u"直选复式"_s;
+        b.numbers = u"1*2*3"_s;
+        b.issue = u"20261208-0100"_s;
+        b.cost = 2;
+        b.prize = 1920;
+        b.placed_at = u"2026-12-08 10:00:00"_s;
+        b.state = QString::fromUtf16(zorvik::records::kUnconfirmedState);
+        b.ref = ref;
+        b.balance_before = before;
+        return b;
+    };
+    {
+        zorvik::records::RecordStore store;
+        ASSERT_TRUE(store.open(window_->core().records_file()));
+        ASSERT_TRUE(store.add_bet(sent(u"same"_s, 5)));      // nothing was taken: cancelled
+        ASSERT_TRUE(store.add_bet(sent(u"cost"_s, 7)));      // the cost was taken: placed
+        ASSERT_TRUE(store.add_bet(sent(u"other"_s, 9)));     // something else: still unknown
+        ASSERT_TRUE(store.add_bet(sent(u"ucai"_s, 5, u"U彩平台-欢乐分分彩"_s))); // another platform's
+    }
+    QSignalSpy cancelled(&window_->core(), &zorvik::app::AppCore::bet_cancelled);
+    QSignalSpy unconfirmed(&window_->core(), &zorvik::app::AppCore::bet_unconfirmed);
+    QSignalSpy committed(&window_->core(), &zorvik::app::AppCore::bet_committed);
+    QTest::keyClicks(find<QLineEdit>(u"tz_plt_user"_s), u"ann"_s);
+    QTest::mouseClick(find<QPushButton>(u"tz_plt_login"_s), Qt::LeftButton);
+    QTRY_COMPARE(committed.size(), 1);
+    EXPECT_EQ(cancelled.size(), 1);
+    ASSERT_EQ(unconfirmed.size(), 1);
+    EXPECT_EQ(unconfirmed.first().at(0).toStringList().value(5), u"未确认"_s);
+    EXPECT_EQ(find<QLabel>(u"tips_label_22"_s)->text(),
+              u"20261208-0100期的订单未确认（上次运行中断），余额无法确认，请到平台核对"_s);
+    window_->core().records().flush();
+    zorvik::records::RecordStore store;
+    ASSERT_TRUE(store.open(window_->core().records_file()));
+    QStringList left;
+    for (const auto& b : store.bets())
+        left << b.ref + u':' + b.state;
+    EXPECT_EQ(left, (QStringList{u"cost:confirmed"_s, u"other:unconfirmed"_s, u"ucai:unconfirmed"_s}));
 }
 
 } // namespace

@@ -361,6 +361,17 @@ TEST_F(Monitoring, AnOrderIsRecordedBeforeItIsSentAndNotSentWithoutARecord)
     draw(2, kMiss);
     EXPECT_EQ(placer_.orders.size(), 1);
     EXPECT_EQ(engine_.line(Line::BetStatus), u"投注记录无法写入，本次不下单"_s);
+    // Recording may wait; a rebuild nested in that wait does not order the monitor again.
+    writable = true;
+    int nested = 0;
+    engine_.set_order_recorder([&](const BetRow&) {
+        if (nested++ == 0)
+            engine_.refresh();
+        return u"ref"_s;
+    });
+    engine_.refresh();
+    EXPECT_EQ(placer_.orders.size(), 2);
+    EXPECT_EQ(placer_.orders.last().issue, u"3"_s);
 }
 
 TEST_F(Monitoring, AnOrderWhoseAnswerNeverCameIsNeitherForgottenNorRetried)
