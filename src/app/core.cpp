@@ -23,7 +23,7 @@ namespace zorvik::app {
 AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::Clock& clock,
                  support::HttpClient& http, const NetConfig& net, QObject* parent)
     : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell), clock_(clock), simulated_(clock),
-      http_(http), platform_(http, shell, clock, [this]() -> platform::PageBridge& { return bridge(); }),
+      http_(http), passwords_(settings_file_), platform_(http, shell, clock, [this]() -> platform::PageBridge& { return bridge(); }),
       service_(http, net.service_base, net.datacenter_default), feed_(http, clock, shell),
       engine_(shell, settings_file_)
 {
@@ -343,9 +343,28 @@ void AppCore::login_at_start()
 void AppCore::login_clicked()
 {
     if (platform_.login()) {
-        report_write(save_platform_account(settings_file_, account_, password_));
+        // The account in the settings file; the password where it is kept (cleared when empty).
+        const bool user_kept = save_platform_user(settings_file_, account_);
+        report_write(passwords_.save(password_) && user_kept);
+        tell_password_place();
         resolve_unconfirmed();
     }
+}
+
+QString AppCore::stored_password()
+{
+    const QString password = passwords_.load();
+    tell_password_place();
+    return password;
+}
+
+void AppCore::tell_password_place()
+{
+    if (password_place_told_ || passwords_.in_keyring().value_or(true))
+        return;
+    password_place_told_ = true;
+    engine_.set_line(monitor::Line::BetStatus, passwords_.file_text());
+    emit password_place(passwords_.file_text());
 }
 
 namespace {
@@ -410,8 +429,10 @@ bool AppCore::start_monitoring()
         shell_.message(u"还未获取到历史开奖号，无法开启监控"_s);
         return false;
     }
-    report_write(settings_save(settings_file_, options_source_ ? options_source_()
-                                                               : settings_load(settings_file_)));
+    // The password is kept by the login alone (in the keyring where there is one).
+    Options options = options_source_ ? options_source_() : settings_load(settings_file_);
+    options.plt_pass.clear();
+    report_write(settings_save(settings_file_, options));
     engine_.set_monitoring(true);
     return true;
 }

@@ -3,6 +3,7 @@
 // wired together. The window and headless mode both run on it.
 
 #include "app/options.h"
+#include "app/password_store.h"
 #include "feed/draw_feed.h"
 #include "monitor/bet_placer.h"
 #include "monitor/backtest.h"
@@ -102,6 +103,9 @@ public:
 
     // The platform account as typed (the account label's text and the password box's).
     void set_credentials(const QString& account, const QString& password);
+    // The platform password as kept (the keyring, or the settings file where none answers; a
+    // password an older file holds moves into the keyring).
+    QString stored_password();
     // "登录平台": logs in to the selected lottery's platform and keeps account and password.
     void login_clicked();
     // Orders a killed run left unconfirmed, judged by the balance now (after a login).
@@ -141,6 +145,8 @@ signals:
     // not placed after all.
     void bet_unconfirmed(const QStringList& columns);
     void bet_cancelled(const QStringList& columns);
+    // No keyring answers: where the password is kept instead (told once).
+    void password_place(const QString& text);
     // A platform page raised a dialog (answered by the page itself): its text.
     void page_dialog(const QString& text);
     // A webhook delivery: its event and the HTTP status, or "failed" and the reason.
@@ -171,6 +177,9 @@ private:
     platform::SimulatedPlacer simulated_;
     NoAccountPlacer no_account_;
     support::HttpClient& http_;
+    PasswordStore passwords_;
+    bool password_place_told_ = false;
+    void tell_password_place();
     std::unique_ptr<platform::WebPageBridge> web_bridge_;
     std::function<platform::PageBridge&()> bridge_factory_;
     platform::PlatformSession platform_;

@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include "platform/hele.h"
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -80,7 +81,12 @@ EditorPanel::EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent)
     form->addWidget(tips_.make(tips::kConditionHint, QString()), row++, 2, 1, 2);
 
     alert_cfg_autotz_ = named<QCheckBox>("alert_cfg_autotz", u"报警后，自动投注："_s);
-    form->addWidget(alert_cfg_autotz_, row++, 0, 1, 2);
+    form->addWidget(alert_cfg_autotz_, row, 0, 1, 2);
+    // Said beside the box when the chosen Hele lottery cannot take the play at all.
+    platform_warning_ = named<QLabel>("alert_cfg_autotz_warning", u"合乐平台没有此玩法，自动投注不会下单"_s);
+    platform_warning_->setStyleSheet(u"color: red"_s);
+    platform_warning_->setVisible(false);
+    form->addWidget(platform_warning_, row++, 2, 1, 2);
     alert_cfg_autotz_bt_ = named<QLineEdit>("alert_cfg_autotz_bt", QString::fromUtf16(monitor::kDefaultPlan));
     form->addWidget(caption(u"倍投方案："_s), row, 0);
     form->addWidget(alert_cfg_autotz_bt_, row++, 1, 1, 2);
@@ -117,6 +123,11 @@ EditorPanel::EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent)
     connect(alert_cfg_cond_comp_, &QLineEdit::textChanged, this, &EditorPanel::refresh_editor);
     connect(alert_cfg_extra_tztype_, &QComboBox::activated, this,
             &EditorPanel::show_number_example);
+    for (QCheckBox* box : alert_cfg_pos_)
+        connect(box, &QCheckBox::toggled, this, &EditorPanel::show_platform_warning);
+    connect(alert_cfg_autotz_, &QCheckBox::toggled, this, &EditorPanel::show_platform_warning);
+    connect(alert_cfg_extra_tztype_, &QComboBox::currentIndexChanged, this,
+            &EditorPanel::show_platform_warning);
     refresh_editor();
 }
 
@@ -127,6 +138,18 @@ void EditorPanel::offer_auto_bet(bool offered, const QString& units)
                                        : u"报警后，自动投注(仅限合乐/U彩平台)："_s);
     alert_cfg_autotz_->setEnabled(offered);
     fill_list(alert_cfg_autotz_zjtype_, units, kUnitsSelected);
+    show_platform_warning();
+}
+
+void EditorPanel::show_platform_warning()
+{
+    const monitor::EditorRecord r = editor_record();
+    const QString letters = QString(rules::group_letters(r.ticked).spaced).remove(u' ');
+    const QString title = rules::display_name(rules::group_name(letters), r.play);
+    const QString numbers = r.numbers.trimmed().isEmpty() ? u"1"_s : r.numbers.trimmed();
+    platform_warning_->setVisible(r.auto_bet && !letters.isEmpty() &&
+                                  core_.feed().lottery().contains(u"合乐"_s) &&
+                                  !platform::hele_supports(title, numbers));
 }
 
 void EditorPanel::refresh_editor()

@@ -8,6 +8,7 @@
 #include <array>
 
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -32,6 +33,8 @@ public:
     void offer_auto_bet(bool offered, const QString& units);
 
 private:
+    // The warning beside the auto-bet box: a Hele lottery has no code for the play.
+    void show_platform_warning();
     void refresh_editor();
     void apply_editor_state(bool write_backs);
     void show_number_example();
@@ -51,6 +54,7 @@ private:
     QLineEdit* alert_cfg_status_init_ = nullptr;
     QLineEdit* alert_cfg_id_ = nullptr;
     QCheckBox* alert_cfg_autotz_ = nullptr;
+    QLabel* platform_warning_ = nullptr;
     QLineEdit* alert_cfg_autotz_bt_ = nullptr;
     QComboBox* alert_cfg_autotz_zjtype_ = nullptr;
     QLineEdit* alert_cfg_autotz_pl_ = nullptr;

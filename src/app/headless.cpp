@@ -161,7 +161,8 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     core.engine().set_stop_source(
         [&options] { return std::pair<QString, QString>(options.plt_tz_zy, options.plt_tz_zs); });
     core.set_virtual(run.virtual_money);
-    core.set_credentials(options.plt_user, options.plt_pass);
+    QObject::connect(&core, &AppCore::password_place, [](const QString& text) { print(u"password"_s, text); });
+    core.set_credentials(options.plt_user, core.stored_password());
     core.set_webhook_url(options.webhook_url);
     core.engine().load();
     if (run.start)

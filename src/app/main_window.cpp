@@ -219,7 +219,7 @@ void MainWindow::load_settings()
     alert_options_->sound_file_box()->setText(o.alert_sound_file);
     alert_options_->webhook_box()->setText(o.webhook_url);
     betting_->account_box()->setText(o.plt_user);
-    betting_->password_box()->setText(o.plt_pass);
+    betting_->password_box()->setText(core_->stored_password());
     betting_->stop_loss_box()->setText(o.plt_tz_zs);
     betting_->stop_profit_box()->setText(o.plt_tz_zy);
 }

@@ -118,12 +118,10 @@ bool save_webhook_url(const QString& file, const QString& url)
                               url, file) != 0;
 }
 
-bool save_platform_account(const QString& file, const QString& user, const QString& password)
+bool save_platform_user(const QString& file, const QString& user)
 {
-    const QString section = QString::fromUtf16(keys::kTzSection);
-    const bool user_written = support::ini_write(section, QString::fromUtf16(keys::kPltUser), user, file) != 0;
-    return support::ini_write(section, QString::fromUtf16(keys::kPltPass), password, file) != 0 &&
-           user_written;
+    return support::ini_write(QString::fromUtf16(keys::kTzSection), QString::fromUtf16(keys::kPltUser), user,
+                              file) != 0;
 }
 
 } // namespace zorvik::app

@@ -68,6 +68,7 @@ bool plt_path_save(const QString& file, int index); // false: not written
 bool save_show_award_tips(const QString& file, bool on); // false: not written
 bool save_webhook_url(const QString& file, const QString& url); // false: not written
 // The account and password of a login attempt (the password as typed); false: not written.
-bool save_platform_account(const QString& file, const QString& user, const QString& password);
+// The platform account name (the password has a store of its own).
+bool save_platform_user(const QString& file, const QString& user);
 
 } // namespace zorvik::app

@@ -193,6 +193,11 @@ QString ini_read_whole(const QString& section, const QString& key, const QString
     return read_value(section, key, file, 0);
 }
 
+namespace {
+// Writes the lines back (atomically, owner-only) unless they are what the file holds.
+int write_lines(const QString& file, const QVector<Line>& lines, const QByteArray& old);
+} // namespace
+
 int ini_write(const QString& section, const QString& key, const QString& value,
               const QString& file)
 {
@@ -243,8 +248,32 @@ int ini_write(const QString& section, const QString& key, const QString& value,
         for (int i = 0; i < added.size(); ++i)
             lines.insert(at + i, added[i]);
     }
+    return write_lines(file, lines, old);
+}
+
+int ini_delete(const QString& section, const QString& key, const QString& file)
+{
+    QFile existing(file);
+    if (file.isEmpty() || key.isEmpty() || !existing.exists())
+        return 1; // nothing to remove
+    if (!existing.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray old = existing.readAll();
+    existing.close();
+    QVector<Line> lines = split_lines(old);
+    const Location loc = locate(lines, section_or_boot(section), trimmed_text(key));
+    if (loc.key < 0)
+        return 1;
+    lines.remove(loc.key);
+    return write_lines(file, lines, old);
+}
+
+namespace {
+
+int write_lines(const QString& file, const QVector<Line>& lines, const QByteArray& old)
+{
     QByteArray out;
-    out.reserve(old.size() + encoded.size() + 64);
+    out.reserve(old.size() + 64);
     for (const Line& line : lines)
         out += line.text + line.eol;
     if (out == old)
@@ -266,5 +295,7 @@ int ini_write(const QString& section, const QString& key, const QString& value,
     sync_folder(QFileInfo(file).absolutePath());
     return 1;
 }
+
+} // namespace
 
 } // namespace zorvik::support

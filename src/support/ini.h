@@ -16,6 +16,10 @@ inline constexpr qsizetype kIniReadLimit = 40979;
 int ini_write(const QString& section, const QString& key, const QString& value,
               const QString& file);
 
+// Removes key from [section], keeping every other byte; non-zero when the key is gone (or was
+// never there), 0 when the file could not be written.
+int ini_delete(const QString& section, const QString& key, const QString& file);
+
 // The value of key in [section] ("Boot" when empty), or "" when absent. Section and key names
 // match without regard to case; surrounding blanks and one pair of enclosing quotes are dropped.
 QString ini_read(const QString& section, const QString& key, const QString& file);

@@ -215,6 +215,30 @@ TEST_F(Window, EditorFollowsPositionsAndCategory)
     EXPECT_EQ(combo(u"alert_cfg_extra_tztype"_s)->count(), 5);
 }
 
+TEST_F(Window, TheEditorSaysWhenAHeleLotteryCannotBetThePlay)
+{
+    const auto lottery = [&](const QString& name) {
+        QComboBox* c = combo(u"combox_select_caizhong"_s);
+        c->setCurrentIndex(c->findText(name));
+        emit c->activated(c->currentIndex());
+    };
+    auto* warning = find<QLabel>(u"alert_cfg_autotz_warning"_s);
+    lottery(u"合乐平台-HI彩分分彩"_s);
+    click(u"alert_new"_s);
+    tick({2, 3, 4});
+    choose(u"alert_cfg_extra_tztype"_s, u"不定位:二码"_s);
+    EXPECT_FALSE(warning->isVisible()); // no automatic bets asked for
+    click(box(u"alert_cfg_autotz"_s));
+    EXPECT_TRUE(warning->isVisible());
+    EXPECT_EQ(warning->text(), u"合乐平台没有此玩法，自动投注不会下单"_s);
+    choose(u"alert_cfg_extra_tztype"_s, u"直选复式"_s);
+    EXPECT_FALSE(warning->isVisible());
+    choose(u"alert_cfg_extra_tztype"_s, u"不定位:二码"_s);
+    EXPECT_TRUE(warning->isVisible());
+    lottery(u"U彩平台-欢乐分分彩"_s); // UCai has the play
+    EXPECT_FALSE(warning->isVisible());
+}
+
 TEST_F(Window, AddShowsTheRowAndSavesTheList)
 {
     add_monitor(u"直选复式"_s, u"0123"_s, u"10"_s);

@@ -93,6 +93,20 @@ TEST_F(IniFile, ChangingOneKeyKeepsEveryOtherByte)
     EXPECT_EQ(bytes(), expected);
 }
 
+TEST_F(IniFile, DeletingOneKeyKeepsEveryOtherByte)
+{
+    write_bytes(kWindowsFile);
+    ASSERT_NE(ini_delete(u"CAI_CFG"_s, u"plt_path"_s, path()), 0);
+    QByteArray expected = kWindowsFile;
+    expected.replace("plt_path=1\r\n", "");
+    EXPECT_EQ(bytes(), expected);
+    // A key or a file that is not there is gone already.
+    EXPECT_NE(ini_delete(u"cai_cfg"_s, u"plt_path"_s, path()), 0);
+    EXPECT_EQ(bytes(), expected);
+    EXPECT_NE(ini_delete(u"cai_cfg"_s, u"x"_s, path(u"none.ini"_s)), 0);
+    EXPECT_FALSE(QFile::exists(path(u"none.ini"_s)));
+}
+
 TEST_F(IniFile, NewKeysJoinTheirSectionAndNewSectionsGoAtTheEnd)
 {
     write_bytes(kWindowsFile);
