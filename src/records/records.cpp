@@ -260,10 +260,16 @@ bool RecordStore::drop(const QString& ref)
 
 QVector<BetRecord> RecordStore::unconfirmed_bets()
 {
+    return select_bets(u" WHERE state = ? ORDER BY id"_s, {QString::fromUtf16(kUnconfirmedState)});
+}
+
+QVector<BetRecord> RecordStore::select_bets(const QString& rest, const QVariantList& values)
+{
     QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets"_s + rest);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
     QVector<BetRecord> out;
-    q.prepare(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets WHERE state = ? ORDER BY id"_s);
-    q.addBindValue(QString::fromUtf16(kUnconfirmedState));
     if (!q.exec()) {
         error_ = q.lastError().text();
         return out;
@@ -296,32 +302,13 @@ bool RecordStore::session_stopped(const QString& why, const QString& at)
 QVector<BetRecord> RecordStore::bets(const BetFilter& filter)
 {
     QVariantList values;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets"_s + where(filter, values) +
-              u" ORDER BY placed_at, id"_s);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    QVector<BetRecord> out;
-    if (!q.exec()) {
-        error_ = q.lastError().text();
-        return out;
-    }
-    while (q.next())
-        out.append(read_bet(q));
-    return out;
+    const QString condition = where(filter, values);
+    return select_bets(condition + u" ORDER BY placed_at, id"_s, values);
 }
 
 QVector<BetRecord> RecordStore::open_bets()
 {
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    QVector<BetRecord> out;
-    if (!q.exec(u"SELECT "_s + QString::fromUtf16(kBetColumns) + u" FROM bets WHERE result IS NULL AND state = 'confirmed' ORDER BY id"_s)) {
-        error_ = q.lastError().text();
-        return out;
-    }
-    while (q.next())
-        out.append(read_bet(q));
-    return out;
+    return select_bets(u" WHERE result IS NULL AND state = ? ORDER BY id"_s, {QString::fromUtf16(kConfirmedState)});
 }
 
 QString RecordStore::draw_numbers(const QString& lottery, const QString& issue)

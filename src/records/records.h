@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariant>
 #include <QVector>
 #include <optional>
 
@@ -108,6 +109,8 @@ public:
 private:
     bool exec(const QString& sql);
     bool migrate();
+    // The bets of "SELECT … FROM bets" followed by `rest` (a condition and an order).
+    QVector<BetRecord> select_bets(const QString& rest, const QVariantList& values);
     QString connection_;
     QString error_;
 };

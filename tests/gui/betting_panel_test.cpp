@@ -3,6 +3,7 @@
 
 #include "app/core.h"
 #include "app/main_window.h"
+#include "fakes/bet_records.h"
 #include "fakes/fake_bridge.h"
 #include "fakes/fake_http.h"
 #include "fakes/fixed_clock.h"
@@ -120,20 +121,7 @@ TEST_F(Login, OrdersAKilledRunLeftUnconfirmedAreJudgedByTheBalanceAfterTheLogin)
 {
     // The lottery balance after the login is 5.
     const auto sent = [](const QString& ref, double before, const QString& lottery = u"合乐平台-HI彩分分彩"_s) {
-        zorvik::records::BetRecord b;
-        b.lottery = lottery;
-        b.monitor = u"前三(直选复式)"_s;
-        b.positions = u"ABC"_s;
-        b.play = u"直选复式"_s;
-        b.numbers = u"1*2*3"_s;
-        b.issue = u"20261208-0100"_s;
-        b.cost = 2;
-        b.prize = 1920;
-        b.placed_at = u"2026-12-08 10:00:00"_s;
-        b.state = QString::fromUtf16(zorvik::records::kUnconfirmedState);
-        b.ref = ref;
-        b.balance_before = before;
-        return b;
+        return zorvik::testing::unconfirmed_order(lottery, ref, before);
     };
     {
         zorvik::records::RecordStore store;

@@ -14,6 +14,16 @@ using namespace zorvik::monitor::testing;
 
 namespace {
 
+// A platform that turns bets away while `busy` holds, and places them (order "Q" + issue) after.
+std::function<BetResult(const BetOrder&)> busy_while(const bool& busy)
+{
+    return [&busy](const BetOrder& order) -> BetResult {
+        if (busy)
+            return {kPlacerBusy, QString(), QString(), u"正在登录平台或读取余额，投注已排队"_s};
+        return {1, u"Q"_s + order.issue, order.cost, u"ok"_s};
+    };
+}
+
 Fields betting()
 {
     Fields f;
@@ -291,11 +301,7 @@ TEST_F(Monitoring, BetsTurnedAwayByABusyPlatformArePlacedForTheirIssueOnly)
     load({record(betting())});
     stops_ = {u"100000"_s, u"-100000"_s};
     bool busy = true;
-    placer_.respond = [&](const BetOrder& order) -> BetResult {
-        if (busy)
-            return {kPlacerBusy, QString(), QString(), u"正在登录平台或读取余额，投注已排队"_s};
-        return {1, u"Q"_s + order.issue, order.cost, u"ok"_s};
-    };
+    placer_.respond = busy_while(busy);
     QSignalSpy dropped(&engine_, &MonitorEngine::order_dropped);
     draw(1, kMiss);
     engine_.set_monitoring(true);
@@ -325,11 +331,7 @@ TEST_F(Monitoring, RequestsQueuedForAnEarlierDrawAreDroppedWhenANewerOneArrives)
     load({record(betting())});
     stops_ = {u"100000"_s, u"-100000"_s};
     bool busy = true;
-    placer_.respond = [&](const BetOrder& order) -> BetResult {
-        if (busy)
-            return {kPlacerBusy, QString(), QString(), u"busy"_s};
-        return {1, u"Q"_s + order.issue, order.cost, u"ok"_s};
-    };
+    placer_.respond = busy_while(busy);
     draw(1, kMiss);
     engine_.set_monitoring(true); // queued for 2
     busy = false;

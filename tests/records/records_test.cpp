@@ -2,6 +2,7 @@
 // totals, CSV, and the writer thread that reports failures without stopping anything.
 
 #include "records/record_writer.h"
+#include "fakes/bet_records.h"
 #include "records/records.h"
 
 #include <QCoreApplication>
@@ -94,19 +95,8 @@ TEST_F(Store, AnOrderIsWrittenUnconfirmedThenConfirmedOrDropped)
     RecordStore store;
     ASSERT_TRUE(store.open(path()));
     const auto sent = [](const QString& ref, double before) {
-        BetRecord b;
-        b.lottery = u"L"_s;
-        b.monitor = u"M"_s;
-        b.positions = u"ABC"_s;
-        b.play = u"直选复式"_s;
-        b.numbers = u"1*2*3"_s;
+        auto b = zorvik::testing::unconfirmed_order(u"L"_s, ref, before);
         b.issue = u"7"_s;
-        b.cost = 2;
-        b.prize = 1920;
-        b.placed_at = u"2026-12-08 10:00:00"_s;
-        b.state = QString::fromUtf16(kUnconfirmedState);
-        b.ref = ref;
-        b.balance_before = before;
         return b;
     };
     ASSERT_TRUE(store.add_bet(sent(u"r1"_s, 100))) << store.error().toStdString();
