@@ -13,6 +13,7 @@
 #include "records/records.h"
 #include "support/ini.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +116,25 @@ TEST_F(Login, AFailedLoginKeepsTheFormAndSaysSo)
     EXPECT_TRUE(find<QPushButton>(u"tz_plt_login"_s)->isEnabled());
     EXPECT_EQ(find<QLabel>(u"tips_label_22"_s)->text(), u"登录失败，请重试。"_s);
     EXPECT_EQ(stored(u"plt_user"_s), u"ann"_s); // an attempt with an account keeps it
+}
+
+TEST_F(Login, TickingOrUntickingSimulatedMoneyStartsEveryPlanAgain)
+{
+    auto& engine = window_->core().engine();
+    const QString chasing = u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥5~大于等于5~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                            u"1,2,4,8~2~true~3~1:0.8:0:1920~O1"_s;
+    engine.load_text(chasing);
+    ASSERT_EQ(engine.list().at(1)->field(zorvik::monitor::kPlanStep), u"3"_s);
+    auto* simulated = find<QCheckBox>(u"tz_virtual"_s);
+    QTest::mouseClick(simulated, Qt::LeftButton, {}, QPoint(6, simulated->height() / 2));
+    ASSERT_TRUE(simulated->isChecked());
+    EXPECT_TRUE(engine.simulated());
+    EXPECT_EQ(engine.list().at(1)->field(zorvik::monitor::kPlanStep), u"0"_s);
+    EXPECT_EQ(engine.list().at(1)->field(zorvik::monitor::kBetPending), u"false"_s);
+    engine.load_text(chasing);
+    QTest::mouseClick(simulated, Qt::LeftButton, {}, QPoint(6, simulated->height() / 2));
+    EXPECT_FALSE(engine.simulated());
+    EXPECT_EQ(engine.list().at(1)->field(zorvik::monitor::kPlanStep), u"0"_s);
 }
 
 TEST_F(Login, OrdersAKilledRunLeftUnconfirmedAreJudgedByTheBalanceAfterTheLogin)
