@@ -282,7 +282,10 @@ void MonitorEngine::ask_bet(const BetRequest& request)
         return;
     }
     if (result.status != 1 && result.status != kUnconfirmed) {
-        last_bet_issue_.remove(uid);
+        // A refusal may be asked again; an order whose answer never came is not, for this
+        // issue, even when the balance says it was not taken: the platform may take it late.
+        if (!result.timed_out)
+            last_bet_issue_.remove(uid);
         emit order_dropped(row, result.timed_out);
         if (!result.message.isEmpty()) { // an abandoned bet says nothing
             set_line(Line::BetStatus, result.message);

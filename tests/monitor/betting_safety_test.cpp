@@ -411,6 +411,10 @@ TEST_F(Monitoring, AnOrderWhoseAnswerNeverCameIsNeitherForgottenNorRetried)
     draw(4, kMiss);
     ASSERT_EQ(dropped.size(), 1);
     EXPECT_TRUE(dropped.first().at(1).toBool());
+    // Not sent again for that issue, even so.
+    const qsizetype sent = placer_.orders.size();
+    engine_.refresh();
+    EXPECT_EQ(placer_.orders.size(), sent);
 }
 
 TEST_F(Monitoring, APassIsNeverNestedInAnother)
