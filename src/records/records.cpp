@@ -175,6 +175,13 @@ int RecordStore::schema_version()
     return q.exec(u"PRAGMA user_version"_s) && q.next() ? q.value(0).toInt() : -1;
 }
 
+bool RecordStore::holds_records()
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    return schema_version() >= 1 &&
+           q.exec(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'bets'"_s) && q.next();
+}
+
 bool RecordStore::migrate()
 {
     int version = schema_version();

@@ -76,6 +76,8 @@ public:
     bool is_open() const;
     QString error() const { return error_; }
     int schema_version();
+    // True when the file is a records database of this program (its version and bets table).
+    bool holds_records();
 
     // Each write is one committed transaction; false with error() when it failed.
     bool add_draw(const QString& lottery, const QString& issue, const QString& numbers, const QString& seen_at);

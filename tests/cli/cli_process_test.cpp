@@ -5,6 +5,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include "qt_printers.h"
 
@@ -54,6 +57,32 @@ TEST(CliProcess, UsageGoesToStandardErrorWithCodeTwo)
         EXPECT_TRUE(r.err.startsWith("usage: ") || r.err.startsWith("unknown command"));
         EXPECT_TRUE(r.err.endsWith('\n'));
     }
+}
+
+TEST(CliProcess, HelpListsEveryCommandAndEachCommandsUsage)
+{
+    const ProcessRun help = cli({u"--help"_s});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.err.isEmpty());
+    const QString text = QString::fromUtf8(help.out);
+    for (const char* name : {"hit", "count", "cost", "win", "validate", "group", "plays", "money", "md5",
+                             "urlencode", "date", "ini-get", "ini-set", "batch", "backtest", "records"}) {
+        // Each on a line of its own, with a summary after its arguments.
+        const QRegularExpression line(u"\\n  "_s + QString::fromLatin1(name) + u"( [^\\n]*)?  +\\S[^\\n]*"_s);
+        EXPECT_TRUE(line.match(text).hasMatch()) << name;
+    }
+    // Without a command, the same list goes to standard error with code 2.
+    const ProcessRun none = cli({});
+    EXPECT_EQ(none.code, 2);
+    EXPECT_EQ(none.err, help.out);
+    for (const auto& [name, usage] : {std::pair{u"backtest"_s, "usage: zorvik-cli backtest HISTORY"},
+                                      std::pair{u"records"_s, "usage: zorvik-cli records DB"},
+                                      std::pair{u"count"_s, "usage: zorvik-cli count TITLE NUMBERS\n"}}) {
+        const ProcessRun r = cli({name, u"--help"_s});
+        EXPECT_EQ(r.code, 0) << name.toStdString();
+        EXPECT_TRUE(r.out.startsWith(usage)) << r.out.toStdString();
+    }
+    EXPECT_EQ(cli({u"nothing"_s, u"--help"_s}).code, 2);
 }
 
 TEST(CliProcess, IniSetPrintsNothingAndReportsByExitCode)
@@ -113,7 +142,8 @@ TEST(CliProcess, BatchSurvivesMalformedInput)
     EXPECT_EQ(r.out.count('\n'), 6);
     EXPECT_TRUE(r.out.endsWith("error: unknown command ; usage: zorvik-cli COMMAND ARGS... "
                                "(commands: hit, count, cost, win, validate, group, plays, "
-                               "money, md5, urlencode, date, ini-get, ini-set, batch)\n"));
+                               "money, md5, urlencode, date, ini-get, ini-set, batch, backtest, records; "
+                               "zorvik-cli --help lists them)\n"));
 }
 
 TEST(CliProcess, CraftedHitLinesCostTheirSizeNotTheirProduct)
@@ -215,4 +245,36 @@ TEST(CliBacktest, BadInputNamesTheFileAndLine)
     EXPECT_TRUE(r.err.contains("cannot be read"));
     EXPECT_EQ(cli({u"backtest"_s}).code, 2);
     EXPECT_EQ(cli({u"backtest"_s, bad, u"--stop-loss"_s}).code, 2);
+    // Without any monitor it says so rather than printing an all-zero total.
+    const QString good = write_file(dir, u"good.txt"_s, "201511120001:12345\n");
+    r = cli({u"backtest"_s, good}, "\n");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("no monitor")) << r.err.toStdString();
+    const QString settings = write_file(dir, u"cfg.ini"_s, "[alert_cfg]\r\nlist=|\r\n");
+    r = cli({u"backtest"_s, good, settings});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("holds no monitor")) << r.err.toStdString();
+}
+
+TEST(CliProcess, RecordsRefusesAFileThatIsNotItsDatabase)
+{
+    QTemporaryDir dir;
+    const QString empty = write_file(dir, u"empty.db"_s, QByteArray());
+    ProcessRun r = cli({u"records"_s, empty});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("not a records database")) << r.err.toStdString();
+    {
+        // Another program's SQLite file.
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+        db.setDatabaseName(dir.filePath(u"other.db"_s));
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec(u"CREATE TABLE notes (text TEXT)"_s);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"other"_s);
+    r = cli({u"records"_s, dir.filePath(u"other.db"_s)});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("not a records database")) << r.err.toStdString();
 }

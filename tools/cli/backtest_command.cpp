@@ -1,5 +1,7 @@
 #include "backtest_command.h"
 
+#include "monitor/monitor.h"
+
 #include "cli_io.h"
 
 #include "monitor/backtest.h"
@@ -81,6 +83,9 @@ int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out,
         }
     }
 
+    if (monitor::MonitorList(list).empty())
+        return fail(err, (files.size() == 2 ? files[1] + u": alert_cfg/list holds no monitor"_s
+                                            : u"zorvik-cli backtest: no monitor on standard input"_s));
     const monitor::BacktestResult r = monitor::run_backtest(list, *draws, options);
     if (json) {
         QJsonArray monitors;

@@ -25,6 +25,7 @@ using Args = std::span<const QString>;
 struct Command {
     const char* name;
     const char* arguments; // for the usage line
+    const char* summary;   // one line for the help
     int count;             // number of arguments
     std::function<CommandResult(Args)> run;
 };
@@ -65,11 +66,11 @@ QString not_a_number(const char* what, const QString& text)
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
-        {"hit", "DRAW POSITIONS PLAY NUMBERS", 4,
+        {"hit", "DRAW POSITIONS PLAY NUMBERS", "中 or 挂 for the draw's digits", 4,
          [](Args a) { return done(rules::hit_test(a[0], a[1], a[3], a[2]).mark); }},
-        {"count", "TITLE NUMBERS", 2,
+        {"count", "TITLE NUMBERS", "number of bet lines", 2,
          [](Args a) { return done(QString::number(rules::bet_count(a[0], a[1]))); }},
-        {"cost", "COUNT MULTIPLIER UNIT", 3,
+        {"cost", "COUNT MULTIPLIER UNIT", "cost in money text", 3,
          [](Args a) {
              const auto count = to_number(a[0]);
              if (!count)
@@ -79,14 +80,14 @@ const std::vector<Command>& commands()
                  return refused(not_a_number("MULTIPLIER", a[1]));
              return done(rules::bet_cost(*count, *multiplier, a[2]));
          }},
-        {"win", "TITLE MULTIPLIER UNIT ODDS", 4,
+        {"win", "TITLE MULTIPLIER UNIT ODDS", "what one winning line returns", 4,
          [](Args a) {
              const auto multiplier = to_number(a[1]);
              if (!multiplier)
                  return refused(not_a_number("MULTIPLIER", a[1]));
              return done(rules::win_amount(a[0], *multiplier, a[2], a[3]));
          }},
-        {"validate", "N PLAY NUMBERS", 3,
+        {"validate", "N PLAY NUMBERS", "normalised numbers, TAB, error text (empty if valid)", 3,
          [](Args a) {
              const auto n = to_integer(a[0]);
              if (!n)
@@ -95,33 +96,33 @@ const std::vector<Command>& commands()
              const QString message = rules::validate_numbers(numbers, *n, a[1]);
              return CommandResult{escape_field(numbers) + u'\t' + escape_field(message), {}, 0};
          }},
-        {"group", "LETTERS", 1, [](Args a) { return done(rules::group_name(a[0])); }},
-        {"plays", "COUNT", 1,
+        {"group", "LETTERS", "group name of position letters", 1, [](Args a) { return done(rules::group_name(a[0])); }},
+        {"plays", "COUNT", "plays offered for a position count", 1,
          [](Args a) {
              const auto count = to_integer(a[0]);
              if (!count)
                  return refused(not_a_number("COUNT", a[0]));
              return done(rules::plays_for_count(*count));
          }},
-        {"money", "VALUE", 1,
+        {"money", "VALUE", "money text of a value", 1,
          [](Args a) {
              const auto value = to_number(a[0]);
              if (!value)
                  return refused(not_a_number("VALUE", a[0]));
              return done(support::money_text(*value));
          }},
-        {"md5", "TEXT", 1, [](Args a) { return done(support::Md5_Calc(a[0])); }},
-        {"urlencode", "TEXT", 1, [](Args a) { return done(support::url_encode(a[0])); }},
-        {"date", "VALUE MODE", 2,
+        {"md5", "TEXT", "MD5 of the text in GBK, upper-case hex", 1, [](Args a) { return done(support::Md5_Calc(a[0])); }},
+        {"urlencode", "TEXT", "the text URL-encoded in GBK", 1, [](Args a) { return done(support::url_encode(a[0])); }},
+        {"date", "VALUE MODE", "a date in one of the program's forms", 2,
          [](Args a) {
              const auto mode = to_integer(a[1]);
              if (!mode)
                  return refused(not_a_number("MODE", a[1]));
              return done(support::format_date(a[0], *mode));
          }},
-        {"ini-get", "FILE SECTION KEY", 3,
+        {"ini-get", "FILE SECTION KEY", "a key of a settings file", 3,
          [](Args a) { return done(support::ini_read(a[1], a[2], a[0])); }},
-        {"ini-set", "FILE SECTION KEY VALUE", 4,
+        {"ini-set", "FILE SECTION KEY VALUE", "writes a key of a settings file; exit 0 when written, 1 when not", 4,
          [](Args a) {
              const int written = support::ini_write(a[1], a[2], a[3], a[0]);
              return CommandResult{{}, {}, written ? 0 : 1};
@@ -136,16 +137,56 @@ QString usage_of(const Command& command)
            QString::fromLatin1(command.arguments);
 }
 
+// The commands that take their arguments themselves, after the table's.
+struct OtherCommand {
+    const char* name;
+    const char* usage;
+    const char* summary;
+};
+constexpr OtherCommand kOtherCommands[] = {
+    {"batch", "batch", "one command per standard-input line, fields separated by TAB"},
+    {"backtest", "backtest HISTORY [SETTINGS] [--stop-profit X] [--stop-loss Y] [--json]",
+     "replays monitors over a draw history with simulated betting"},
+    {"records", "records DB [--day YYYY-MM-DD] [--lottery NAME] [--kind real|simulated] [--csv]",
+     "prints the recorded bets with the day totals"},
+};
+
 QString general_usage()
 {
     QStringList names;
     for (const Command& command : commands())
         names << QString::fromLatin1(command.name);
-    names << QStringLiteral("batch");
-    return u"usage: zorvik-cli COMMAND ARGS... (commands: "_s + names.join(u", "_s) + u')';
+    for (const OtherCommand& other : kOtherCommands)
+        names << QString::fromLatin1(other.name);
+    return u"usage: zorvik-cli COMMAND ARGS... (commands: "_s + names.join(u", "_s) +
+           u"; zorvik-cli --help lists them)"_s;
 }
 
 } // namespace
+
+QString help_text()
+{
+    QStringList lines{u"usage: zorvik-cli COMMAND ARGS...   (zorvik-cli COMMAND --help: its usage)"_s, QString()};
+    const auto line = [&](const QString& usage, const char* summary) {
+        lines << u"  "_s + usage.leftJustified(44) + u"  "_s + QString::fromUtf8(summary);
+    };
+    for (const Command& command : commands())
+        line(QString::fromLatin1(command.name) + u' ' + QString::fromLatin1(command.arguments), command.summary);
+    for (const OtherCommand& other : kOtherCommands)
+        line(QString::fromLatin1(other.usage), other.summary);
+    return lines.join(u'\n');
+}
+
+std::optional<QString> command_usage(const QString& name)
+{
+    for (const Command& command : commands())
+        if (name == QLatin1String(command.name))
+            return usage_of(command);
+    for (const OtherCommand& other : kOtherCommands)
+        if (name == QLatin1String(other.name))
+            return u"usage: zorvik-cli "_s + QString::fromLatin1(other.usage);
+    return std::nullopt;
+}
 
 QString escape_field(const QString& text)
 {

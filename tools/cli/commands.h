@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 namespace zorvik::cli {
 
@@ -15,6 +16,11 @@ struct CommandResult {
 
 // args[0] is the command name, the rest its arguments.
 CommandResult run_command(const QStringList& args);
+
+// Every command with its arguments and a one-line summary.
+QString help_text();
+// "usage: zorvik-cli NAME ARGS" of a command, or nothing for an unknown name.
+std::optional<QString> command_usage(const QString& name);
 
 // Backslash, TAB, CR and LF written as \\, \t, \r and \n.
 QString escape_field(const QString& text);

@@ -15,6 +15,21 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromUtf8(argv[i]);
 
+    const auto print = [](std::FILE* to, const QString& text) {
+        const QByteArray bytes = text.toUtf8() + '\n';
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    };
+    // No command, or --help: every command with a line on what it does.
+    if (args.isEmpty() || (args.size() == 1 && (args[0] == u"--help" || args[0] == u"-h"))) {
+        print(args.isEmpty() ? stderr : stdout, zorvik::cli::help_text());
+        return args.isEmpty() ? 2 : 0;
+    }
+    if (args.size() == 2 && (args[1] == u"--help" || args[1] == u"-h")) {
+        if (const auto usage = zorvik::cli::command_usage(args[0])) {
+            print(stdout, *usage);
+            return 0;
+        }
+    }
     if (args.size() == 1 && args[0] == u"batch")
         return zorvik::cli::run_batch(stdin, stdout);
     if (!args.isEmpty() && args[0] == u"backtest")

@@ -64,6 +64,8 @@ int run_records_command(const QStringList& args, std::FILE* out, std::FILE* err)
     records::RecordStore store;
     if (!store.open(file, true))
         return fail(err, u"zorvik-cli records: "_s + file + u": "_s + store.error());
+    if (!store.holds_records())
+        return fail(err, u"zorvik-cli records: "_s + file + u": not a records database of this program"_s);
     const QVector<records::BetRecord> bets = store.bets(filter);
     if (csv) {
         write(out, records::bets_csv(bets));
