@@ -54,6 +54,8 @@ QVariant MonitorTableModel::data(const QModelIndex& index, int role) const
         return {};
     case kPositionRole:
         return row.position;
+    case kUidRole:
+        return row.uid;
     default:
         return {};
     }

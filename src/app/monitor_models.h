@@ -16,6 +16,7 @@ class MonitorTableModel final : public QAbstractTableModel {
 public:
     // The list position of a row, under this role.
     static constexpr int kPositionRole = Qt::UserRole;
+    static constexpr int kUidRole = Qt::UserRole + 1; // the record's identity
 
     // `newest_issue` gives the issue shown in the status column while monitoring is on.
     MonitorTableModel(monitor::MonitorEngine& engine, std::function<QString()> newest_issue,

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -82,8 +83,17 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     connect(alert_list_, &QTableView::clicked, this, &MonitorPanel::show_detail_panel);
     // An open detail panel follows the selection (keyboard, rebuilds), so what it shows is
     // always the row that copy and modify act on.
-    connect(alert_list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MonitorPanel::follow_selection);
+    connect(alert_list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (rebuilding_)
+            return;
+        const QModelIndexList rows = alert_list_->selectionModel()->selectedRows();
+        selected_uid_ = rows.isEmpty() ? 0 : rows.first().data(MonitorTableModel::kUidRole).toULongLong();
+        follow_selection();
+    });
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        rebuilding_ = true;
+        kept_scroll_ = alert_list_->verticalScrollBar()->value();
+    });
     connect(model_, &QAbstractItemModel::modelReset, this, &MonitorPanel::rows_rebuilt);
     connect(&engine, &monitor::MonitorEngine::monitoring_changed, this, [this](bool on) {
         begin_plan_->setText(on ? QString::fromUtf16(monitor::kMonitoringCaption)
@@ -91,14 +101,26 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     });
 }
 
-// After a rebuild the last row is selected and scrolled into view.
+// After a rebuild the monitor the user selected stays selected, wherever its row is now, and
+// the list stays where it was scrolled; with none (or it was deleted) the last row is selected
+// and scrolled into view.
 void MonitorPanel::rows_rebuilt()
 {
     const int rows = model_->rowCount();
-    if (rows > 0) {
+    int kept = -1;
+    for (int row = 0; selected_uid_ != 0 && row < rows && kept < 0; ++row)
+        if (model_->index(row, 0).data(MonitorTableModel::kUidRole).toULongLong() == selected_uid_)
+            kept = row;
+    if (kept >= 0) {
+        alert_list_->selectRow(kept);
+        alert_list_->verticalScrollBar()->setValue(kept_scroll_);
+    } else if (rows > 0) {
         alert_list_->selectRow(rows - 1);
         alert_list_->scrollToBottom();
     }
+    rebuilding_ = false;
+    const QModelIndexList selected = alert_list_->selectionModel()->selectedRows();
+    selected_uid_ = selected.isEmpty() ? 0 : selected.first().data(MonitorTableModel::kUidRole).toULongLong();
     follow_selection();
 }
 

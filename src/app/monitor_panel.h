@@ -44,6 +44,11 @@ private:
     support::Shell& shell_;
     TipsGroup& tips_;
     QTableView* alert_list_ = nullptr;
+    // The monitor the user has selected (its identity), kept selected across rebuilds, and the
+    // list's scroll position before a rebuild.
+    quint64 selected_uid_ = 0;
+    int kept_scroll_ = 0;
+    bool rebuilding_ = false;
     MonitorTableModel* model_ = nullptr;
     QWidget* detail_panel_ = nullptr;
     class TrendChart* trend_ = nullptr;

@@ -31,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -554,10 +555,11 @@ TEST_F(Window, TheDetailPanelFollowsTheSelection)
     alert_list()->setFocus();
     QTest::keyClick(alert_list(), Qt::Key_Down);
     EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), u"222"_s);
-    // After an add the last row is selected, and the panel shows it.
+    // An add keeps the selected monitor selected, and the panel on it.
     add_monitor(u"直选单式"_s, u"444"_s, u"3"_s);
     find<QTabWidget>(u"zorvik_main"_s)->setCurrentIndex(0);
-    EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), u"444"_s);
+    EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), u"222"_s);
+    EXPECT_EQ(alert_list()->selectionModel()->selectedRows().value(0).row(), 1);
     // Copy acts on what the panel shows, which is the selected row.
     select_row(1);
     shell_.clear();
