@@ -90,9 +90,15 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
     connect(tz_virtual_, &QCheckBox::toggled, this, [this](bool on) { core_.set_virtual(on); });
     connect(tz_virtual_m_do, &QPushButton::clicked, this,
             [this] { core_.engine().set_virtual_balance(tz_virtual_m_->text()); });
+    // Every status line wraps, and says its whole text when pointed at.
+    for (const int index : {tips::kBalanceLine, tips::kIncomeLine, tips::kBetSummaryLine, tips::kBetStatusLine}) {
+        tips_.at(index)->setWordWrap(true);
+        tips_.at(index)->setMinimumWidth(0);
+    }
     connect(&engine, &monitor::MonitorEngine::line_changed, this,
             [this](monitor::Line line, const QString& text) {
                 tips_.at(tips_index(line))->setText(text);
+                tips_.at(tips_index(line))->setToolTip(text);
             });
     // A new bet is brought into view, as the newest row.
     connect(&engine, &monitor::MonitorEngine::bet_added, this, [this](int row) {

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -78,7 +79,7 @@ QVariant RecordsModel::data(const QModelIndex& index, int role) const
     const bool open = b.result.isEmpty();
     if (role == Qt::ForegroundRole && index.column() == 7 && b.result == u"中")
         return QColor(255, 0, 0);
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     switch (index.column()) {
     case 0: return b.placed_at;
@@ -134,6 +135,10 @@ HistoryPanel::HistoryPanel(AppCore& core, QWidget* parent) : QWidget(parent), co
     list_->setModel(model_);
     for (int c = 0; c < kColumns; ++c)
         list_->setColumnWidth(c, kWidths[c]);
+    // The time and the order number are read whole: as wide as their longest texts.
+    const QFontMetrics metrics = list_->fontMetrics();
+    list_->setColumnWidth(0, metrics.horizontalAdvance(u"2026-12-08 00:00:00"_s) + 16);
+    list_->setColumnWidth(kColumns - 1, metrics.horizontalAdvance(QString(32, u'D')) + 16);
     list_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(list_, 1);
     totals_ = named<QLabel>("records_totals");

@@ -118,6 +118,26 @@ TEST_F(Login, AFailedLoginKeepsTheFormAndSaysSo)
     EXPECT_EQ(stored(u"plt_user"_s), u"ann"_s); // an attempt with an account keeps it
 }
 
+TEST_F(Login, StatusLinesWrapAndTellTheirWholeTextWhenPointedAt)
+{
+    const QString long_text = u"主账户：5000，彩票账户：5000，"_s.repeated(4);
+    window_->core().engine().set_line(zorvik::monitor::Line::Balance, long_text);
+    window_->core().engine().set_line(zorvik::monitor::Line::BetStatus, long_text);
+    for (const char16_t* name : {u"tips_label_21", u"tips_label_22", u"tips_label_33", u"tips_label_36"}) {
+        auto* label = find<QLabel>(QString::fromUtf16(name));
+        EXPECT_TRUE(label->wordWrap()) << QString::fromUtf16(name).toStdString();
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    }
+    EXPECT_EQ(find<QLabel>(u"tips_label_21"_s)->toolTip(), long_text);
+    EXPECT_EQ(find<QLabel>(u"tips_label_22"_s)->toolTip(), long_text);
+    // The window still fits a small screen with them.
+    EXPECT_LE(window_->sizeHint().width(), 1366);
+    // A page's text is never markup.
+    window_->core().engine().set_line(zorvik::monitor::Line::BetStatus, u"<b>粗</b><img src=x>"_s);
+    EXPECT_EQ(find<QLabel>(u"tips_label_22"_s)->text(), u"<b>粗</b><img src=x>"_s);
+    EXPECT_EQ(find<QLabel>(u"tips_label_22"_s)->textFormat(), Qt::PlainText);
+}
+
 TEST_F(Login, TickingOrUntickingSimulatedMoneyStartsEveryPlanAgain)
 {
     auto& engine = window_->core().engine();
