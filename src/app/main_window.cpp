@@ -150,6 +150,7 @@ void MainWindow::build_ui()
 
     // What spans the areas.
     connect(draw_area_, &DrawArea::lottery_applied, editor_panel_, &EditorPanel::offer_auto_bet);
+    connect(draw_area_, &DrawArea::lottery_applied, monitor_panel_, &MonitorPanel::show_empty_hint);
     connect(draw_area_, &DrawArea::expanded, this, [this](bool on) { zorvik_main_->setVisible(!on); });
     connect(monitor_panel_, &MonitorPanel::backtest_requested, this, &MainWindow::open_backtest);
     connect(monitor_panel_, &MonitorPanel::new_requested, this, [this] {

@@ -5,6 +5,7 @@
 #include "app/tips_label.h"
 #include "app/trend_chart.h"
 #include "app/widgets.h"
+#include "feed/catalogue.h"
 #include "support/shell.h"
 
 #include <QGridLayout>
@@ -36,6 +37,11 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     alert_list_->horizontalHeader()->setSectionResizeMode(
         int(std::size(monitor::kMonitorColumns)) - 1, QHeaderView::Stretch);
     alert_list_->setMinimumHeight(120);
+    // An empty list says what to do first.
+    empty_hint_ = named<QLabel>("alert_list_hint");
+    empty_hint_->setWordWrap(true);
+    empty_hint_->setStyleSheet(u"color: #1a5fa8; padding: 6px"_s);
+    layout->addWidget(empty_hint_);
     layout->addWidget(alert_list_, 1);
 
     detail_panel_ = named<QWidget>("monitor_detail_panel");
@@ -95,6 +101,8 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
         kept_scroll_ = alert_list_->verticalScrollBar()->value();
     });
     connect(model_, &QAbstractItemModel::modelReset, this, &MonitorPanel::rows_rebuilt);
+    connect(model_, &QAbstractItemModel::modelReset, this, &MonitorPanel::show_empty_hint);
+    show_empty_hint();
     connect(&engine, &monitor::MonitorEngine::monitoring_changed, this, [this](bool on) {
         begin_plan_->setText(on ? QString::fromUtf16(monitor::kMonitoringCaption)
                                 : QString::fromUtf16(service::kBeginPlanReady));
@@ -122,6 +130,18 @@ void MonitorPanel::rows_rebuilt()
     const QModelIndexList selected = alert_list_->selectionModel()->selectedRows();
     selected_uid_ = selected.isEmpty() ? 0 : selected.first().data(MonitorTableModel::kUidRole).toULongLong();
     follow_selection();
+}
+
+void MonitorPanel::show_empty_hint()
+{
+    const bool empty = model_->rowCount() == 0;
+    empty_hint_->setVisible(empty);
+    if (!empty)
+        return;
+    empty_hint_->setText(!feed::find_lottery(core_.feed().lottery())
+                             ? u"第一步：在左侧“彩种”中选择要跟踪的彩种；第二步：点击下方“添加监控”，"
+                               u"选择位置和玩法，输入号码和报警条件。"_s
+                             : u"还没有监控：点击下方“添加监控”，选择位置和玩法，输入号码和报警条件。"_s);
 }
 
 std::optional<int> MonitorPanel::selected_position() const

@@ -36,6 +36,10 @@ signals:
     void new_requested();
     void backtest_requested();
 
+public:
+    // The empty list's hint, for the lottery chosen now.
+    void show_empty_hint();
+
 private:
     void rows_rebuilt();
     void follow_selection();
@@ -44,6 +48,7 @@ private:
     support::Shell& shell_;
     TipsGroup& tips_;
     QTableView* alert_list_ = nullptr;
+    QLabel* empty_hint_ = nullptr;
     // The monitor the user has selected (its identity), kept selected across rebuilds, and the
     // list's scroll position before a rebuild.
     quint64 selected_uid_ = 0;

@@ -202,6 +202,13 @@ TEST_F(Feed, DrawListNeedsFiveEntries)
 
 TEST_F(Feed, CountdownTexts)
 {
+    // Before a lottery is chosen nothing is counted down.
+    feed_.tick_countdown(u"126"_s);
+    EXPECT_TRUE(feed_.countdown_text().isEmpty());
+    feed_.set_lottery(u"--选择彩种--"_s);
+    feed_.tick_countdown();
+    EXPECT_TRUE(feed_.countdown_text().isEmpty());
+    feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
     feed_.tick_countdown();
     EXPECT_EQ(feed_.countdown_text(), u"投注已截止,等待开奖..."_s);
     feed_.tick_countdown(u"126"_s);
@@ -330,6 +337,7 @@ TEST_F(Feed, IssuesOfAnotherLotteryDoNotCountAsOlder)
 
 TEST_F(Feed, CountdownsOutOfRangeReadAsNone)
 {
+    feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
     feed_.tick_countdown(u"61"_s);
     ASSERT_EQ(feed_.countdown_text(), u"投注截止 01:00"_s);
     for (const QString& bad : {u"1e300"_s, u"-1e300"_s, u"nan"_s, u"inf"_s, u"5e95"_s, u"86402"_s}) {
