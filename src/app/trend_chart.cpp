@@ -19,16 +19,20 @@ TrendChart::TrendChart(QWidget* parent)
     chart->legend()->setAlignment(Qt::AlignRight);
     chart->setMargins(QMargins(2, 2, 2, 2));
     values_->setName(u"当前值"_s);
-    threshold_->setName(u"报警线"_s);
+    values_->setColor(QColor(30, 90, 200));
+    threshold_->setName(u"报警线（阈值）"_s);
     threshold_->setPen(QPen(QColor(255, 0, 0), 1, Qt::DashLine));
-    alerts_->setName(u"报警"_s);
-    alerts_->setColor(QColor(255, 0, 0));
-    alerts_->setMarkerSize(7);
-    hits_->setName(u"中"_s);
-    hits_->setColor(QColor(200, 30, 30));
+    // Each series its own colour and a name a user reads at once: alerts red squares, hits
+    // green, misses grey.
+    alerts_->setName(u"报警（条件满足）"_s);
+    alerts_->setColor(QColor(230, 0, 0));
+    alerts_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+    alerts_->setMarkerSize(8);
+    hits_->setName(u"中（命中）"_s);
+    hits_->setColor(QColor(0, 150, 70));
     hits_->setMarkerSize(7);
-    misses_->setName(u"挂"_s);
-    misses_->setColor(QColor(120, 120, 120));
+    misses_->setName(u"挂（未中）"_s);
+    misses_->setColor(QColor(130, 130, 130));
     misses_->setMarkerSize(7);
     for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{values_, threshold_, alerts_, hits_, misses_})
         chart->addSeries(s);

@@ -3,6 +3,9 @@
 #include "app/trend_chart.h"
 
 #include <QLineSeries>
+#include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QScatterSeries>
 #include <gtest/gtest.h>
 
@@ -40,6 +43,27 @@ TEST(TrendChart, ValuesThresholdAndAlerts)
 
     chart.show_trend({});
     EXPECT_EQ(chart.chart()->title(), u"还没有开奖数据"_s);
+}
+
+TEST(TrendChart, EverySeriesHasItsOwnColourAndAName)
+{
+    TrendChart chart;
+    const QColor alerts = chart.alerts()->color();
+    const QColor hits = chart.hits()->color();
+    const QColor misses = chart.misses()->color();
+    const auto far = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) > 150;
+    };
+    EXPECT_TRUE(far(alerts, hits));
+    EXPECT_TRUE(far(alerts, misses));
+    EXPECT_TRUE(far(hits, misses));
+    EXPECT_NE(chart.alerts()->markerShape(), chart.hits()->markerShape());
+    for (const QAbstractSeries* series : chart.chart()->series()) {
+        EXPECT_FALSE(series->name().isEmpty());
+        EXPECT_FALSE(chart.chart()->legend()->markers(const_cast<QAbstractSeries*>(series)).isEmpty());
+    }
+    EXPECT_EQ(chart.hits()->name(), u"中（命中）"_s);
+    EXPECT_EQ(chart.alerts()->name(), u"报警（条件满足）"_s);
 }
 
 } // namespace
