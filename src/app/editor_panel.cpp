@@ -3,6 +3,8 @@
 #include "app/core.h"
 #include "app/tips_label.h"
 #include "app/widgets.h"
+#include "platform/hele.h"
+#include "rules/validate.h"
 #include "rules/plays.h"
 #include "support/text.h"
 
@@ -11,7 +13,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include "platform/hele.h"
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -58,6 +59,10 @@ EditorPanel::EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent)
     alert_cfg_error_tips_ = named<QPlainTextEdit>("alert_cfg_error_tips");
     alert_cfg_error_tips_->setReadOnly(true);
     alert_cfg_error_tips_->setFixedHeight(54);
+    // Its room is kept while hidden: showing it never grows the window.
+    QSizePolicy keep = alert_cfg_error_tips_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    alert_cfg_error_tips_->setSizePolicy(keep);
     alert_cfg_error_tips_->hide();
     form->addWidget(alert_cfg_error_tips_, row++, 1, 1, 3);
 
@@ -110,6 +115,11 @@ EditorPanel::EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent)
     form->setColumnStretch(2, 1);
 
     connect(clear, &QPushButton::clicked, alert_cfg_numbers_, &QPlainTextEdit::clear);
+    // The error goes once what it was about is corrected.
+    connect(alert_cfg_numbers_, &QPlainTextEdit::textChanged, this, &EditorPanel::recheck_error);
+    connect(alert_cfg_extra_tztype_, &QComboBox::currentIndexChanged, this, &EditorPanel::recheck_error);
+    for (QCheckBox* box : alert_cfg_pos_)
+        connect(box, &QCheckBox::toggled, this, &EditorPanel::recheck_error);
     connect(alert_new_do_, &QPushButton::clicked, this, &EditorPanel::save_monitor);
 
     fill_list(alert_cfg_type_, rules::categories(), 0);
@@ -121,6 +131,8 @@ EditorPanel::EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent)
     connect(alert_cfg_type_, &QComboBox::currentIndexChanged, this, &EditorPanel::refresh_editor);
     connect(alert_cfg_cond_, &QComboBox::currentIndexChanged, this, &EditorPanel::refresh_editor);
     connect(alert_cfg_cond_comp_, &QLineEdit::textChanged, this, &EditorPanel::refresh_editor);
+    // The threshold's default is put in once the user leaves the box, never while typing.
+    connect(alert_cfg_cond_comp_, &QLineEdit::editingFinished, this, &EditorPanel::apply_threshold_default);
     connect(alert_cfg_extra_tztype_, &QComboBox::activated, this,
             &EditorPanel::show_number_example);
     for (QCheckBox* box : alert_cfg_pos_)
@@ -174,26 +186,47 @@ void EditorPanel::apply_editor_state(bool write_backs)
     tips_.at(tips::kCategoryCaption)->setText(s.category_caption);
     tips_.at(tips::kConditionHint)->setText(s.hint);
     tips_.at(tips::kConditionSentence)->setText(s.sentence);
+    // What the user typed stays: the play list and the numbers follow the positions only, the
+    // initial value and the condition's defaults follow the category (and comparison) only.
+    const bool positions_changed = !applied_ || input.ticked != applied_->ticked;
+    const bool category_changed = !applied_ || input.category != applied_->category;
+    const bool condition_changed = category_changed || input.comparison != applied_->comparison;
+    applied_ = input;
     if (!write_backs)
         return;
-    alert_cfg_extra_tztype_->setVisible(s.plays_visible);
-    fill_list(alert_cfg_extra_tztype_, s.plays, s.selected_play);
-    if (s.numbers)
-        alert_cfg_numbers_->setPlainText(*s.numbers);
-    alert_cfg_status_init_->setText(s.initial_status);
-    if (s.threshold_write_back)
+    if (positions_changed) {
+        alert_cfg_extra_tztype_->setVisible(s.plays_visible);
+        fill_list(alert_cfg_extra_tztype_, s.plays, s.selected_play);
+        alert_cfg_numbers_->clear();
+        show_number_example();
+    }
+    if (category_changed)
+        alert_cfg_status_init_->setText(s.initial_status);
+    if (s.threshold_write_back && condition_changed)
         alert_cfg_cond_comp_->setText(*s.threshold_write_back);
-    if (s.comparison_write_back)
+    if (s.comparison_write_back && condition_changed)
         alert_cfg_cond_->setCurrentIndex(*s.comparison_write_back);
 }
 
 void EditorPanel::show_number_example()
 {
+    // The example is the box's placeholder: shown grey while it is empty, never its value.
     const int count = rules::group_letters(editor_record().ticked).count;
-    if (count <= 0)
+    const auto example = count > 0 ? rules::number_example(count, alert_cfg_extra_tztype_->currentIndex())
+                                   : std::nullopt;
+    alert_cfg_numbers_->setPlaceholderText(example ? u"示例："_s + *example : u"请输入要监控的投注号码"_s);
+}
+
+void EditorPanel::recheck_error()
+{
+    if (alert_cfg_error_tips_->isHidden())
         return;
-    if (const auto example = rules::number_example(count, alert_cfg_extra_tztype_->currentIndex()))
-        alert_cfg_numbers_->setPlainText(u"示例："_s + *example);
+    const monitor::EditorRecord r = editor_record();
+    const int count = rules::group_letters(r.ticked).count;
+    QString numbers =
+        support::trim_blanks(support::regex_replace(r.numbers, u"[^\\d\\s*]*"_s, QString()));
+    if (count > 0 && !numbers.isEmpty() && rules::validate_numbers(numbers, count, r.play).isEmpty())
+        alert_cfg_error_tips_->hide();
 }
 
 monitor::EditorRecord EditorPanel::editor_record() const
@@ -243,6 +276,7 @@ void EditorPanel::show_editor(const monitor::EditorRecord& r)
     alert_cfg_autotz_pl_->setText(r.odds);
     applying_ = false;
     apply_editor_state(false);
+    show_number_example();
 }
 
 void EditorPanel::new_monitor()
@@ -251,8 +285,19 @@ void EditorPanel::new_monitor()
     alert_new_do_->setText(QString::fromUtf16(monitor::kAddCaption));
 }
 
+void EditorPanel::apply_threshold_default()
+{
+    if (applying_ || !applied_)
+        return;
+    rules::EditorInput input = *applied_;
+    input.threshold = alert_cfg_cond_comp_->text();
+    if (const auto fixed = rules::refresh_editor(input).threshold_write_back)
+        alert_cfg_cond_comp_->setText(*fixed);
+}
+
 void EditorPanel::save_monitor()
 {
+    apply_threshold_default(); // a threshold left at 0 or empty is saved as its default
     alert_cfg_error_tips_->hide();
     monitor::EditorRecord r = editor_record();
     const QString error = core_.engine().save_monitor(r);

@@ -3,9 +3,11 @@
 // value and the automatic-betting settings, with its add/modify button.
 
 #include "monitor/editor.h"
+#include "rules/plays.h"
 
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -35,6 +37,11 @@ public:
 private:
     // The warning beside the auto-bet box: a Hele lottery has no code for the play.
     void show_platform_warning();
+    // The threshold's default (10 for a 0 or empty 遗漏 or 连中, a pattern for 形态), put in
+    // when the user leaves the box or saves.
+    void apply_threshold_default();
+    // Hides the error once the numbers it was about are valid.
+    void recheck_error();
     void refresh_editor();
     void apply_editor_state(bool write_backs);
     void show_number_example();
@@ -43,6 +50,8 @@ private:
     AppCore& core_;
     TipsGroup& tips_;
     bool applying_ = false;
+    // The boxes as the editor state was last made from them; nothing before the first time.
+    std::optional<rules::EditorInput> applied_;
     monitor::EditorRecord loaded_; // the last record given to the editor (for modifying)
     std::array<QCheckBox*, 5> alert_cfg_pos_{};
     QComboBox* alert_cfg_type_ = nullptr;

@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScrollArea>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -127,7 +128,13 @@ void MainWindow::build_ui()
 
     zorvik_main_ = named<QTabWidget>("zorvik_main");
     zorvik_main_->addTab(monitor_panel_, u"监控列表"_s);
-    zorvik_main_->addTab(editor_panel_, u"添加/修改监控"_s);
+    // The editor scrolls when the window is small rather than making the window taller (an
+    // error shown under the numbers takes room of its own).
+    auto* editor_scroll = named<QScrollArea>("editor_scroll");
+    editor_scroll->setWidget(editor_panel_);
+    editor_scroll->setWidgetResizable(true);
+    editor_scroll->setFrameShape(QFrame::NoFrame);
+    zorvik_main_->addTab(editor_scroll, u"添加/修改监控"_s);
     zorvik_main_->addTab(new HistoryPanel(*core_), u"投注历史"_s);
     // The platform's page, once a platform is first used.
     connect(core_.get(), &AppCore::browser_made, this,
