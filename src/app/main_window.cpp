@@ -76,6 +76,7 @@ MainWindow::MainWindow(const QString& data_dir, support::Shell* shell, const Net
     core_ = std::make_unique<AppCore>(data_dir_, *shell_, *clock_, *http, net);
 
     build_ui();
+    own_shell_->set_window_tip([this](const QString& text) { monitor_panel_->show_tip(text); });
     setWindowIcon(program_icon());
     core_->init_var();
     own_shell_->tray().show_tray(true, windowIcon(), QString());

@@ -8,6 +8,7 @@
 #include "feed/catalogue.h"
 #include "support/shell.h"
 
+#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,6 +38,21 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     alert_list_->horizontalHeader()->setSectionResizeMode(
         int(std::size(monitor::kMonitorColumns)) - 1, QHeaderView::Stretch);
     alert_list_->setMinimumHeight(120);
+    // A tip no tray or notification service could show: a banner the user closes, replaced by
+    // the next tip; never a box that holds the window.
+    tip_banner_ = named<QFrame>("tip_banner");
+    tip_banner_->setStyleSheet(u"#tip_banner { background: #fff4d6; border: 1px solid #e0b050; }"_s);
+    auto* banner = new QHBoxLayout(tip_banner_);
+    banner->setContentsMargins(6, 2, 2, 2);
+    tip_text_ = named<QLabel>("tip_banner_text");
+    tip_text_->setWordWrap(true);
+    auto* close = named<QPushButton>("tip_banner_close", u"关闭"_s);
+    close->setFlat(true);
+    banner->addWidget(tip_text_, 1);
+    banner->addWidget(close);
+    tip_banner_->hide();
+    connect(close, &QPushButton::clicked, tip_banner_, &QWidget::hide);
+    layout->addWidget(tip_banner_);
     // An empty list says what to do first.
     empty_hint_ = named<QLabel>("alert_list_hint");
     empty_hint_->setWordWrap(true);
@@ -130,6 +146,12 @@ void MonitorPanel::rows_rebuilt()
     const QModelIndexList selected = alert_list_->selectionModel()->selectedRows();
     selected_uid_ = selected.isEmpty() ? 0 : selected.first().data(MonitorTableModel::kUidRole).toULongLong();
     follow_selection();
+}
+
+void MonitorPanel::show_tip(const QString& text)
+{
+    tip_text_->setText(text);
+    tip_banner_->show();
 }
 
 void MonitorPanel::show_empty_hint()

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <optional>
 
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,6 +40,8 @@ signals:
 public:
     // The empty list's hint, for the lottery chosen now.
     void show_empty_hint();
+    // A tip shown in the window's banner.
+    void show_tip(const QString& text);
 
 private:
     void rows_rebuilt();
@@ -49,6 +52,8 @@ private:
     TipsGroup& tips_;
     QTableView* alert_list_ = nullptr;
     QLabel* empty_hint_ = nullptr;
+    QFrame* tip_banner_ = nullptr;
+    QLabel* tip_text_ = nullptr;
     // The monitor the user has selected (its identity), kept selected across rebuilds, and the
     // list's scroll position before a rebuild.
     quint64 selected_uid_ = 0;

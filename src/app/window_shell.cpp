@@ -58,7 +58,8 @@ void WindowShell::open_link(const QString& url)
 
 void WindowShell::tip(const QString& text)
 {
-    tray_.show_tip(text);
+    if (!tray_.show_tip(text) && window_tip_)
+        window_tip_(text);
 }
 
 void WindowShell::alert_sound(const QString& path)

@@ -29,11 +29,14 @@ public:
     void open_link(const QString& url) override;
 
     notify::TrayTips& tray() { return tray_; }
+    // Where a tip goes when neither a tray nor a notification service can show it: the window.
+    void set_window_tip(std::function<void(const QString&)> show) { window_tip_ = std::move(show); }
 
 private:
     QWidget* window_;
     QString data_dir_;
     std::function<QString()> sound_box_;
+    std::function<void(const QString&)> window_tip_;
     notify::TrayTips tray_;
     notify::AlertSound sound_;
     QPointer<QMessageBox> notice_box_; // the open slow-network notice, if any

@@ -17,6 +17,7 @@
 #include "support/ini.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -718,4 +719,32 @@ TEST(Translations, QtsOwnTextsSpeakChinese)
     ASSERT_TRUE(zorvik::app::install_chinese_translations());
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"取消"_s);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Open"), u"打开"_s);
+}
+
+// Without a tray or a notification service, a tip shows in the window itself.
+TEST(WindowTips, WithoutATrayOrANotificationServiceTheWindowShowsTheTip)
+{
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/zorvik-bus");
+    QTemporaryDir dir;
+    zorvik::testing::FakeHttp http;
+    MainWindow window(dir.path(), nullptr, zorvik::app::NetConfig{}, &http);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* banner = zorvik::testing::find_child<QFrame>(&window, u"tip_banner"_s);
+    EXPECT_FALSE(banner->isVisible());
+    // An alerting monitor (遗漏 ≥ 0) raises the alert tip at its rebuild.
+    window.core().engine().load_text(
+        u"|A~定位胆~前一(定位胆)~1~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~0~1~1~false~0~1:0:0:1920~0"_s);
+    ASSERT_TRUE(banner->isVisible());
+    const auto text = [&] { return zorvik::testing::find_child<QLabel>(&window, u"tip_banner_text"_s)->text(); };
+    EXPECT_EQ(text(), QString::fromUtf16(zorvik::monitor::kAlertTip));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // never a box that holds the window
+    // The next tip replaces it; the user closes it.
+    zorvik::testing::find_child<QLabel>(&window, u"tips_label_12"_s); // the copy link exists
+    window.core().engine().refresh();
+    EXPECT_EQ(text(), QString::fromUtf16(zorvik::monitor::kAlertTip));
+    QTest::mouseClick(zorvik::testing::find_child<QPushButton>(&window, u"tip_banner_close"_s), Qt::LeftButton);
+    EXPECT_FALSE(banner->isVisible());
+    window.core().engine().refresh();
+    EXPECT_TRUE(banner->isVisible());
 }
