@@ -21,6 +21,8 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
 {
     setObjectName(u"Frame1"_s);
     auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setVerticalSpacing(3);
     alert_type_tips_ = named<QCheckBox>("alert_type_tips", u"弹窗报警"_s);
     alert_type_sound_ = named<QCheckBox>("alert_type_sound", u"声音报警"_s);
     alert_type_tips_->setChecked(true);

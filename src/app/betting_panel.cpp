@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -43,6 +44,8 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
     monitor::MonitorEngine& engine = core_.engine();
     tz_frame_ = named<QGroupBox>("tz_frame", u"投注设置"_s);
     auto* layout = new QGridLayout(tz_frame_);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setVerticalSpacing(3);
     tz_plt_user_ = named<QLineEdit>("tz_plt_user");
     tz_plt_user_->setPlaceholderText(u"平台账号"_s);
     tz_plt_pass_ = named<QLineEdit>("tz_plt_pass");
@@ -79,12 +82,16 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
 
     log_frame_ = named<QGroupBox>("Frame2", u"投注记录"_s);
     auto* log_layout = new QVBoxLayout(log_frame_);
+    log_layout->setContentsMargins(4, 2, 4, 4);
     tz_list_ = table_view("tz_list");
     tz_list_->setModel(new BetLogModel(engine, tz_list_));
     for (int c = 0; c < monitor::kBetColumnCount; ++c)
         tz_list_->setColumnWidth(c, monitor::kBetLogColumns[c].width);
     tz_list_->horizontalHeader()->setStretchLastSection(true);
-    tz_list_->setMinimumHeight(72);
+    // Eight rows at least, with the header and the scroll bar.
+    tz_list_->setMinimumHeight(tz_list_->horizontalHeader()->sizeHint().height() +
+                               8 * tz_list_->verticalHeader()->defaultSectionSize() +
+                               tz_list_->horizontalScrollBar()->sizeHint().height() + 4);
     log_layout->addWidget(tz_list_);
 
     connect(tz_virtual_, &QCheckBox::toggled, this, [this](bool on) { core_.set_virtual(on); });

@@ -26,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QSplitter>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -141,13 +142,27 @@ void MainWindow::build_ui()
     connect(core_.get(), &AppCore::browser_made, this,
             [this](QWidget* browser) { zorvik_main_->addTab(browser, u"平台页面"_s); });
 
-    auto* right = new QVBoxLayout;
-    right->addWidget(zorvik_main_, 1);
+    // The lists and options above, the bet log below; the user moves the split between them
+    // (kept in the settings file).
+    auto* upper = new QWidget;
+    auto* upper_layout = new QVBoxLayout(upper);
+    upper_layout->setContentsMargins(0, 0, 0, 0);
+    upper_layout->addWidget(zorvik_main_, 1);
     auto* options_row = new QHBoxLayout;
     options_row->addWidget(alert_options_);
     options_row->addWidget(betting_->settings_box(), 1);
-    right->addLayout(options_row);
-    right->addWidget(betting_->log_box(), 0);
+    upper_layout->addLayout(options_row);
+    main_split_ = named<QSplitter>("main_split", Qt::Vertical);
+    main_split_->addWidget(upper);
+    main_split_->addWidget(betting_->log_box());
+    main_split_->setChildrenCollapsible(false);
+    main_split_->setStretchFactor(0, 3);
+    main_split_->setStretchFactor(1, 2);
+    connect(main_split_, &QSplitter::splitterMoved, this, [this] {
+        core_->report_write(save_split(settings_file_, main_split_->sizes()));
+    });
+    auto* right = new QVBoxLayout;
+    right->addWidget(main_split_, 1);
 
     grid->addWidget(draw_area_, 0, 0);
     grid->addLayout(right, 0, 1);
@@ -231,6 +246,16 @@ void MainWindow::load_settings()
     betting_->password_box()->setText(core_->stored_password());
     betting_->stop_loss_box()->setText(o.plt_tz_zs);
     betting_->stop_profit_box()->setText(o.plt_tz_zy);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The split as the user left it, once the window has its size (kept in proportion).
+    if (std::exchange(split_restored_, true))
+        return;
+    if (const QList<int> sizes = load_split(settings_file_); sizes.size() == 2)
+        main_split_->setSizes(sizes);
 }
 
 Options MainWindow::options() const

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QLabel;
+class QSplitter;
 class QTabWidget;
 
 namespace zorvik::support {
@@ -67,6 +68,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void build_ui();
@@ -88,6 +90,8 @@ private:
     TipsGroup* tips_ = nullptr;
     DrawArea* draw_area_ = nullptr;
     QTabWidget* zorvik_main_ = nullptr;
+    QSplitter* main_split_ = nullptr; // the lists above, the bet log below
+    bool split_restored_ = false;
     MonitorPanel* monitor_panel_ = nullptr;
     EditorPanel* editor_panel_ = nullptr;
     AlertOptions* alert_options_ = nullptr;

@@ -8,6 +8,7 @@
 #include "feed/catalogue.h"
 #include "support/shell.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,6 +29,8 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
 {
     monitor::MonitorEngine& engine = core_.engine();
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
 
     alert_list_ = table_view("alert_list");
     model_ = new MonitorTableModel(engine, [this] { return core_.feed().awd_iss(); }, alert_list_);
@@ -37,7 +40,9 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     // The statistics column takes the width left over; the others keep their widths.
     alert_list_->horizontalHeader()->setSectionResizeMode(
         int(std::size(monitor::kMonitorColumns)) - 1, QHeaderView::Stretch);
-    alert_list_->setMinimumHeight(120);
+    // Ten rows at least, with the header.
+    alert_list_->setMinimumHeight(alert_list_->horizontalHeader()->sizeHint().height() +
+                                  10 * alert_list_->verticalHeader()->defaultSectionSize() + 4);
     // A tip no tray or notification service could show: a banner the user closes, replaced by
     // the next tip; never a box that holds the window.
     tip_banner_ = named<QFrame>("tip_banner");
@@ -53,12 +58,15 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     tip_banner_->hide();
     connect(close, &QPushButton::clicked, tip_banner_, &QWidget::hide);
     layout->addWidget(tip_banner_);
-    // An empty list says what to do first.
-    empty_hint_ = named<QLabel>("alert_list_hint");
-    empty_hint_->setWordWrap(true);
-    empty_hint_->setStyleSheet(u"color: #1a5fa8; padding: 6px"_s);
-    layout->addWidget(empty_hint_);
     layout->addWidget(alert_list_, 1);
+    // An empty list says what to do first, written in the list itself.
+    empty_hint_ = new QLabel(alert_list_->viewport());
+    empty_hint_->setObjectName(u"alert_list_hint"_s);
+    empty_hint_->setTextFormat(Qt::PlainText);
+    empty_hint_->setWordWrap(true);
+    empty_hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    empty_hint_->setStyleSheet(u"color: #1a5fa8; padding: 8px"_s);
+    alert_list_->viewport()->installEventFilter(this);
 
     detail_panel_ = named<QWidget>("monitor_detail_panel");
     auto* detail = new QGridLayout(detail_panel_);
@@ -148,6 +156,14 @@ void MonitorPanel::rows_rebuilt()
     follow_selection();
 }
 
+bool MonitorPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // The hint covers the empty list's viewport.
+    if (watched == alert_list_->viewport() && event->type() == QEvent::Resize)
+        empty_hint_->setGeometry(alert_list_->viewport()->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
 void MonitorPanel::show_tip(const QString& text)
 {
     tip_text_->setText(text);
@@ -158,6 +174,7 @@ void MonitorPanel::show_empty_hint()
 {
     const bool empty = model_->rowCount() == 0;
     empty_hint_->setVisible(empty);
+    empty_hint_->setGeometry(alert_list_->viewport()->rect());
     if (!empty)
         return;
     empty_hint_->setText(!feed::find_lottery(core_.feed().lottery())

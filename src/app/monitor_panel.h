@@ -43,6 +43,9 @@ public:
     // A tip shown in the window's banner.
     void show_tip(const QString& text);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void rows_rebuilt();
     void follow_selection();

@@ -118,6 +118,28 @@ bool save_webhook_url(const QString& file, const QString& url)
                               url, file) != 0;
 }
 
+QList<int> load_split(const QString& file)
+{
+    const QStringList parts = support::ini_read(u"ui_cfg"_s, u"main_split"_s, file).split(u',');
+    QList<int> sizes;
+    for (const QString& part : parts) {
+        bool ok = false;
+        const int size = part.trimmed().toInt(&ok);
+        if (!ok || size <= 0 || size > 100000)
+            return {};
+        sizes << size;
+    }
+    return sizes.size() == 2 ? sizes : QList<int>();
+}
+
+bool save_split(const QString& file, const QList<int>& sizes)
+{
+    QStringList parts;
+    for (int size : sizes)
+        parts << QString::number(size);
+    return support::ini_write(u"ui_cfg"_s, u"main_split"_s, parts.join(u','), file) != 0;
+}
+
 bool save_platform_user(const QString& file, const QString& user)
 {
     return support::ini_write(QString::fromUtf16(keys::kTzSection), QString::fromUtf16(keys::kPltUser), user,

@@ -2,6 +2,7 @@
 // The window's options as one typed record with a single table of section, key and initial
 // content; the only code that reads or writes those keys of the settings file.
 
+#include <QList>
 #include <QString>
 
 namespace zorvik::app {
@@ -68,6 +69,11 @@ bool plt_path_save(const QString& file, int index); // false: not written
 bool save_show_award_tips(const QString& file, bool on); // false: not written
 bool save_webhook_url(const QString& file, const QString& url); // false: not written
 // The account and password of a login attempt (the password as typed); false: not written.
+// The heights of the window's two parts (the lists above, the bet log below), as the user left
+// them: section "ui_cfg", key "main_split" (ours), "UPPER,LOWER". Empty when none is kept.
+QList<int> load_split(const QString& file);
+bool save_split(const QString& file, const QList<int>& sizes);
+
 // The platform account name (the password has a store of its own).
 bool save_platform_user(const QString& file, const QString& user);
 

@@ -36,7 +36,7 @@ QTableView* table_view(const char* name)
     view->setShowGrid(false);
     view->setWordWrap(false);
     view->verticalHeader()->hide();
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 2);
     view->horizontalHeader()->setHighlightSections(false);
     view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return view;

@@ -34,6 +34,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTableView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -666,6 +667,33 @@ TEST_F(Window, FitsASmallScreenAndShowsEveryColumn)
     // The statistics column gets the room left; the others keep their widths.
     EXPECT_EQ(list->columnWidth(1), 2300 / 15);
     EXPECT_GE(list->columnWidth(6), 4700 / 15 - 60);
+}
+
+TEST_F(Window, AtASmallScreenTheListsShowTenMonitorsAndEightBetsAndTheSplitIsKept)
+{
+    window_->resize(1366, 700);
+    QCoreApplication::processEvents();
+    const auto visible_rows = [](QTableView* list) {
+        return list->viewport()->height() / std::max(1, list->verticalHeader()->defaultSectionSize());
+    };
+    auto* bets = find<QTableView>(u"tz_list"_s);
+    EXPECT_GE(visible_rows(alert_list()), 10) << alert_list()->viewport()->height();
+    EXPECT_GE(visible_rows(bets), 8) << bets->viewport()->height();
+    // The user moves the split: it is kept, and a new window opens with it.
+    auto* split = find<QSplitter>(u"main_split"_s);
+    const QList<int> sizes = split->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    split->setSizes({sizes[0] - 40, sizes[1] + 40});
+    emit split->splitterMoved(sizes[0] - 40, 1);
+    const QList<int> moved = split->sizes();
+    EXPECT_EQ(ini_read(u"ui_cfg"_s, u"main_split"_s, window_->settings_file()),
+              QString::number(moved[0]) + u',' + QString::number(moved[1]));
+    window_.reset();
+    window_ = std::make_unique<MainWindow>(dir_.path(), &shell_);
+    window_->resize(1366, 700);
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_EQ(find<QSplitter>(u"main_split"_s)->sizes(), moved);
 }
 
 TEST(WindowShell, TheSlowNetworkNoticeNeverHoldsUpTheDrawCycle)
