@@ -44,6 +44,18 @@ std::optional<double> number(const QString& text)
     return ok ? std::optional<double>(v) : std::nullopt;
 }
 
+// True when issue `a` comes before issue `b` (both without "-", of one lottery).
+bool issue_before(const QString& a, const QString& b)
+{
+    if (a.size() == b.size())
+        return a < b;
+    bool ok_a = false;
+    bool ok_b = false;
+    const qint64 x = a.toLongLong(&ok_a);
+    const qint64 y = b.toLongLong(&ok_b);
+    return ok_a && ok_b && x < y;
+}
+
 } // namespace
 
 MonitorEngine::MonitorEngine(support::Shell& shell, QString settings_file, QObject* parent)
@@ -514,7 +526,8 @@ void MonitorEngine::settle_plan(Monitor& m, bool hit, const Judged& draw)
             const auto known = draw.lookup ? draw.lookup->constFind(key) : QHash<QString, QString>::const_iterator();
             if (!draw.lookup || known == draw.lookup->cend()) {
                 // Skipped by the feed and not in its history: the history is asked for again.
-                if (!missing_told_.contains(key)) {
+                // (A bet on an issue still to come simply waits.)
+                if (issue_before(key, draw.key) && !missing_told_.contains(key)) {
                     missing_told_.insert(key);
                     emit draw_missing(*issue);
                 }
