@@ -116,8 +116,10 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
         if (records_failure_told_)
             return;
         records_failure_told_ = true;
+        // Real orders are not sent without their records; simulated bets go on.
         engine_.set_line(monitor::Line::BetStatus,
-                         u"投注记录写入失败（"_s + error + u"），监控和投注照常进行"_s);
+                         u"投注记录写入失败（"_s + error +
+                             (virtual_ ? u"），监控和投注照常进行"_s : u"），监控照常进行，真实订单暂不下单"_s));
     });
     connect(&records_, &records::RecordWriter::succeeded, this, [this] { records_failure_told_ = false; });
     connect(&engine_, &monitor::MonitorEngine::monitoring_changed, this, [this, &clock](bool on) {
@@ -232,11 +234,14 @@ QString AppCore::record_order(const monitor::BetRow& row)
         r.balance_before = platform_.balance_value();
         platform_.expect_order(r.balance_before);
     }
-    // Simulated money goes on without its records (the failure is told in the status line);
-    // a real order that cannot be recorded is not sent.
-    if (!records_.add_bet_now(r) && !row.simulated)
-        return QString();
-    return r.ref;
+    // Nothing is sent for simulated money: its row is written in the background like any other
+    // (a failure is told in the status line). A real order waits for its row to be committed,
+    // and is not sent when it cannot be.
+    if (row.simulated) {
+        records_.add_bet(r);
+        return r.ref;
+    }
+    return records_.add_bet_now(r) ? r.ref : QString();
 }
 
 void AppCore::record_bet(int row)

@@ -155,10 +155,13 @@ inline void check_draws(const QList<PrintedDraw>& printed, const std::map<QStrin
 class Betting {
 public:
     // `tz_cfg` holds more keys of that section ("key=value" lines).
+    // `records_blocked`: a folder stands where the records database belongs.
     Betting(const Sim& sim, const QString& lottery, const QString& monitor,
-            const QString& tz_cfg = u"plt_tz_zy=100000\r\n"_s)
+            const QString& tz_cfg = u"plt_tz_zy=100000\r\n"_s, bool records_blocked = false)
     {
         QDir().mkpath(dir_.filePath(u"bao"_s));
+        if (records_blocked)
+            QDir().mkpath(dir_.filePath(u"bao/records.db"_s));
         QFile f(dir_.filePath(u"bao/cfg.ini"_s));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         QStringEncoder gbk("GBK");

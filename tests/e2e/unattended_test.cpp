@@ -153,4 +153,19 @@ TEST(Unattended, HeleThroughALostSessionNeverSendsAPlayWithoutACodeAndBetsNothin
     EXPECT_GT(income, -1 - 0.8 - 1e-9); // no further bet was lost after reaching it
 }
 
+TEST(Unattended, ARealOrderThatCannotBeRecordedIsNeverSent)
+{
+    Sim sim(5, {u"--account"_s, kAccount});
+    ASSERT_EQ(sim.urls_.size(), 6);
+    Betting program(sim, u"合乐平台-HI彩分分彩"_s,
+                    u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                    u"1,2,4~2~false~0~0:0:0:1920~0"_s,
+                    u"plt_tz_zy=100000\r\n"_s, true);
+    ASSERT_FALSE(program.wait_for(u" login ann已登录到平台。"_s, 30000).isEmpty()) << program.all().toStdString();
+    EXPECT_FALSE(program.wait_for(u"label bet_status_line 投注记录无法写入，本次不下单"_s, 30000).isEmpty())
+        << program.all().toStdString();
+    EXPECT_TRUE(program.wait_for(u" bet "_s, 8000).isEmpty());
+    EXPECT_TRUE(sim.admin("/sim/state")[u"orders"_s].toArray().isEmpty());
+}
+
 } // namespace
