@@ -105,8 +105,13 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     });
     // A bet waits for a draw the feed skipped: the whole draw history is fetched again, once the
     // pass that found it has ended.
-    connect(&engine_, &monitor::MonitorEngine::draw_missing, this, [this] { feed_.reload_awd(); },
-            Qt::QueuedConnection);
+    connect(
+        &engine_, &monitor::MonitorEngine::draw_missing, this,
+        [this] {
+            feed_.reload_awd();
+            engine_.resolve_waiting();
+        },
+        Qt::QueuedConnection);
 
     // The records: every draw, bet and session. They never hold up monitoring: a failure is told
     // once in the status line, and told again only after a write succeeded in between.

@@ -328,6 +328,41 @@ void MonitorEngine::ask_bet(const BetRequest& request)
     set_line(Line::BetStatus, unconfirmed ? result.message : state.bet_iss + u"期投注成功！"_s);
 }
 
+void MonitorEngine::resolve_waiting()
+{
+    if (!monitoring_ || in_pass_)
+        return; // the pass will judge them
+    const DrawState state = draw_state();
+    // Only while the feed shows the draw judged last, with an issue on sale (a reload that has
+    // not found its draws again leaves them empty).
+    if (!state.lookup || state.bet_iss.isEmpty() || QString(state.awd_iss).remove(u'-') != judged_key_)
+        return;
+    bool any = false;
+    for (int position = 1; position < list_.size(); ++position) {
+        Monitor* m = list_.find(position);
+        if (!m || !m->awaiting_result())
+            continue;
+        const QString key = QString(last_bet_issue_.value(m->uid())).remove(u'-');
+        const auto known = state.lookup->constFind(key);
+        if (key.isEmpty() || key == judged_key_ || !issue_before(key, judged_key_) ||
+            known == state.lookup->cend())
+            continue;
+        const Judged draw{key, *known, rules::read_draw(*known), state.lookup};
+        settle_plan(*m, rules::bet_hit(*known, m->field(kPositions), m->field(kNumbers),
+                                       support::trim_blanks(m->field(kPlay)))
+                            .hit,
+                    draw);
+        any = true;
+    }
+    if (!any)
+        return;
+    // As at a draw: earlier bets settled and the stop rule applied before any bet is asked for.
+    const bool settled = settle_bets(state, true);
+    refresh();
+    if (settled)
+        finish_settlement();
+}
+
 void MonitorEngine::place_queued()
 {
     if (!placing_.isEmpty() || deferred_.isEmpty())

@@ -115,6 +115,9 @@ public:
     void set_virtual_balance(const QString& text);
     // Writes a status line (the platform drivers report their progress here).
     void set_line(Line which, const QString& text);
+    // Judges the bets that waited for a draw the feed skipped, now that the draw is known (the
+    // history was fetched again), and asks for the bets of the issue on sale.
+    void resolve_waiting();
     // Places the bets queued while the platform was busy, those still for the issue on sale.
     void place_queued();
     // Every monitor's plan starts again from its first entry and forgets a pending bet.

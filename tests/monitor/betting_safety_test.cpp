@@ -237,12 +237,16 @@ TEST_F(Monitoring, ABetWhoseDrawIsNotKnownWaitsForIt)
     EXPECT_EQ(at(1).field(kBetPending), u"true"_s);
     EXPECT_EQ(engine_.session().wins, 0);
     EXPECT_EQ(placer_.orders.size(), 1);
-    // Once 2 is known (a miss), the next draw judges the bet by it: the chase goes on at ×2.
+    // Once 2 is known (a miss, the history fetched again), the bet is judged by it at once and
+    // the chase goes on at ×2 for the issue on sale.
     lookup_.insert(u"2"_s, kMiss);
-    draw(5, kHit);
+    engine_.resolve_waiting();
     EXPECT_EQ(engine_.session().wins, 0);
     ASSERT_EQ(placer_.orders.size(), 2);
     EXPECT_EQ(placer_.orders[1].multiplier, 2);
+    EXPECT_EQ(placer_.orders[1].issue, u"5"_s);
+    engine_.resolve_waiting(); // nothing waits any more
+    EXPECT_EQ(placer_.orders.size(), 2);
 }
 
 TEST_F(Monitoring, NoMonitorIsBetTwiceForOneIssueAcrossAStopAndAStart)
