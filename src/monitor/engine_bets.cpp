@@ -1,0 +1,397 @@
+#include "monitor/engine.h"
+
+#include "monitor/bet_placer.h"
+#include "rules/bets.h"
+#include "rules/hit.h"
+#include "support/money.h"
+#include "support/shell.h"
+#include "support/text.h"
+
+#include <QScopeGuard>
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The engine's bets: asking for them with the multiplier plan, their placement and records, the
+// queue of requests, the settlement of the bet log, the stop rule and the status lines.
+
+namespace zorvik::monitor {
+
+namespace {
+
+// A text read as a number, or nothing ("1,000" or "abc" are not numbers).
+std::optional<double> number(const QString& text)
+{
+    bool ok = false;
+    const double v = support::trim_blanks(text).toDouble(&ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
+
+// True when issue `a` comes before issue `b` (both without "-", of one lottery).
+bool issue_before(const QString& a, const QString& b)
+{
+    if (a.size() == b.size())
+        return a < b;
+    bool ok_a = false;
+    bool ok_b = false;
+    const qint64 x = a.toLongLong(&ok_a);
+    const qint64 y = b.toLongLong(&ok_b);
+    return ok_a && ok_b && x < y;
+}
+
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Bets
+
+void MonitorEngine::ask_bet(const BetRequest& request)
+{
+    const quint64 uid = request.uid;
+    if (!monitoring_ || stop_pending_)
+        return;
+    if (lottery_.contains(u"经纬"_s)) {
+        set_line(Line::BetStatus, u"当前不能投注，你必须选择合乐或U彩平台"_s);
+        return;
+    }
+    const DrawState state = draw_state();
+    // A request belongs to the draw it was judged on: once another issue is on sale, that
+    // draw's own rebuild asks again for what still alerts or chases.
+    if (!request.issue.isEmpty() && request.issue != state.bet_iss) {
+        if (const Monitor* m = list_.find(list_.position_of(uid)))
+            set_line(Line::BetStatus, request.issue + u"期已截止，排队的投注不再下单："_s + m->field(kTitle));
+        return;
+    }
+    // One placement at a time: a bet asked for by a rebuild nested in a bet's wait (its own
+    // monitor's included) is asked again once that bet is done, with everything checked anew,
+    // so the platform's page answers one order at a time.
+    if (!placing_.isEmpty()) {
+        const auto queued = std::find_if(deferred_.cbegin(), deferred_.cend(),
+                                         [uid](const BetRequest& r) { return r.uid == uid; });
+        if (queued == deferred_.cend())
+            deferred_.append({uid, state.bet_iss});
+        return;
+    }
+    const Monitor* live = list_.find(list_.position_of(uid));
+    if (!live || live->field(kAutoBet) != u"1" || live->field(kBetPending) != u"false" || live->stuck())
+        return;
+    const Monitor m = *live;
+    // Never twice for one issue, across a stop and a start too.
+    if (!state.bet_iss.isEmpty() && last_bet_issue_.value(uid) == state.bet_iss)
+        return;
+
+    // The multiplier: the plan walked one entry per losing bet, back to the first past its end.
+    const QStringList plan = m.field(kBetPlan).split(u',');
+    int step = support::to_int(m.field(kPlanStep));
+    if (step < 0 || step > plan.size() - 1)
+        step = 0;
+    bool ok = false;
+    const int multiplier = support::trim_blanks(plan[step]).toInt(&ok);
+    if (!ok || multiplier <= 0) {
+        set_line(Line::BetStatus,
+                 u"投注计划第"_s + QString::number(step + 1) + u"项不是正数，本次不投注"_s);
+        return;
+    }
+    const QString unit = rules::unit_name(support::to_int(m.field(kMoneyUnit)));
+    qint64 count = qint64(number(m.part(kBetInfo, 0)).value_or(0));
+    if (count == 0)
+        count = rules::bet_count(m.field(kTitle), m.field(kNumbers));
+    const QString odds = m.part(kBetInfo, 3);
+    const QString cost = rules::bet_cost(double(count), multiplier, unit);
+    const QString prize = rules::win_amount(m.field(kTitle), multiplier, unit, odds);
+
+    // The row's text: an auto-bet monitor's title with its "* ".
+    set_line(Line::BetStatus,
+             u"准备投注："_s + state.next_iss_no + u"期，玩法：* "_s + m.field(kTitle));
+    if (!placer_)
+        return;
+    BetOrder order;
+    order.lottery = lottery_;
+    order.issue = state.next_iss_no;
+    order.issue_date = state.bet_iss.contains(u'-') ? state.bet_iss.section(u'-', 0, 0) : QString();
+    order.title = m.field(kTitle);
+    order.numbers = m.field(kNumbers);
+    order.unit_index = support::to_int(m.field(kMoneyUnit));
+    order.odds = odds;
+    order.count = count;
+    order.multiplier = multiplier;
+    order.cost = cost;
+
+    BetRow row;
+    row.columns = {state.bet_iss,
+                   QString::fromUtf16(kOpen),
+                   m.field(kTitle),
+                   QString::number(multiplier),
+                   cost,
+                   QString::fromUtf16(kUnconfirmedMark),
+                   QString::fromUtf16(kOpen),
+                   QString(),
+                   m.field(kNumbers),
+                   m.field(kPositions) + u'|' + support::trim_blanks(m.field(kPlay)) + u'|' + prize};
+    row.monitor = uid;
+    row.simulated = simulated_;
+    // Under way from here: recording the order may wait (the balance is read), and a rebuild
+    // nested in that wait must not ask for this monitor again.
+    placing_.insert(uid);
+    last_bet_issue_.insert(uid, state.bet_iss);
+    // The order is in the records before it is sent: a kill at any moment loses none.
+    if (order_recorder_) {
+        row.ref = order_recorder_(row);
+        if (row.ref.isEmpty()) {
+            placing_.remove(uid);
+            last_bet_issue_.remove(uid);
+            set_line(Line::BetStatus, u"投注记录无法写入，本次不下单"_s);
+            place_queued();
+            return;
+        }
+    }
+    const BetResult result = placer_->place(order);
+    placing_.remove(uid);
+    // The bets deferred meanwhile, for the draw state as it is now.
+    auto place_deferred = qScopeGuard([this] { place_queued(); });
+    if (result.timed_out) {
+        emit bet_unconfirmed(row);
+        if (result.status != 1 && result.status != kUnconfirmed)
+            set_line(Line::BetStatus, result.message);
+    }
+    if (result.status == kPlacerBusy) {
+        // Not sent: asked again once the platform's operation has ended (it says when).
+        place_deferred.dismiss();
+        last_bet_issue_.remove(uid);
+        emit order_dropped(row, false);
+        deferred_.append({uid, state.bet_iss});
+        set_line(Line::BetStatus, result.message);
+        return;
+    }
+    if (result.status != 1 && result.status != kUnconfirmed) {
+        // A refusal may be asked again; an order whose answer never came is not, for this
+        // issue, even when the balance says it was not taken: the platform may take it late.
+        if (!result.timed_out)
+            last_bet_issue_.remove(uid);
+        emit order_dropped(row, result.timed_out);
+        if (!result.message.isEmpty()) { // an abandoned bet says nothing
+            set_line(Line::BetStatus, result.message);
+            emit bet_refused(state.bet_iss, m.field(kTitle), result.message);
+        }
+        return;
+    }
+    const bool unconfirmed = result.status == kUnconfirmed;
+    const QString amount =
+        unconfirmed ? cost : support::money_text(number(result.amount).value_or(0));
+    // Written into the monitor the bet was made for, wherever the list holds it now; a monitor
+    // deleted meanwhile still has its bet in the log. An order not confirmed counts as placed
+    // here: it is never sent again for this issue.
+    if (Monitor* placed = list_.find(list_.position_of(uid))) {
+        placed->set(kBetPending, u"true"_s);
+        placed->set(kPlanStep, QString::number(support::to_int(m.field(kPlanStep)) + 1));
+        placed->set(kBetInfo, QString::number(count) + u':' + amount + u':' + prize + u':' + odds);
+        placed->set(kOrderId, result.order_id);
+    }
+    row.columns[kBetCost] = amount;
+    row.columns[kBetOrder] = result.order_id;
+    row.columns[kBetResult] = unconfirmed ? QString::fromUtf16(kUnconfirmedMark) : QString::fromUtf16(kOpen);
+    row.unconfirmed = unconfirmed;
+    bet_log_.append(row);
+    if (!unconfirmed)
+        ++sessions_[simulated_].bets;
+    emit bet_added(int(bet_log_.size()) - 1);
+    set_line(Line::BetStatus, unconfirmed ? result.message : state.bet_iss + u"期投注成功！"_s);
+}
+
+void MonitorEngine::resolve_waiting()
+{
+    if (!monitoring_ || in_pass_)
+        return; // the pass will judge them
+    const DrawState state = draw_state();
+    // Only while the feed shows the draw judged last, with an issue on sale (a reload that has
+    // not found its draws again leaves them empty).
+    if (!state.lookup || state.bet_iss.isEmpty() || QString(state.awd_iss).remove(u'-') != judged_key_)
+        return;
+    bool any = false;
+    for (int position = 1; position < list_.size(); ++position) {
+        Monitor* m = list_.find(position);
+        if (!m || !m->awaiting_result())
+            continue;
+        const QString key = QString(last_bet_issue_.value(m->uid())).remove(u'-');
+        const auto known = state.lookup->constFind(key);
+        if (key.isEmpty() || key == judged_key_ || !issue_before(key, judged_key_) ||
+            known == state.lookup->cend())
+            continue;
+        const Judged draw{key, *known, rules::read_draw(*known), state.lookup};
+        settle_plan(*m, rules::bet_hit(*known, m->field(kPositions), m->field(kNumbers),
+                                       support::trim_blanks(m->field(kPlay)))
+                            .hit,
+                    draw);
+        any = true;
+    }
+    if (!any)
+        return;
+    // As at a draw: earlier bets settled and the stop rule applied before any bet is asked for.
+    const bool settled = settle_bets(state, true);
+    refresh();
+    if (settled)
+        finish_settlement();
+}
+
+void MonitorEngine::place_queued()
+{
+    if (!placing_.isEmpty() || deferred_.isEmpty())
+        return;
+    // The queue as it stands: a request queued again meanwhile waits for the next turn.
+    const QVector<BetRequest> queued = std::exchange(deferred_, {});
+    for (const BetRequest& request : queued) {
+        if (!placing_.isEmpty()) {
+            deferred_.append(request);
+            continue;
+        }
+        ask_bet(request);
+    }
+}
+
+void MonitorEngine::restart_plans()
+{
+    for (int position = 1; position < list_.size(); ++position) {
+        if (Monitor* m = list_.find(position)) {
+            m->set(kPlanStep, u"0"_s);
+            m->set(kBetPending, u"false"_s);
+        }
+    }
+    deferred_.clear();
+    emit rows_changed();
+}
+
+void MonitorEngine::set_simulated(bool simulated)
+{
+    if (simulated_ == simulated)
+        return;
+    simulated_ = simulated;
+    restart_plans();
+    summarized_.reset();
+    summarized_income_.reset();
+    refresh_lines(false);
+}
+
+bool MonitorEngine::settle_bets(const DrawState& state, bool stop_rule)
+{
+    for (int i = 0; i < bet_log_.size(); ++i) {
+        BetRow& row = bet_log_[i];
+        if (row.columns[kBetIssue] == state.bet_iss || !row.open() || row.unconfirmed || !state.lookup)
+            continue;
+        const auto found = state.lookup->constFind(QString(row.columns[kBetIssue]).remove(u'-'));
+        if (found == state.lookup->cend())
+            continue;
+        const QStringList note = row.columns[kBetNote].split(u'|');
+        const QString positions = note.value(0);
+        const QString play = note.value(1);
+        const rules::HitResult hit = rules::bet_hit(*found, positions, row.columns[kBetNumbers], play);
+        const double returned = hit.hit ? number(note.value(2)).value_or(0) : 0;
+        row.columns[kBetDraw] = *found;
+        row.columns[kBetResult] = hit.mark;
+        row.columns[kBetReturn] = support::money_text(returned);
+        sessions_[row.simulated].income += returned - number(row.columns[kBetCost]).value_or(0);
+        emit bet_settled(i);
+    }
+    for (Session& s : sessions_) {
+        s.best = std::max(s.best, s.income);
+        s.worst = std::min(s.worst, s.income);
+    }
+    refresh_lines(true);
+    if (!stop_rule)
+        return true;
+    // A stop box that does not hold a number ends the settlement here for this draw.
+    // The boxes are read after every draw and seldom change: their numbers are read again
+    // only when their texts have.
+    std::pair<QString, QString> stops = stop_source_ ? stop_source_() : std::pair<QString, QString>();
+    if (!stop_values_ || stops != stop_texts_) {
+        stop_values_ = {number(stops.first), number(stops.second)};
+        stop_texts_ = std::move(stops);
+    }
+    const auto [profit, loss] = *stop_values_;
+    if (!profit || !loss)
+        return false;
+    const double income = session().income;
+    if (income >= *profit || income <= *loss) {
+        apply_monitoring(false, false);
+        // Said after the stop's own line, so that the user reads why monitoring stopped.
+        set_line(Line::BetStatus, u"达到止盈或止损额，停止监控和投注"_s);
+    }
+    return true;
+}
+
+void MonitorEngine::finish_settlement()
+{
+    // The draw's bets are in the log now: its figures, the cap and the income line.
+    refresh_lines(true);
+    if (bet_log_.size() > kBetLogLimit) {
+        const int dropped = int(bet_log_.size()) - kBetLogLimit;
+        bet_log_.remove(0, dropped);
+        emit bet_rows_dropped(dropped);
+    }
+    refresh_lines(false);
+}
+
+void MonitorEngine::refresh_lines(bool summary)
+{
+    const Session& now = session();
+    if (summary) {
+        // The line's text is made again only when its figures have changed: most draws change
+        // none.
+        if (!summarized_ || summarized_->first != simulated_ || summarized_->second.bets != now.bets ||
+            summarized_->second.wins != now.wins || summarized_->second.best != now.best ||
+            summarized_->second.worst != now.worst) {
+            summarized_ = {simulated_, now};
+            summary_text_ = u"投注"_s + QString::number(now.bets) + u"次，中奖"_s +
+                            QString::number(now.wins) + u"次\n最大盈利"_s +
+                            support::money_text(now.best) + u"，最小收益"_s +
+                            support::money_text(now.worst);
+        }
+        set_line(Line::BetSummary, summary_text_);
+        return;
+    }
+    if (!summarized_income_ || summarized_income_->first != simulated_ ||
+        summarized_income_->second != now.income) {
+        summarized_income_ = {simulated_, now.income};
+        income_text_ = u"当前收入："_s + support::money_text(now.income);
+    }
+    set_line(Line::Income, income_text_);
+}
+
+void MonitorEngine::set_virtual_balance(const QString& text)
+{
+    set_line(Line::Balance, text);
+    shell_.message(u"装逼成功"_s);
+}
+
+
+void MonitorEngine::settle_plan(Monitor& m, bool hit, const Judged& draw)
+{
+    // A bet is judged by its own issue's draw, which the pass has judged in order; a bet whose
+    // draw is not this one waits for it (or takes it from the lookup once known).
+    const auto issue = last_bet_issue_.constFind(m.uid());
+    if (issue != last_bet_issue_.cend() && !issue->isEmpty()) {
+        const QString key = QString(*issue).remove(u'-');
+        if (key != draw.key) {
+            const auto known = draw.lookup ? draw.lookup->constFind(key) : QHash<QString, QString>::const_iterator();
+            if (!draw.lookup || known == draw.lookup->cend()) {
+                // Skipped by the feed and not in its history: the history is asked for again.
+                // (A bet on an issue still to come simply waits.)
+                if (issue_before(key, draw.key) && !missing_told_.contains(key)) {
+                    missing_told_.insert(key);
+                    emit draw_missing(*issue);
+                }
+                return;
+            }
+            hit = rules::bet_hit(*known, m.field(kPositions), m.field(kNumbers),
+                                 support::trim_blanks(m.field(kPlay)))
+                      .hit;
+        }
+    }
+    if (hit) {
+        m.set(kPlanStep, u"0"_s);
+        ++sessions_[simulated_].wins;
+    }
+    m.set(kBetPending, u"false"_s);
+}
+
+
+} // namespace zorvik::monitor
