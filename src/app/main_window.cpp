@@ -109,6 +109,11 @@ monitor::MonitorEngine& MainWindow::engine()
 MainWindow::~MainWindow()
 {
     own_shell_->tray().show_tray(false);
+    // The areas (their views read the core's rows) go before the core, which the members below
+    // hold: a view must never ask a freed engine for its rows.
+    delete takeCentralWidget();
+    delete betting_;
+    betting_ = nullptr;
 }
 
 void MainWindow::build_ui()
