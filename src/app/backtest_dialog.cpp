@@ -11,6 +11,8 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
@@ -42,7 +44,8 @@ QStandardItem* cell(const QString& text, std::optional<double> value = std::null
 } // namespace
 
 BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QString all,
-                               QString selected, QWidget* parent)
+                               QString selected, QWidget* parent, const QString& stop_profit,
+                               const QString& stop_loss)
     : QDialog(parent), shell_(shell), held_history_(std::move(held_history)), all_(std::move(all)),
       selected_(std::move(selected))
 {
@@ -58,6 +61,11 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
     start_ = named<QPushButton>("backtest_start", u"开始回测"_s);
     cancel_ = named<QPushButton>("backtest_cancel", u"取消"_s);
     cancel_->setEnabled(false);
+    // The stop amounts of the run: the window's, or what the user types for it (empty: none).
+    stop_profit_ = named<QLineEdit>("backtest_stop_profit", stop_profit);
+    stop_loss_ = named<QLineEdit>("backtest_stop_loss", stop_loss);
+    stop_profit_->setPlaceholderText(u"止盈（空：不止盈）"_s);
+    stop_loss_->setPlaceholderText(u"止损（负数，空：不止损）"_s);
     progress_ = named<QProgressBar>("backtest_progress");
     progress_->setFormat(u"%v / %m 期"_s);
     totals_ = named<QLabel>("backtest_totals");
@@ -79,9 +87,16 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
     layout->addWidget(only_selected_, 0, 1);
     layout->addWidget(start_, 0, 2);
     layout->addWidget(cancel_, 0, 3);
-    layout->addWidget(progress_, 1, 0, 1, 4);
-    layout->addWidget(table_, 2, 0, 1, 4);
-    layout->addWidget(totals_, 3, 0, 1, 4);
+    auto* stops = new QHBoxLayout;
+    stops->addWidget(caption(u"止盈："_s));
+    stops->addWidget(stop_profit_);
+    stops->addWidget(caption(u"止损："_s));
+    stops->addWidget(stop_loss_);
+    stops->addStretch(1);
+    layout->addLayout(stops, 1, 0, 1, 4);
+    layout->addWidget(progress_, 2, 0, 1, 4);
+    layout->addWidget(table_, 3, 0, 1, 4);
+    layout->addWidget(totals_, 4, 0, 1, 4);
     layout->setColumnStretch(0, 1);
 
     poll_ = new QTimer(this);
@@ -111,60 +126,84 @@ void BacktestDialog::closeEvent(QCloseEvent* event)
 
 void BacktestDialog::start_clicked()
 {
-    QString text;
-    QString name;
     if (source_->currentIndex() == 0) {
-        text = QString(held_history_).replace(u'|', u'\n');
-        name = u"程序已获取的开奖"_s;
-    } else {
-        name = QFileDialog::getOpenFileName(this, u"选择历史文件"_s, QString(),
-                                            u"开奖历史 (*.txt *.csv);;所有文件 (*)"_s);
-        if (name.isEmpty())
-            return;
+        const QString text = QString(held_history_).replace(u'|', u'\n');
+        run([text](QString* error) -> std::optional<QVector<monitor::HistoryDraw>> {
+            monitor::HistoryError e;
+            auto draws = monitor::parse_history(text, &e);
+            if (!draws)
+                *error = u"程序已获取的开奖 第"_s + QString::number(e.line) + u"行格式有误："_s + e.reason;
+            return draws;
+        });
+        return;
+    }
+    const QString name = QFileDialog::getOpenFileName(this, u"选择历史文件"_s, QString(),
+                                                      u"开奖历史 (*.txt *.csv);;所有文件 (*)"_s);
+    if (!name.isEmpty())
+        start_file(name);
+}
+
+void BacktestDialog::start_file(const QString& name)
+{
+    // A large file is read and parsed on the worker: the window never waits for it.
+    run([name](QString* error) -> std::optional<QVector<monitor::HistoryDraw>> {
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly)) {
-            shell_.message(u"无法读取文件："_s + name);
-            return;
+            *error = u"无法读取文件："_s + name;
+            return std::nullopt;
         }
-        text = QString::fromUtf8(file.readAll());
-    }
-    monitor::HistoryError error;
-    const auto draws = monitor::parse_history(text, &error);
-    if (!draws) {
-        shell_.message(name + u" 第"_s + QString::number(error.line) + u"行格式有误："_s +
-                       error.reason);
-        return;
-    }
-    if (draws->isEmpty()) {
-        shell_.message(u"没有可回测的开奖"_s);
-        return;
-    }
-    start(*draws);
+        monitor::HistoryError e;
+        auto draws = monitor::parse_history(QString::fromUtf8(file.readAll()), &e);
+        if (!draws)
+            *error = name + u" 第"_s + QString::number(e.line) + u"行格式有误："_s + e.reason;
+        return draws;
+    });
 }
 
 void BacktestDialog::start(const QVector<monitor::HistoryDraw>& draws)
 {
+    run([draws](QString*) { return std::optional<QVector<monitor::HistoryDraw>>(draws); });
+}
+
+void BacktestDialog::run(std::function<std::optional<QVector<monitor::HistoryDraw>>(QString* error)> source)
+{
     stop_worker();
     const QString list = only_selected_->isChecked() ? selected_ : all_;
+    monitor::BacktestOptions options;
+    const auto amount = [](const QLineEdit* box) -> std::optional<double> {
+        bool ok = false;
+        const double value = box->text().trimmed().toDouble(&ok);
+        return ok ? std::optional<double>(value) : std::nullopt;
+    };
+    options.stop_profit = amount(stop_profit_);
+    options.stop_loss = amount(stop_loss_);
     replayed_ = 0;
+    total_ = 0;
+    failure_.clear();
     cancel_requested_ = false;
     done_ = false;
     result_.reset();
     results_->removeRows(0, results_->rowCount());
     totals_->clear();
-    progress_->setRange(0, int(draws.size()));
+    progress_->setRange(0, 0); // busy until the draws are known
     progress_->setValue(0);
     start_->setEnabled(false);
     cancel_->setEnabled(true);
     // The replay works on its own copies of the monitors and the draws.
-    worker_ = std::thread([this, list, draws] {
-        monitor::BacktestOptions options;
+    worker_ = std::thread([this, list, options, source = std::move(source)]() mutable {
+        QString error;
+        const auto draws = source(&error);
+        if (!draws || draws->isEmpty()) {
+            failure_ = draws ? u"没有可回测的开奖"_s : error;
+            done_ = true;
+            return;
+        }
+        total_ = int(draws->size());
         options.progress = [this](int n) {
             replayed_ = n;
             return !cancel_requested_.load();
         };
-        auto result = std::make_unique<monitor::BacktestResult>(
-            monitor::run_backtest(list, draws, options));
+        auto result = std::make_unique<monitor::BacktestResult>(monitor::run_backtest(list, *draws, options));
         result_ = std::move(result);
         done_ = true;
     });
@@ -173,6 +212,8 @@ void BacktestDialog::start(const QVector<monitor::HistoryDraw>& draws)
 
 void BacktestDialog::poll()
 {
+    if (total_ > 0 && progress_->maximum() != total_)
+        progress_->setRange(0, total_);
     progress_->setValue(replayed_);
     if (!done_)
         return;
@@ -181,6 +222,10 @@ void BacktestDialog::poll()
         worker_.join();
     start_->setEnabled(true);
     cancel_->setEnabled(false);
+    if (!failure_.isEmpty()) {
+        progress_->setRange(0, 1);
+        shell_.message(failure_);
+    }
     show_result();
     emit finished_replay();
 }

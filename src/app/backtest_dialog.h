@@ -7,12 +7,15 @@
 
 #include <QDialog>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QStandardItemModel;
@@ -29,13 +32,16 @@ class BacktestDialog : public QDialog {
     Q_OBJECT
 public:
     // `held_history` is the feed's history text (entries "ISSUE:NUMBERS" joined by "|"); `all`
-    // and `selected` the monitor list texts to replay.
+    // and `selected` the monitor list texts to replay; the stop amounts start as the window's.
     BacktestDialog(support::Shell& shell, QString held_history, QString all, QString selected,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, const QString& stop_profit = QString(),
+                   const QString& stop_loss = QString());
     ~BacktestDialog() override;
 
     // Starts a replay of these draws (the window's thread is never held up).
     void start(const QVector<monitor::HistoryDraw>& draws);
+    // Reads the history file and replays it, both on the worker.
+    void start_file(const QString& name);
     bool running() const { return worker_.joinable() && !done_; }
     QStandardItemModel* results() const { return results_; }
 
@@ -50,6 +56,8 @@ private:
     void poll();
     void show_result();
     void stop_worker();
+    // Starts the worker on the draws `source` gives (an error text instead when it fails).
+    void run(std::function<std::optional<QVector<monitor::HistoryDraw>>(QString* error)> source);
 
     support::Shell& shell_;
     QString held_history_;
@@ -60,6 +68,8 @@ private:
     QPushButton* start_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLineEdit* stop_profit_ = nullptr;
+    QLineEdit* stop_loss_ = nullptr;
     QLabel* totals_ = nullptr;
     QTableView* table_ = nullptr;
     QStandardItemModel* results_ = nullptr;
@@ -67,6 +77,8 @@ private:
 
     std::thread worker_;
     std::atomic<int> replayed_{0};
+    std::atomic<int> total_{0};
+    QString failure_; // why the history could not be replayed (written by the worker before done_)
     std::atomic<bool> cancel_requested_{false};
     std::atomic<bool> done_{true};
     std::unique_ptr<monitor::BacktestResult> result_;

@@ -316,7 +316,8 @@ void MainWindow::open_backtest()
         if (const auto record = engine().list().at(*position))
             selected = u"|"_s + record->text();
     auto* dialog = new BacktestDialog(*shell_, core_->feed().awd_history(), engine().list().text(),
-                                      selected, this);
+                                      selected, this, betting_->stop_profit_box()->text(),
+                                      betting_->stop_loss_box()->text());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }

@@ -393,3 +393,45 @@ TEST(BacktestWindow, ReplaysOffTheWindowsThreadWithProgressAndCancel)
     EXPECT_TRUE(dialog.findChild<QLabel*>(u"backtest_totals"_s)->text().contains(u"已取消"_s));
     EXPECT_LT(dialog.findChild<QProgressBar*>(u"backtest_progress"_s)->value(), 200000);
 }
+
+TEST(BacktestWindow, AHistoryFileIsReadOnTheWorkerAndTheStopAmountsApply)
+{
+    RecordingShell shell;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"history.txt"_s);
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 6; ++i)
+            f.write(QStringLiteral("2015111200%1:%2,1,2,3,4\n").arg(10 + i).arg(i % 10).toUtf8());
+    }
+    const QString monitors =
+        u"|A~定位胆~前一(定位胆)~9~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~1~1~false~0~1:0:0:1920~0"_s;
+    // The window's stop-loss of 0 ends the replay at its first settlement.
+    zorvik::app::BacktestDialog dialog(shell, QString(), monitors, QString(), nullptr, u"1000"_s, u"0"_s);
+    dialog.show();
+    QSignalSpy finished(&dialog, &zorvik::app::BacktestDialog::finished_replay);
+    dialog.start_file(file);
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_EQ(dialog.results()->rowCount(), 1);
+    EXPECT_LT(dialog.results()->item(0, 2)->text().toInt(), 6);
+    // Typed away for the run: the whole file is replayed.
+    dialog.findChild<QLineEdit*>(u"backtest_stop_loss"_s)->clear();
+    dialog.start_file(file);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(dialog.results()->item(0, 2)->text(), u"6"_s);
+    EXPECT_TRUE(shell.messages.isEmpty());
+    // A bad line or a missing file is said, naming the file and the line.
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("bad line\n");
+    }
+    dialog.start_file(file);
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_EQ(shell.messages.size(), 1);
+    EXPECT_TRUE(shell.messages.first().startsWith(file + u" 第7行格式有误："_s)) << shell.messages.first().toStdString();
+    dialog.start_file(dir.filePath(u"missing.txt"_s));
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(shell.messages.last(), u"无法读取文件："_s + dir.filePath(u"missing.txt"_s));
+}
