@@ -201,6 +201,18 @@ QString PlatformSession::await_answer(QString reply, int ms, bool empty_waits)
     return reply;
 }
 
+// The balance requests, read by the balance lines and by the judgement of a lost answer: Hele's
+// site information (always for HELSSC1, whatever the lottery) and U彩's money.
+QString PlatformSession::hele_site_balance()
+{
+    return http_.net_post(base_ + u"cp/loadSiteInfo.do?siteCode=HELSSC1"_s, u"siteCode=HELSSC1"_s);
+}
+
+QString PlatformSession::ucai_money()
+{
+    return http_.net_post(base_ + u"?controller=default&action=menu"_s, u"flag=getmoney"_s);
+}
+
 bool PlatformSession::on_platform()
 {
     // The password is typed only into a page of the platform's own address.
@@ -221,13 +233,11 @@ std::optional<double> PlatformSession::balance_value()
     const QString which = platform();
     QString text;
     if (which == u"hele") {
-        const QString reply =
-            http_.net_post(base_ + u"cp/loadSiteInfo.do?siteCode=HELSSC1"_s, u"siteCode=HELSSC1"_s);
+        const QString reply = hele_site_balance();
         if (hele_extra_given(reply))
             text = hele_member(reply, u"extra"_s, u"b"_s);
     } else if (which == u"ucai") {
-        const QString reply =
-            http_.net_post(base_ + u"?controller=default&action=menu"_s, u"flag=getmoney"_s);
+        const QString reply = ucai_money();
         if (!reply.contains(u'<'))
             text = support::trim_blanks(reply);
     }
@@ -303,8 +313,7 @@ QString PlatformSession::hele_login(bool fresh)
 void PlatformSession::hele_balance()
 {
     QString text = hele_credit_text(http_.net_get(base_ + u"member!getRefreshInfo.do"_s));
-    const QString reply =
-        http_.net_post(base_ + u"cp/loadSiteInfo.do?siteCode=HELSSC1"_s, u"siteCode=HELSSC1"_s);
+    const QString reply = hele_site_balance();
     if (hele_extra_given(reply)) {
         const QString b = hele_member(reply, u"extra"_s, u"b"_s);
         bool ok = false;
@@ -408,8 +417,7 @@ QString PlatformSession::ucai_login()
 
 void PlatformSession::ucai_balance()
 {
-    const QString text = ucai_balance_text(
-        http_.net_post(base_ + u"?controller=default&action=menu"_s, u"flag=getmoney"_s));
+    const QString text = ucai_balance_text(ucai_money());
     if (!text.isEmpty() && view_.balance)
         view_.balance(text);
     bridge().page_click(u"jQuery('#confirm_no')"_s, kProbeWaitMs);

@@ -82,6 +82,8 @@ private:
     QString hele_login(bool fresh);
     // True when the page loaded now is on the platform's address (host and port).
     bool on_platform();
+    QString hele_site_balance();
+    QString ucai_money();
     QString off_platform_text();
     void hele_balance();
     monitor::BetResult hele_bet(const monitor::BetOrder& order);
