@@ -28,7 +28,15 @@ namespace {
 
 const char16_t* const kHeaders[] = {u"序号", u"玩法",     u"期数",     u"中",       u"挂",
                                     u"最大连中", u"最大遗漏", u"报警次数", u"投注次数", u"中奖次数",
-                                    u"成本",   u"返奖",     u"收入",     u"最低收入", u"当前值"};
+                                    u"成本",   u"返奖",     u"收入",     u"最低收入", u"当前值",
+                                    u"停止更新"};
+
+// Where a monitor stopped updating because a value would pass 32767, or empty.
+QString stuck_text(const monitor::MonitorOutcome& o)
+{
+    return o.stuck_from ? u"从第%1期（%2）起停止更新（数值超过32767）"_s.arg(o.stuck_from).arg(o.stuck_issue)
+                        : QString();
+}
 
 // A cell that sorts by number where it holds one.
 QStandardItem* cell(const QString& text, std::optional<double> value = std::nullopt)
@@ -199,8 +207,8 @@ void BacktestDialog::run(std::function<std::optional<QVector<monitor::HistoryDra
             return;
         }
         total_ = int(draws->size());
-        options.progress = [this](int n) {
-            replayed_ = n;
+        options.progress = [this](qint64 n) {
+            replayed_ = int(n);
             return !cancel_requested_.load();
         };
         auto result = std::make_unique<monitor::BacktestResult>(monitor::run_backtest(list, *draws, options));
@@ -251,7 +259,13 @@ void BacktestDialog::show_result()
                              cell(money2(o.returned), o.returned),
                              cell(money2(o.income()), o.income()),
                              cell(money2(o.lowest), o.lowest),
-                             cell(o.current)});
+                             cell(o.current),
+                             cell(stuck_text(o), double(o.stuck_from))});
+    }
+    QString stuck;
+    for (const monitor::MonitorOutcome& o : r.monitors) {
+        if (o.stuck_from)
+            stuck += u"；序号%1的监控%2"_s.arg(o.position).arg(stuck_text(o));
     }
     totals_->setText(u"回测%1期%2：投注%3次，中奖%4次，成本%5，返奖%6，收入%7，最大盈利%8，最小收益%9"_s
                          .arg(r.draws_replayed)
@@ -259,7 +273,8 @@ void BacktestDialog::show_result()
                          .arg(r.bets)
                          .arg(r.wins)
                          .arg(money2(r.cost), money2(r.returned), money2(r.income),
-                              money2(r.best), money2(r.worst)));
+                              money2(r.best), money2(r.worst)) +
+                     stuck);
 }
 
 } // namespace zorvik::app

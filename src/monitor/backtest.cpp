@@ -160,7 +160,46 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
 
     // Monitoring starts before the first draw, from the monitors' initial values.
     engine.set_monitoring(true, false);
-    std::vector<int> alerts(size_t(result.monitors.size())); // by outcome, counted apart: compact
+    // Each monitor's draws, hits, misses and runs in 64 bits, read off its statistics after each
+    // draw: a draw updated it when its draw count grew, and it hit when its hit run is above 0.
+    struct Tally {
+        qint64 seen = 0; // its draw count after the previous draw
+        qint64 run = 0;  // current run, positive for hits and negative for misses
+        qint64 alerts = 0;
+    };
+    std::vector<Tally> tallies(size_t(result.monitors.size()));
+    for (const MonitorOutcome& o : std::as_const(result.monitors)) {
+        const Monitor* m = engine.list().find(o.position);
+        tallies[size_t(outcome_at[o.position])].seen = m->field(kDrawCount).toLongLong();
+    }
+    const auto tally = [&](qint64 draw, const QString& issue) {
+        for (qsizetype k = 0; k < result.monitors.size(); ++k) {
+            MonitorOutcome& o = result.monitors[k];
+            Tally& t = tallies[size_t(k)];
+            const Monitor* m = engine.list().find(o.position);
+            if (m->stuck()) {
+                if (!o.stuck_from) {
+                    o.stuck_from = draw;
+                    o.stuck_issue = issue;
+                }
+                continue;
+            }
+            const std::optional<Counts>& c = m->counts();
+            if (!c || c->draw_count == t.seen)
+                continue;
+            t.seen = c->draw_count;
+            ++o.draws;
+            if (c->runs[0] > 0) {
+                ++o.hits;
+                t.run = t.run > 0 ? t.run + 1 : 1;
+                o.longest_hits = std::max(o.longest_hits, t.run);
+            } else {
+                ++o.misses;
+                t.run = t.run < 0 ? t.run - 1 : -1;
+                o.longest_misses = std::max(o.longest_misses, -t.run);
+            }
+        }
+    };
     QString previous_key;
     for (int i = 0; i < draws.size() && engine.monitoring(); ++i) {
         state.awd_iss = draws[i].issue;
@@ -176,10 +215,10 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         previous_key = key;
         // The rows of the draw's rebuild tell which monitors alerted (positions do not move
         // during a replay: nothing edits the list).
-        int* counted = alerts.data();
         const int* at = outcome_at.constData();
         for (const MonitorRow& row : engine.rows())
-            counted[at[row.position]] += row.alerts;
+            tallies[size_t(at[row.position])].alerts += row.alerts;
+        tally(i + 1, draws[i].issue);
         result.draws_replayed = i + 1;
         if (options.progress && !options.progress(i + 1))
             break;
@@ -187,15 +226,9 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
 
     for (const auto& [position, m] : engine.list().records()) {
         MonitorOutcome& o = result.monitors[index.value(m.uid())];
-        o.draws = m.field(kDrawCount).toLongLong();
-        o.hits = m.part(kTotals, 0).toInt();
-        o.misses = m.part(kTotals, 1).toInt();
-        o.longest_hits = m.part(kTotals, 2).toInt();
-        o.longest_misses = m.part(kTotals, 3).toInt();
         o.current = m.field(kCurrent);
+        o.alerts = tallies[size_t(index.value(m.uid()))].alerts;
     }
-    for (qsizetype i = 0; i < result.monitors.size(); ++i)
-        result.monitors[i].alerts = alerts[size_t(i)];
     result.bets = engine.session().bets;
     result.income = engine.session().income;
     result.best = engine.session().best;

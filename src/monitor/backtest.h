@@ -23,15 +23,21 @@ struct HistoryError {
 };
 std::optional<QVector<HistoryDraw>> parse_history(const QString& text, HistoryError* error);
 
+// Draws, hits, misses, runs and alerts are counted exactly for any history length, apart from
+// the monitor's own statistics (which stop at 32767 as a live monitor's do).
 struct MonitorOutcome {
     int position = 0;
     QString title;
-    qint64 draws = 0;
-    int hits = 0;
-    int misses = 0;
-    int longest_hits = 0;
-    int longest_misses = 0;
-    int alerts = 0;     // draws after which its alert test held
+    qint64 draws = 0;   // draws that updated it
+    qint64 hits = 0;
+    qint64 misses = 0;
+    qint64 longest_hits = 0;
+    qint64 longest_misses = 0;
+    qint64 alerts = 0;  // draws after which its alert test held
+    // A value would have passed 32767: from this draw (1-based, and its issue) on it was not
+    // updated, as a live monitor is not; 0 when it never stopped.
+    qint64 stuck_from = 0;
+    QString stuck_issue;
     int bets = 0;
     int wins = 0;
     double cost = 0;    // of its settled bets
@@ -50,14 +56,14 @@ struct BacktestResult {
     double income = 0;
     double best = 0;
     double worst = 0;
-    int draws_replayed = 0;
+    qint64 draws_replayed = 0;
 };
 
 struct BacktestOptions {
     std::optional<double> stop_profit;
     std::optional<double> stop_loss;
     // Called after each draw with the number replayed so far; false cancels the replay.
-    std::function<bool(int)> progress;
+    std::function<bool(qint64)> progress;
 };
 
 // `list` is a monitor list text (records joined by "|"); its statistics and bet states start

@@ -188,6 +188,13 @@ public:
         Slot& item = items_[position - 1];
         return item ? &*item : nullptr;
     }
+    const Monitor* find(int position) const
+    {
+        if (position < 1 || position > count_)
+            return nullptr;
+        const Slot& item = items_[position - 1];
+        return item ? &*item : nullptr;
+    }
     // The position of the record with this identity, or 0.
     int position_of(quint64 uid) const;
     // Number of elements, the empty element 0 included (positions run below it).

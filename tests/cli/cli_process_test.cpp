@@ -227,6 +227,24 @@ TEST(CliBacktest, OneLinePerMonitorAndATotal)
     EXPECT_TRUE(s.out.startsWith("1\t前一(定位胆)\t1\t"_ba)) << s.out.toStdString();
 }
 
+TEST(CliBacktest, AMonitorThatStoppedUpdatingIsNamed)
+{
+    QTemporaryDir dir;
+    QByteArray lines;
+    for (int i = 1; i <= 32769; ++i)
+        lines += QByteArray::number(100000 + i) + ":0,1,2,3,4\n";
+    const QString history = write_file(dir, u"long.txt"_s, lines);
+    const QByteArray always =
+        "A~定位胆~前一(定位胆)~0~连中~≥1~大于等于1~0~待监控~~0~0~0:0~0:0:0:0~0~1~1~false~0~3:0:0:1920~0\n";
+    const ProcessRun r = cli({u"backtest"_s, history}, always);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QList<QByteArray> out = r.out.split('\n');
+    ASSERT_GE(out.size(), 3);
+    EXPECT_TRUE(out[0].startsWith("1\t前一(定位胆)\t32767\t32767\t0\t32767\t0\t32767\t")) << out[0].toStdString();
+    EXPECT_EQ(out[1], "stuck\t1\t前一(定位胆)\t32768\t132768");
+    EXPECT_TRUE(out[2].startsWith("total\t"));
+}
+
 TEST(CliBacktest, BadInputNamesTheFileAndLine)
 {
     QTemporaryDir dir;

@@ -110,7 +110,7 @@ TEST(Backtest, StopsWhereMonitoringWouldStop)
     options.stop_loss = -20;
     options.stop_profit = 1e9;
     int seen = 0;
-    options.progress = [&](int n) { return seen = n, true; };
+    options.progress = [&](qint64 n) { return seen = int(n), true; };
     const BacktestResult stopped = run_backtest(kMonitors, draws, options);
     EXPECT_LE(stopped.income, -20);
     EXPECT_LT(stopped.draws_replayed, 300);
@@ -120,8 +120,68 @@ TEST(Backtest, StopsWhereMonitoringWouldStop)
     EXPECT_EQ(free.draws_replayed, 300);
     // Cancelled through the progress callback.
     BacktestOptions cancel;
-    cancel.progress = [](int n) { return n < 10; };
+    cancel.progress = [](qint64 n) { return n < 10; };
     EXPECT_EQ(run_backtest(kMonitors, draws, cancel).draws_replayed, 10);
+}
+
+// Past 32767 draws the report still counts exactly, while the monitor's own statistics stop
+// where a live monitor's do.
+TEST(BacktestCounts, ExactPastTheSixteenBitBound)
+{
+    const QVector<HistoryDraw> draws = random_history(70000, 3);
+    const QString half =
+        u"|A~定位胆~前一(定位胆)~01234~遗漏~≥2~大于等于2~0~待监控~~0~0~0:0~0:0:0:0~0~1~1~false~0~3:0:0:1920~0"_s;
+    // The same counts worked out from the draws alone.
+    qint64 hits = 0, misses = 0, alerts = 0, run = 0, longest_hits = 0, longest_misses = 0;
+    for (const HistoryDraw& d : draws) {
+        const bool hit = d.numbers.at(0) <= u'4';
+        hits += hit;
+        misses += !hit;
+        run = hit ? (run > 0 ? run + 1 : 1) : (run < 0 ? run - 1 : -1);
+        longest_hits = std::max(longest_hits, run);
+        longest_misses = std::max(longest_misses, -run);
+        alerts += run <= -2;
+    }
+    ASSERT_GT(hits, 32767);
+    ASSERT_GT(misses, 32767);
+    const BacktestResult r = run_backtest(half, draws);
+    ASSERT_EQ(r.monitors.size(), 1);
+    const MonitorOutcome& o = r.monitors[0];
+    EXPECT_EQ(r.draws_replayed, 70000);
+    EXPECT_EQ(o.draws, 70000);
+    EXPECT_EQ(o.hits, hits);
+    EXPECT_EQ(o.misses, misses);
+    EXPECT_EQ(o.longest_hits, longest_hits);
+    EXPECT_EQ(o.longest_misses, longest_misses);
+    EXPECT_EQ(o.alerts, alerts);
+    EXPECT_EQ(o.stuck_from, 0);
+    EXPECT_TRUE(o.stuck_issue.isEmpty());
+}
+
+TEST(BacktestCounts, AMonitorStopsUpdatingWhereALiveOneWould)
+{
+    // Every draw hits: its hit run reaches 32767 at the 32767th draw and would pass it at the
+    // next, from which it is no longer updated and shows no alert.
+    const QString always =
+        u"|A~定位胆~前一(定位胆)~0123456789~连中~≥1~大于等于1~0~待监控~~0~0~0:0~0:0:0:0~0~1~1~false~0~3:0:0:1920~0"_s;
+    const QVector<HistoryDraw> at_bound = random_history(32767, 5);
+    const MonitorOutcome below = run_backtest(always, at_bound).monitors.value(0);
+    EXPECT_EQ(below.stuck_from, 0);
+    EXPECT_EQ(below.hits, 32767);
+    EXPECT_EQ(below.longest_hits, 32767);
+    EXPECT_EQ(below.alerts, 32767);
+    EXPECT_EQ(below.current, u"32767"_s);
+
+    const QVector<HistoryDraw> past = random_history(32770, 5);
+    const BacktestResult r = run_backtest(always, past);
+    const MonitorOutcome& o = r.monitors.value(0);
+    EXPECT_EQ(r.draws_replayed, 32770);
+    EXPECT_EQ(o.stuck_from, 32768);
+    EXPECT_EQ(o.stuck_issue, past[32767].issue);
+    EXPECT_EQ(o.draws, 32767);
+    EXPECT_EQ(o.hits, 32767);
+    EXPECT_EQ(o.alerts, 32767); // none once it stopped
+    EXPECT_EQ(o.current, u"32767"_s);
 }
 
 TEST(BacktestHistory, LinesInAnyOrderReplayedByIssue)

@@ -98,7 +98,8 @@ int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out,
                 {u"bets"_s, o.bets},              {u"wins"_s, o.wins},
                 {u"cost"_s, money_value(o.cost)}, {u"return"_s, money_value(o.returned)},
                 {u"income"_s, money_value(o.income())}, {u"lowest"_s, money_value(o.lowest)},
-                {u"current"_s, o.current}});
+                {u"current"_s, o.current}, {u"stuck_from"_s, o.stuck_from},
+                {u"stuck_issue"_s, o.stuck_issue}});
         }
         const QJsonObject total{{u"bets"_s, r.bets},
                                 {u"wins"_s, r.wins},
@@ -122,6 +123,14 @@ int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out,
                                money2(o.income()), money2(o.lowest), o.current}
                            .join(u'\t') +
                        u'\n');
+    }
+    // A monitor whose value would have passed 32767 stopped updating, as a live one does.
+    for (const monitor::MonitorOutcome& o : r.monitors) {
+        if (o.stuck_from)
+            write(out, QStringList{u"stuck"_s, QString::number(o.position), o.title,
+                                   QString::number(o.stuck_from), o.stuck_issue}
+                               .join(u'\t') +
+                           u'\n');
     }
     write(out, QStringList{u"total"_s, QString::number(r.bets), QString::number(r.wins),
                            money2(r.cost), money2(r.returned), money2(r.income), money2(r.best),
