@@ -88,10 +88,7 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
     for (int c = 0; c < monitor::kBetColumnCount; ++c)
         tz_list_->setColumnWidth(c, monitor::kBetLogColumns[c].width);
     tz_list_->horizontalHeader()->setStretchLastSection(true);
-    // Eight rows at least, with the header and the scroll bar.
-    tz_list_->setMinimumHeight(tz_list_->horizontalHeader()->sizeHint().height() +
-                               8 * tz_list_->verticalHeader()->defaultSectionSize() +
-                               tz_list_->horizontalScrollBar()->sizeHint().height() + 4);
+    keep_log_rows(8);
     log_layout->addWidget(tz_list_);
 
     connect(tz_virtual_, &QCheckBox::toggled, this, [this](bool on) { core_.set_virtual(on); });
@@ -142,6 +139,13 @@ void BettingPanel::mirror_balance()
     const QString balance = tips_.at(tips::kBalanceLine)->text();
     if (!balance.isEmpty())
         tz_virtual_m_->setText(balance);
+}
+
+void BettingPanel::keep_log_rows(int rows)
+{
+    tz_list_->setMinimumHeight(tz_list_->horizontalHeader()->sizeHint().height() +
+                               rows * tz_list_->verticalHeader()->defaultSectionSize() +
+                               tz_list_->horizontalScrollBar()->sizeHint().height() + 4);
 }
 
 } // namespace zorvik::app

@@ -28,6 +28,8 @@ public:
     QCheckBox* virtual_box() const { return tz_virtual_; }
     // The balance line into the virtual-balance box (the balance refresh).
     void mirror_balance();
+    // The bet log shows at least this many rows, with its header and scroll bar.
+    void keep_log_rows(int rows);
 
 private:
     AppCore& core_;

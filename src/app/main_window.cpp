@@ -181,6 +181,8 @@ void MainWindow::build_ui()
     connect(draw_area_, &DrawArea::lottery_applied, monitor_panel_, &MonitorPanel::show_empty_hint);
     connect(draw_area_, &DrawArea::expanded, this, [this](bool on) { zorvik_main_->setVisible(!on); });
     connect(monitor_panel_, &MonitorPanel::backtest_requested, this, &MainWindow::open_backtest);
+    connect(monitor_panel_, &MonitorPanel::detail_shown, this,
+            [this](bool shown) { betting_->keep_log_rows(shown ? 4 : 8); });
     connect(monitor_panel_, &MonitorPanel::new_requested, this, [this] {
         editor_panel_->new_monitor();
         zorvik_main_->setCurrentIndex(1);

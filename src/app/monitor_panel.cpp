@@ -40,9 +40,7 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
     // The statistics column takes the width left over; the others keep their widths.
     alert_list_->horizontalHeader()->setSectionResizeMode(
         int(std::size(monitor::kMonitorColumns)) - 1, QHeaderView::Stretch);
-    // Ten rows at least, with the header.
-    alert_list_->setMinimumHeight(alert_list_->horizontalHeader()->sizeHint().height() +
-                                  10 * alert_list_->verticalHeader()->defaultSectionSize() + 4);
+    keep_list_rows(10);
     // A tip no tray or notification service could show: a banner the user closes, replaced by
     // the next tip; never a box that holds the window.
     tip_banner_ = named<QFrame>("tip_banner");
@@ -211,6 +209,11 @@ void MonitorPanel::show_detail_panel()
         fold_detail_panel();
         return;
     }
+    // The open panel takes its room from the list, never from the screen: the window keeps
+    // fitting 1366×768.
+    keep_list_rows(3);
+    if (detail_panel_->isHidden())
+        emit detail_shown(true);
     detail_panel_->show();
     alert_show_tz_number_->setText(record->field(monitor::kNumbers));
     alert_show_tz_number_->setCursorPosition(0);
@@ -220,7 +223,17 @@ void MonitorPanel::show_detail_panel()
 
 void MonitorPanel::fold_detail_panel()
 {
+    const bool was_shown = !detail_panel_->isHidden();
     detail_panel_->hide();
+    keep_list_rows(10);
+    if (was_shown)
+        emit detail_shown(false);
+}
+
+void MonitorPanel::keep_list_rows(int rows)
+{
+    alert_list_->setMinimumHeight(alert_list_->horizontalHeader()->sizeHint().height() +
+                                  rows * alert_list_->verticalHeader()->defaultSectionSize() + 4);
 }
 
 void MonitorPanel::copy_numbers()

@@ -36,6 +36,8 @@ public:
 signals:
     void new_requested();
     void backtest_requested();
+    // The detail panel opened or folded: the areas below make room for it or take it back.
+    void detail_shown(bool shown);
 
 public:
     // The empty list's hint, for the lottery chosen now.
@@ -47,6 +49,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The list shows at least this many rows, with its header.
+    void keep_list_rows(int rows);
     void rows_rebuilt();
     void follow_selection();
 

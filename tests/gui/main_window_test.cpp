@@ -667,6 +667,20 @@ TEST_F(Window, FitsASmallScreenAndShowsEveryColumn)
     // The statistics column gets the room left; the others keep their widths.
     EXPECT_EQ(list->columnWidth(1), 2300 / 15);
     EXPECT_GE(list->columnWidth(6), 4700 / 15 - 60);
+    // A monitor's detail panel with its trend chart takes its room from the list: the window
+    // still fits, and gets its ten rows back when the panel folds.
+    add_monitor(u"直选单式"_s, u"111"_s, u"3"_s);
+    select_row(0);
+    ASSERT_TRUE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
+    window_->resize(1366, 700);
+    QCoreApplication::processEvents();
+    EXPECT_LE(window_->minimumSizeHint().expandedTo(window_->minimumSize()).height(), 700);
+    EXPECT_LE(window_->height(), 700);
+    click_label(11); // fold
+    EXPECT_FALSE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
+    EXPECT_GE(alert_list()->minimumHeight(), 10 * alert_list()->verticalHeader()->defaultSectionSize());
+    auto* bets = find<QTableView>(u"tz_list"_s);
+    EXPECT_GE(bets->minimumHeight(), 8 * bets->verticalHeader()->defaultSectionSize());
 }
 
 TEST_F(Window, AtASmallScreenTheListsShowTenMonitorsAndEightBetsAndTheSplitIsKept)
