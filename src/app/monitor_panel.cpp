@@ -217,7 +217,9 @@ void MonitorPanel::show_detail_panel()
     detail_panel_->show();
     alert_show_tz_number_->setText(record->field(monitor::kNumbers));
     alert_show_tz_number_->setCursorPosition(0);
-    alert_show_tz_info_->setText(monitor::detail_text(*record));
+    const QString info = monitor::detail_text(*record);
+    alert_show_tz_info_->setText(info);
+    alert_show_tz_info_->setVisible(!info.isEmpty()); // no blank band for a monitor that does not bet
     trend_->show_trend(monitor::compute_trend(*record, core_.known_draws()));
 }
 

@@ -443,6 +443,7 @@ TEST_F(Window, DetailPanelCopyAndFold)
     EXPECT_EQ(line(u"alert_show_tz_number"_s)->text(), numbers);
     EXPECT_EQ(find<QLabel>(u"alert_show_tz_info"_s)->text(),
               u"注数：15，资金模式：角，赔率：1920,当前已投注：否\n倍投方案：1,2,4,8,16,32,64,128"_s);
+    EXPECT_TRUE(find<QLabel>(u"alert_show_tz_info"_s)->isVisible());
     QCoreApplication::processEvents(); // let the layout give the panel its room
     const int with_panel = alert_list()->height();
     click_label(12);
@@ -672,6 +673,7 @@ TEST_F(Window, FitsASmallScreenAndShowsEveryColumn)
     add_monitor(u"直选单式"_s, u"111"_s, u"3"_s);
     select_row(0);
     ASSERT_TRUE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
+    EXPECT_FALSE(find<QLabel>(u"alert_show_tz_info"_s)->isVisible()); // it does not bet: no blank band
     window_->resize(1366, 700);
     QCoreApplication::processEvents();
     EXPECT_LE(window_->minimumSizeHint().expandedTo(window_->minimumSize()).height(), 700);
