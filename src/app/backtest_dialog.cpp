@@ -161,7 +161,7 @@ void BacktestDialog::start_file(const QString& name)
             return std::nullopt;
         }
         monitor::HistoryError e;
-        auto draws = monitor::parse_history(QString::fromUtf8(file.readAll()), &e);
+        auto draws = monitor::parse_history_file(file.readAll(), &e);
         if (!draws)
             *error = name + u" 第"_s + QString::number(e.line) + u"行格式有误："_s + e.reason;
         return draws;

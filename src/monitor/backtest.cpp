@@ -5,7 +5,6 @@
 #include "support/shell.h"
 
 #include <QHash>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -31,23 +30,6 @@ private:
     int placed_ = 0;
 };
 
-// An issue as a number without "-": digits compared by length, then as text.
-QString issue_key(const QString& issue)
-{
-    QString key = QString(issue).remove(u'-');
-    qsizetype zeros = 0;
-    while (zeros + 1 < key.size() && key[zeros] == u'0')
-        ++zeros;
-    return key.mid(zeros);
-}
-
-bool issue_less(const QString& a, const QString& b)
-{
-    const QString x = issue_key(a);
-    const QString y = issue_key(b);
-    return x.size() != y.size() ? x.size() < y.size() : x < y;
-}
-
 double number(const QString& text)
 {
     return text.trimmed().toDouble();
@@ -62,39 +44,6 @@ QString money2(double value)
     while (text.contains(u'.') && (text.endsWith(u'0') || text.endsWith(u'.')))
         text.chop(1);
     return text == u"-0" ? u"0"_s : text;
-}
-
-std::optional<QVector<HistoryDraw>> parse_history(const QString& text, HistoryError* error)
-{
-    static const QRegularExpression line_form(
-        u"^\\s*(\\d[\\d-]*)\\s*[:\\t]\\s*(\\d),?(\\d),?(\\d),?(\\d),?(\\d)\\s*$"_s);
-    QVector<HistoryDraw> draws;
-    QHash<QString, int> seen;
-    const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString line = QString(lines[i]).remove(u'\r');
-        if (line.trimmed().isEmpty())
-            continue;
-        const auto m = line_form.match(line);
-        const auto fail = [&](const QString& reason) {
-            if (error)
-                *error = {i + 1, reason};
-            return std::nullopt;
-        };
-        if (!m.hasMatch())
-            return fail(u"not an issue and five digits"_s);
-        const QString key = issue_key(m.captured(1));
-        if (const auto before = seen.constFind(key); before != seen.cend())
-            return fail(u"issue repeated from line "_s + QString::number(*before));
-        seen.insert(key, i + 1);
-        draws.append({m.captured(1), QStringList{m.captured(2), m.captured(3), m.captured(4),
-                                                 m.captured(5), m.captured(6)}
-                                         .join(u',')});
-    }
-    std::stable_sort(draws.begin(), draws.end(), [](const HistoryDraw& a, const HistoryDraw& b) {
-        return issue_less(a.issue, b.issue);
-    });
-    return draws;
 }
 
 BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& draws,

@@ -23,6 +23,12 @@ struct HistoryError {
 };
 std::optional<QVector<HistoryDraw>> parse_history(const QString& text, HistoryError* error);
 
+// A history file's bytes: UTF-8 (with or without a byte-order mark) or GBK, holding the lines
+// above or a CSV table whose header row names the issue column and either one numbers column
+// ("1,2,3,4,5", "1 2 3 4 5" or "12345") or five digit columns (万位 … 个位); other columns are
+// ignored.
+std::optional<QVector<HistoryDraw>> parse_history_file(const QByteArray& bytes, HistoryError* error);
+
 // Draws, hits, misses, runs and alerts are counted exactly for any history length, apart from
 // the monitor's own statistics (which stop at 32767 as a live monitor's do).
 struct MonitorOutcome {

@@ -1,5 +1,7 @@
 // Runs the built zorvik-cli as a user's script would: arguments, exit codes, and batch mode.
 
+#include "support/gbk.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QJsonDocument>
@@ -243,6 +245,29 @@ TEST(CliBacktest, AMonitorThatStoppedUpdatingIsNamed)
     EXPECT_TRUE(out[0].startsWith("1\t前一(定位胆)\t32767\t32767\t0\t32767\t0\t32767\t")) << out[0].toStdString();
     EXPECT_EQ(out[1], "stuck\t1\t前一(定位胆)\t32768\t132768");
     EXPECT_TRUE(out[2].startsWith("total\t"));
+}
+
+TEST(CliBacktest, ReadsACsvHistoryInGbk)
+{
+    QTemporaryDir dir;
+    // The same draws as the plain history above, as a GBK table with five digit columns.
+    const QString csv = write_file(dir, u"h.csv"_s,
+                                   zorvik::support::to_gbk(u"期号,日期,万位,千位,百位,十位,个位\r\n"
+                                                           u"201511120003,2015-11-12,1,2,3,4,5\r\n"
+                                                           u"201511120001,2015-11-12,1,2,3,4,5\r\n"
+                                                           u"201511120002,2015-11-12,9,9,9,9,9\r\n"
+                                                           u"201511120004,2015-11-12,3,3,3,3,3\r\n"_s));
+    const ProcessRun r = cli({u"backtest"_s, csv}, kMonitor);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(r.out),
+              u"1\t前一(定位胆)\t4\t3\t1\t2\t1\t1\t1\t1\t6\t19.2\t13.2\t0\t0\n"
+              u"total\t1\t1\t6\t19.2\t13.2\t13.2\t0\n"_s);
+    // A bad row names the file and its line (the header is line 1).
+    const QString bad = write_file(dir, u"bad.csv"_s, "issue,numbers\n1,12345\n2,1234\n");
+    const ProcessRun b = cli({u"backtest"_s, bad}, kMonitor);
+    EXPECT_EQ(b.code, 2);
+    EXPECT_TRUE(b.out.isEmpty());
+    EXPECT_TRUE(b.err.startsWith((bad + u":3: "_s).toUtf8())) << b.err.toStdString();
 }
 
 TEST(CliBacktest, BadInputNamesTheFileAndLine)

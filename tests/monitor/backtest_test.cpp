@@ -5,6 +5,7 @@
 #include "monitor/backtest.h"
 #include "monitor/bet_placer.h"
 #include "monitor/engine.h"
+#include "support/gbk.h"
 #include "qt_printers.h"
 
 #include <QTemporaryDir>
@@ -209,6 +210,62 @@ TEST(BacktestHistory, MalformedAndRepeatedLinesAreNamed)
         HistoryError error;
         EXPECT_FALSE(parse_history(text, &error).has_value()) << text.toStdString();
         EXPECT_EQ(error.line, line) << text.toStdString();
+    }
+}
+
+// History files as users have them: CSV tables with a header, in UTF-8 or GBK.
+TEST(BacktestHistoryFile, CsvTablesInUtf8OrGbk)
+{
+    HistoryError error;
+    // UTF-8 with a byte-order mark, a quoted numbers column, fast-lottery issues, other columns.
+    const auto bom = parse_history_file(
+        "\xEF\xBB\xBF日期,期号,开奖号码\r\n2016-11-01,20161101-002,\"1,2,3,4,5\"\r\n"
+        "2016-11-01,20161101-001,\"9,8,7,6,5\"\r\n"_ba, &error);
+    ASSERT_TRUE(bom.has_value()) << error.reason.toStdString();
+    ASSERT_EQ(bom->size(), 2);
+    EXPECT_EQ(bom->at(0).issue, u"20161101-001"_s);
+    EXPECT_EQ(bom->at(0).numbers, u"9,8,7,6,5"_s);
+    EXPECT_EQ(bom->at(1).numbers, u"1,2,3,4,5"_s);
+
+    // GBK, five digit columns, seven-digit issues of a daily lottery.
+    const auto gbk = parse_history_file(
+        zorvik::support::to_gbk(u"期号,万位,千位,百位,十位,个位\n2004002,1,2,3,4,5\n2004001,0,0,0,0,9\n"_s), &error);
+    ASSERT_TRUE(gbk.has_value()) << error.reason.toStdString();
+    ASSERT_EQ(gbk->size(), 2);
+    EXPECT_EQ(gbk->at(0).issue, u"2004001"_s);
+    EXPECT_EQ(gbk->at(0).numbers, u"0,0,0,0,9"_s);
+
+    // Numbers blank-separated or joined; twelve-digit issues; Latin column names.
+    const auto latin = parse_history_file("issue,numbers\n201611010002,1 2 3 4 5\n201611010001,54321\n"_ba, &error);
+    ASSERT_TRUE(latin.has_value()) << error.reason.toStdString();
+    EXPECT_EQ(latin->at(0).numbers, u"5,4,3,2,1"_s);
+    EXPECT_EQ(latin->at(1).numbers, u"1,2,3,4,5"_s);
+    // Separated by TAB.
+    const auto tabs = parse_history_file("期号\t开奖号码\n1\t12345\n"_ba, &error);
+    ASSERT_TRUE(tabs.has_value());
+    EXPECT_EQ(tabs->at(0).numbers, u"1,2,3,4,5"_s);
+
+    // The plain line forms, in GBK or UTF-8, as before.
+    const auto lines = parse_history_file("201511120002:1,2,3,4,5\n201511120001\t12345\n"_ba, &error);
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(lines->at(0).issue, u"201511120001"_s);
+}
+
+TEST(BacktestHistoryFile, ABadLineOrHeaderIsNamed)
+{
+    for (const auto& [bytes, line] : {
+             std::pair{"期号,开奖号码\n1,\"1,2,3,4,5\"\n2,\"1,2,3,4\"\n"_ba, 3},
+             std::pair{"期号,开奖号码\n1,123456\n"_ba, 2},
+             std::pair{"\n期号,开奖号码\nx1,12345\n"_ba, 3},
+             std::pair{"日期,开奖号码\n1,12345\n"_ba, 1},             // no issue column
+             std::pair{"期号,日期\n1,12345\n"_ba, 1},                 // no numbers column
+             std::pair{"期号,万位,千位,百位,十位,个位\n1,1,2,3,4,a\n"_ba, 2},
+             std::pair{"期号,万位,千位,百位,十位,个位\n1,1,2,3,4,10\n"_ba, 2},
+             std::pair{"期号,开奖号码\n1,12345\n01,54321\n"_ba, 3}, // repeated issue
+         }) {
+        HistoryError error;
+        EXPECT_FALSE(parse_history_file(bytes, &error).has_value()) << bytes.toStdString();
+        EXPECT_EQ(error.line, line) << bytes.toStdString() << ' ' << error.reason.toStdString();
     }
 }
 

@@ -66,7 +66,7 @@ int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out,
     if (!history.open(QIODevice::ReadOnly))
         return fail(err, files[0] + u": cannot be read"_s);
     monitor::HistoryError error;
-    const auto draws = monitor::parse_history(QString::fromUtf8(history.readAll()), &error);
+    const auto draws = monitor::parse_history_file(history.readAll(), &error);
     if (!draws)
         return fail(err, files[0] + u':' + QString::number(error.line) + u": "_s + error.reason);
 
