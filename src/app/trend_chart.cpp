@@ -10,12 +10,14 @@ using namespace Qt::Literals::StringLiterals;
 namespace zorvik::app {
 
 TrendChart::TrendChart(QWidget* parent)
-    : QChartView(parent), values_(new QLineSeries), threshold_(new QLineSeries),
+    // Made with its chart: a view made without one makes a default chart that a later
+    // setChart lets go of without freeing it.
+    : QChartView(new QChart, parent), values_(new QLineSeries), threshold_(new QLineSeries),
       alerts_(new QScatterSeries), hits_(new QScatterSeries), misses_(new QScatterSeries)
 {
     setObjectName(u"alert_trend"_s);
     setRenderHint(QPainter::Antialiasing);
-    auto* chart = new QChart;
+    QChart* chart = this->chart();
     chart->legend()->setAlignment(Qt::AlignRight);
     chart->setMargins(QMargins(2, 2, 2, 2));
     values_->setName(u"当前值"_s);
@@ -37,7 +39,6 @@ TrendChart::TrendChart(QWidget* parent)
     for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{values_, threshold_, alerts_, hits_, misses_})
         chart->addSeries(s);
     chart->createDefaultAxes();
-    setChart(chart);
     setMinimumHeight(120);
 }
 

@@ -3,6 +3,7 @@
 #include "app/trend_chart.h"
 
 #include <QLineSeries>
+#include <QPointer>
 #include <QChart>
 #include <QLegend>
 #include <QLegendMarker>
@@ -64,6 +65,20 @@ TEST(TrendChart, EverySeriesHasItsOwnColourAndAName)
     }
     EXPECT_EQ(chart.hits()->name(), u"中（命中）"_s);
     EXPECT_EQ(chart.alerts()->name(), u"报警（条件满足）"_s);
+}
+
+// A window destroyed and another made must not leave charts behind: the chart and its series
+// go with the view (the sanitizer build also checks that no other chart was made and lost).
+TEST(TrendChart, TheChartAndItsSeriesGoWithTheView)
+{
+    auto* view = new TrendChart;
+    const QPointer<QChart> chart = view->chart();
+    const QPointer<QLineSeries> values = view->values();
+    const QPointer<QScatterSeries> hits = view->hits();
+    delete view;
+    EXPECT_TRUE(chart.isNull());
+    EXPECT_TRUE(values.isNull());
+    EXPECT_TRUE(hits.isNull());
 }
 
 } // namespace
