@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -247,6 +248,60 @@ TEST_F(DrawArea, AWriteThatFailsIsToldOnceAsATip)
     ASSERT_TRUE(QDir().mkpath(settings));
     emit url->activated(0);
     EXPECT_EQ(shell_.tips.size(), 2);
+}
+
+// The monitor the user picked stays picked, and the list where it was scrolled, while draws
+// rebuild the rows and other monitors come and go.
+TEST_F(DrawArea, TheSelectedMonitorStaysAcrossDrawsAddsAndDeletes)
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    zorvik::service::Announcement a;
+    a.reached = true;
+    a.begin_plan = QString::fromUtf16(zorvik::service::kBeginPlanReady);
+    emit window_->core().announced(a);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
+    http_.route(u"&before=100"_s, u"20151112-0122:1,1,1,1,1|20151112-0121:2,2,2,2,2"_s);
+    window_->core().feed().poll_awd();
+    const auto add = [this](int n) {
+        zorvik::monitor::EditorRecord e;
+        e.ticked = {true, true, true, false, false};
+        e.play = u"直选单式"_s;
+        e.numbers = QStringLiteral("%1").arg(n, 3, 10, QChar(u'0'));
+        e.threshold = u"3"_s;
+        e.initial_status = u"0"_s;
+        ASSERT_EQ(window_->engine().save_monitor(e), QString());
+    };
+    for (int n = 0; n < 16; ++n)
+        add(n);
+    auto* list = find<QTableView>(u"alert_list"_s);
+    const auto numbers_at = [list](int row) { return list->model()->index(row, 1).data().toString(); };
+    const auto selected = [list, &numbers_at] {
+        const QModelIndexList rows = list->selectionModel()->selectedRows();
+        return rows.isEmpty() ? QString() : numbers_at(rows.first().row());
+    };
+    const QModelIndex pick = list->model()->index(9, 0);
+    list->scrollTo(pick, QAbstractItemView::PositionAtCenter);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(pick).center());
+    ASSERT_EQ(selected(), u"009"_s);
+    const int scrolled = list->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+
+    QTest::mouseClick(find<QPushButton>(u"begin_plan"_s), Qt::LeftButton);
+    ASSERT_TRUE(window_->engine().monitoring());
+    for (const char16_t* issue : {u"0124", u"0125", u"0126"}) {
+        http_.route(u"beforeinfo"_s, datacenter_reply(QString::fromUtf16(issue)));
+        window_->core().feed().poll_awd();
+        const QString wanted = u"20151112-"_s + QString::fromUtf16(issue);
+        EXPECT_EQ(window_->core().feed().awd_iss(), wanted);
+        EXPECT_EQ(selected(), u"009"_s) << wanted.toStdString();
+        EXPECT_EQ(list->verticalScrollBar()->value(), scrolled) << wanted.toStdString();
+    }
+    // Another monitor added, and one above it deleted: the same monitor, one row up.
+    add(99);
+    EXPECT_EQ(selected(), u"009"_s);
+    window_->engine().delete_monitor(1);
+    EXPECT_EQ(selected(), u"009"_s);
+    EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), 8);
 }
 
 TEST_F(DrawArea, StartAndStopMonitoringWithSimulatedBets)
