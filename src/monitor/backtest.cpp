@@ -89,6 +89,7 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         if (MonitorOutcome* o = outcome(row))
             ++o->bets;
     });
+    const QString* judged_issue = nullptr; // the draw being judged
     QObject::connect(&engine, &MonitorEngine::bet_settled, [&](int row) {
         const BetRow& bet = engine.bet_log().at(row);
         const double cost = number(bet.columns[kBetCost]);
@@ -103,7 +104,10 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
             o->wins += won ? 1 : 0;
             double& income = running[bet.monitor];
             income += back - cost;
-            o->lowest = std::min(o->lowest, income);
+            if (income < o->lowest) {
+                o->lowest = income;
+                o->lowest_issue = judged_issue ? *judged_issue : QString();
+            }
         }
     });
 
@@ -151,6 +155,7 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
     };
     QString previous_key;
     for (int i = 0; i < draws.size() && engine.monitoring(); ++i) {
+        judged_issue = &draws[i].issue;
         state.awd_iss = draws[i].issue;
         state.awd_nums = draws[i].numbers;
         state.next_iss_no = i + 1 < draws.size() ? draws[i + 1].issue : QString();

@@ -49,6 +49,7 @@ struct MonitorOutcome {
     double cost = 0;    // of its settled bets
     double returned = 0;
     double lowest = 0;  // its lowest running income, 0 when never below
+    QString lowest_issue; // the draw whose settlement first reached it, empty when never below 0
     QString current;    // its final current value
     double income() const { return returned - cost; }
 };

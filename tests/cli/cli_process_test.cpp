@@ -68,7 +68,7 @@ TEST(CliProcess, HelpListsEveryCommandAndEachCommandsUsage)
     EXPECT_TRUE(help.err.isEmpty());
     const QString text = QString::fromUtf8(help.out);
     for (const char* name : {"hit", "count", "cost", "win", "validate", "group", "plays", "money", "md5",
-                             "urlencode", "date", "ini-get", "ini-set", "batch", "backtest", "records"}) {
+                             "urlencode", "date", "ini-get", "ini-set", "batch", "backtest", "sweep", "records"}) {
         // Each on a line of its own, with a summary after its arguments.
         const QRegularExpression line(u"\\n  "_s + QString::fromLatin1(name) + u"( [^\\n]*)?  +\\S[^\\n]*"_s);
         EXPECT_TRUE(line.match(text).hasMatch()) << name;
@@ -144,7 +144,7 @@ TEST(CliProcess, BatchSurvivesMalformedInput)
     EXPECT_EQ(r.out.count('\n'), 6);
     EXPECT_TRUE(r.out.endsWith("error: unknown command ; usage: zorvik-cli COMMAND ARGS... "
                                "(commands: hit, count, cost, win, validate, group, plays, "
-                               "money, md5, urlencode, date, ini-get, ini-set, batch, backtest, records; "
+                               "money, md5, urlencode, date, ini-get, ini-set, batch, backtest, sweep, records; "
                                "zorvik-cli --help lists them)\n"));
 }
 
@@ -268,6 +268,74 @@ TEST(CliBacktest, ReadsACsvHistoryInGbk)
     EXPECT_EQ(b.code, 2);
     EXPECT_TRUE(b.out.isEmpty());
     EXPECT_TRUE(b.err.startsWith((bad + u":3: "_s).toUtf8())) << b.err.toStdString();
+}
+
+// The sweep's lines are what backtest prints for each variant replayed alone.
+TEST(CliSweep, EachLineIsTheVariantsOwnBacktest)
+{
+    QTemporaryDir dir;
+    QByteArray lines;
+    quint32 seed = 12345;
+    for (int i = 0; i < 300; ++i) {
+        QByteArray digits;
+        for (int k = 0; k < 5; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            digits += char('0' + (seed >> 16) % 10);
+        }
+        lines += "20261208-" + QByteArray::number(1000 + i) + ":" + digits + "\n";
+    }
+    const QString history = write_file(dir, u"h.txt"_s, lines);
+    const auto record = [](int threshold, const char* plan, int unit) {
+        return QStringLiteral("A~定位胆~前一(定位胆)~123~遗漏~≥%1~大于等于%1~0~待监控~~0~0~0:0~0:0:0:0~1~%2~%3~false~0~3:0:0:1920~0")
+            .arg(threshold).arg(QString::fromLatin1(plan)).arg(unit).toUtf8();
+    };
+    const ProcessRun r = cli({u"sweep"_s, history, u"--threshold"_s, u"1..3"_s, u"--plan"_s, u"1,2|1,3,9"_s,
+                              u"--unit"_s, u"元,角"_s, u"--top"_s, u"5"_s},
+                             record(2, "1", 2) + "\n");
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList out = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(out.size(), 6);
+    EXPECT_TRUE(out[5].startsWith(u"variants\t12\t"_s)) << out[5].toStdString();
+    double previous = 1e300;
+    for (qsizetype i = 0; i < 5; ++i) {
+        const QStringList f = out[i].split(u'\t');
+        ASSERT_EQ(f.size(), 11) << out[i].toStdString();
+        const double income = f[7].toDouble();
+        EXPECT_LE(income, previous); // the best first
+        previous = income;
+        const int unit = f[2] == u"元" ? 1 : 2;
+        const ProcessRun alone = cli({u"backtest"_s, history},
+                                     record(f[0].toInt(), f[1].toLatin1().constData(), unit) + "\n");
+        ASSERT_EQ(alone.code, 0);
+        const QStringList b = QString::fromUtf8(alone.out).split(u'\n').first().split(u'\t');
+        ASSERT_EQ(b.size(), 15);
+        // bets, wins, cost, return, income, lowest; the longest miss run.
+        EXPECT_EQ(f.mid(3, 6), b.mid(8, 6)) << out[i].toStdString();
+        EXPECT_EQ(f[9], b[6]);
+    }
+
+    // From a settings file, by position; refusals exit 2 with a reason.
+    const QString settings = dir.filePath(u"cfg.ini"_s);
+    ASSERT_EQ(cli({u"ini-set"_s, settings, u"alert_cfg"_s, u"list"_s,
+                   u"|"_s + QString::fromUtf8(record(4, "1", 1)) + u"|"_s + QString::fromUtf8(record(2, "1,2", 1))})
+                  .code, 0);
+    const ProcessRun second = cli({u"sweep"_s, history, settings, u"--monitor"_s, u"2"_s, u"--json"_s});
+    ASSERT_EQ(second.code, 0) << second.err.toStdString();
+    const QJsonObject doc = QJsonDocument::fromJson(second.out).object();
+    EXPECT_EQ(doc[u"variants"_s].toInt(), 1);
+    EXPECT_EQ(doc[u"best"_s][0][u"threshold"_s].toInt(), 2);
+    EXPECT_EQ(doc[u"best"_s][0][u"plan"_s].toString(), u"1,2"_s);
+    for (const QStringList& bad : {QStringList{u"sweep"_s, history, settings, u"--monitor"_s, u"3"_s},
+                                   QStringList{u"sweep"_s, history, settings},
+                                   QStringList{u"sweep"_s, history, settings, u"--monitor"_s, u"1"_s,
+                                               u"--threshold"_s, u"5..2"_s},
+                                   QStringList{u"sweep"_s, history, settings, u"--monitor"_s, u"1"_s,
+                                               u"--unit"_s, u"块"_s}}) {
+        const ProcessRun refused = cli(bad);
+        EXPECT_EQ(refused.code, 2) << bad.join(u' ').toStdString();
+        EXPECT_TRUE(refused.out.isEmpty());
+        EXPECT_FALSE(refused.err.isEmpty());
+    }
 }
 
 TEST(CliBacktest, BadInputNamesTheFileAndLine)

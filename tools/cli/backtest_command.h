@@ -10,4 +10,8 @@ namespace zorvik::cli {
 // Returns the exit code: 0, or 2 (with a line on `err` and nothing on `out`).
 int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out, std::FILE* err);
 
+// zorvik-cli sweep: one monitor replayed for every threshold, plan and unit asked for, the best
+// by final income first. Exit codes as backtest's.
+int run_sweep_command(const QStringList& args, std::FILE* in, std::FILE* out, std::FILE* err);
+
 } // namespace zorvik::cli

@@ -147,6 +147,10 @@ constexpr OtherCommand kOtherCommands[] = {
     {"batch", "batch", "one command per standard-input line, fields separated by TAB"},
     {"backtest", "backtest HISTORY [SETTINGS] [--stop-profit X] [--stop-loss Y] [--json]",
      "replays monitors over a draw history with simulated betting"},
+    {"sweep",
+     "sweep HISTORY [SETTINGS] --monitor N --threshold A..B[:STEP] [--plan \"1,2,4|1,3,9\"] [--unit 元,角] "
+     "[--stop-profit X] [--stop-loss Y] [--top K] [--json]",
+     "replays one monitor for every threshold, plan and unit; prints the best by income"},
     {"records", "records DB [--day YYYY-MM-DD] [--lottery NAME] [--kind real|simulated] [--csv]",
      "prints the recorded bets with the day totals"},
 };
@@ -173,7 +177,7 @@ QString help_text()
     for (const Command& command : commands())
         line(QString::fromLatin1(command.name) + u' ' + QString::fromLatin1(command.arguments), command.summary);
     for (const OtherCommand& other : kOtherCommands)
-        line(QString::fromLatin1(other.usage), other.summary);
+        line(QString::fromUtf8(other.usage), other.summary);
     return lines.join(u'\n');
 }
 
@@ -184,7 +188,7 @@ std::optional<QString> command_usage(const QString& name)
             return usage_of(command);
     for (const OtherCommand& other : kOtherCommands)
         if (name == QLatin1String(other.name))
-            return u"usage: zorvik-cli "_s + QString::fromLatin1(other.usage);
+            return u"usage: zorvik-cli "_s + QString::fromUtf8(other.usage);
     return std::nullopt;
 }
 

@@ -34,6 +34,8 @@ int main(int argc, char** argv)
         return zorvik::cli::run_batch(stdin, stdout);
     if (!args.isEmpty() && args[0] == u"backtest")
         return zorvik::cli::run_backtest_command(args.mid(1), stdin, stdout, stderr);
+    if (!args.isEmpty() && args[0] == u"sweep")
+        return zorvik::cli::run_sweep_command(args.mid(1), stdin, stdout, stderr);
     if (!args.isEmpty() && args[0] == u"records")
         return zorvik::cli::run_records_command(args.mid(1), stdout, stderr);
 
