@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
+#include <QTabWidget>
 #include <QTableView>
+#include <QVBoxLayout>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
@@ -103,8 +105,19 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
     stops->addStretch(1);
     layout->addLayout(stops, 1, 0, 1, 4);
     layout->addWidget(progress_, 2, 0, 1, 4);
-    layout->addWidget(table_, 3, 0, 1, 4);
-    layout->addWidget(totals_, 4, 0, 1, 4);
+    // The replay's outcome, and the parameter sweep of the selected monitor.
+    auto* outcome = new QWidget;
+    auto* outcome_layout = new QVBoxLayout(outcome);
+    outcome_layout->setContentsMargins(0, 0, 0, 0);
+    outcome_layout->addWidget(table_, 1);
+    outcome_layout->addWidget(totals_);
+    sweep_ = new SweepPanel(shell_, selected_.isEmpty() ? QString() : selected_.mid(1),
+                            {[this] { return pick_source(); }, [this] { return stop_options(); }});
+    tabs_ = named<QTabWidget>("backtest_tabs");
+    tabs_->addTab(outcome, u"回测结果"_s);
+    tabs_->addTab(sweep_, u"参数寻优"_s);
+    layout->addWidget(tabs_, 3, 0, 1, 4);
+    layout->setRowStretch(3, 1);
     layout->setColumnStretch(0, 1);
 
     poll_ = new QTimer(this);
@@ -132,29 +145,29 @@ void BacktestDialog::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void BacktestDialog::start_clicked()
+std::optional<SweepPanel::DrawSource> BacktestDialog::pick_source()
 {
     if (source_->currentIndex() == 0) {
         const QString text = QString(held_history_).replace(u'|', u'\n');
-        run([text](QString* error) -> std::optional<QVector<monitor::HistoryDraw>> {
+        return [text](QString* error) -> std::optional<QVector<monitor::HistoryDraw>> {
             monitor::HistoryError e;
             auto draws = monitor::parse_history(text, &e);
             if (!draws)
                 *error = u"程序已获取的开奖 第"_s + QString::number(e.line) + u"行格式有误："_s + e.reason;
             return draws;
-        });
-        return;
+        };
     }
     const QString name = QFileDialog::getOpenFileName(this, u"选择历史文件"_s, QString(),
                                                       u"开奖历史 (*.txt *.csv);;所有文件 (*)"_s);
-    if (!name.isEmpty())
-        start_file(name);
+    if (name.isEmpty())
+        return std::nullopt;
+    return file_source(name);
 }
 
-void BacktestDialog::start_file(const QString& name)
+SweepPanel::DrawSource BacktestDialog::file_source(const QString& name)
 {
     // A large file is read and parsed on the worker: the window never waits for it.
-    run([name](QString* error) -> std::optional<QVector<monitor::HistoryDraw>> {
+    return [name](QString* error) -> std::optional<QVector<monitor::HistoryDraw>> {
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly)) {
             *error = u"无法读取文件："_s + name;
@@ -165,18 +178,11 @@ void BacktestDialog::start_file(const QString& name)
         if (!draws)
             *error = name + u" 第"_s + QString::number(e.line) + u"行格式有误："_s + e.reason;
         return draws;
-    });
+    };
 }
 
-void BacktestDialog::start(const QVector<monitor::HistoryDraw>& draws)
+monitor::BacktestOptions BacktestDialog::stop_options() const
 {
-    run([draws](QString*) { return std::optional<QVector<monitor::HistoryDraw>>(draws); });
-}
-
-void BacktestDialog::run(std::function<std::optional<QVector<monitor::HistoryDraw>>(QString* error)> source)
-{
-    stop_worker();
-    const QString list = only_selected_->isChecked() ? selected_ : all_;
     monitor::BacktestOptions options;
     const auto amount = [](const QLineEdit* box) -> std::optional<double> {
         bool ok = false;
@@ -185,6 +191,30 @@ void BacktestDialog::run(std::function<std::optional<QVector<monitor::HistoryDra
     };
     options.stop_profit = amount(stop_profit_);
     options.stop_loss = amount(stop_loss_);
+    return options;
+}
+
+void BacktestDialog::start_clicked()
+{
+    if (auto source = pick_source())
+        run(std::move(*source));
+}
+
+void BacktestDialog::start_file(const QString& name)
+{
+    run(file_source(name));
+}
+
+void BacktestDialog::start(const QVector<monitor::HistoryDraw>& draws)
+{
+    run([draws](QString*) { return std::optional<QVector<monitor::HistoryDraw>>(draws); });
+}
+
+void BacktestDialog::run(SweepPanel::DrawSource source)
+{
+    stop_worker();
+    const QString list = only_selected_->isChecked() ? selected_ : all_;
+    monitor::BacktestOptions options = stop_options();
     replayed_ = 0;
     total_ = 0;
     failure_.clear();

@@ -3,6 +3,7 @@
 // monitoring engine for the chosen monitors, off the window's thread, with progress and cancel,
 // and shows each monitor's outcome in a sortable table with the session's totals.
 
+#include "app/sweep_panel.h"
 #include "monitor/backtest.h"
 
 #include <QDialog>
@@ -19,6 +20,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QStandardItemModel;
+class QTabWidget;
 class QTableView;
 class QTimer;
 
@@ -44,6 +46,7 @@ public:
     void start_file(const QString& name);
     bool running() const { return worker_.joinable() && !done_; }
     QStandardItemModel* results() const { return results_; }
+    SweepPanel* sweep() const { return sweep_; }
 
 signals:
     void finished_replay();
@@ -53,11 +56,15 @@ protected:
 
 private:
     void start_clicked();
+    // The draws chosen in the source box (a file asked for first), or nothing when cancelled.
+    std::optional<SweepPanel::DrawSource> pick_source();
+    static SweepPanel::DrawSource file_source(const QString& name);
+    monitor::BacktestOptions stop_options() const;
     void poll();
     void show_result();
     void stop_worker();
     // Starts the worker on the draws `source` gives (an error text instead when it fails).
-    void run(std::function<std::optional<QVector<monitor::HistoryDraw>>(QString* error)> source);
+    void run(SweepPanel::DrawSource source);
 
     support::Shell& shell_;
     QString held_history_;
@@ -74,6 +81,8 @@ private:
     QTableView* table_ = nullptr;
     QStandardItemModel* results_ = nullptr;
     QTimer* poll_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    SweepPanel* sweep_ = nullptr;
 
     std::thread worker_;
     std::atomic<int> replayed_{0};

@@ -314,14 +314,39 @@ void MainWindow::modify_selected()
 void MainWindow::open_backtest()
 {
     QString selected;
+    quint64 uid = 0;
     if (const auto position = monitor_panel_->selected_position())
-        if (const auto record = engine().list().at(*position))
+        if (const auto record = engine().list().at(*position)) {
             selected = u"|"_s + record->text();
+            uid = record->uid();
+        }
     auto* dialog = new BacktestDialog(*shell_, core_->feed().awd_history(), engine().list().text(),
                                       selected, this, betting_->stop_profit_box()->text(),
                                       betting_->stop_loss_box()->text());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog->sweep(), &SweepPanel::variant_chosen, this,
+            [this, uid](const monitor::SweepVariant& v) { apply_variant(uid, v); });
     dialog->show();
+}
+
+// A swept variant into the editor, modifying the monitor it was swept for; the user saves it
+// with 确定修改.
+void MainWindow::apply_variant(quint64 uid, const monitor::SweepVariant& v)
+{
+    const int position = engine().list().position_of(uid);
+    auto editor = position ? engine().modify_monitor(position, editor_record()) : std::nullopt;
+    if (!editor) {
+        shell_->message(u"寻优的监控已不在监控列表中"_s);
+        return;
+    }
+    editor->threshold = QString::number(v.threshold);
+    editor->plan = v.plan;
+    editor->unit_index = v.unit;
+    editor->auto_bet = true;
+    show_editor(*editor);
+    zorvik_main_->setCurrentIndex(1);
+    raise();
+    activateWindow();
 }
 
 void MainWindow::link_dispatch(int index)

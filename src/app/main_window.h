@@ -10,6 +10,10 @@
 #include <QString>
 #include <memory>
 
+namespace zorvik::monitor {
+struct SweepVariant;
+}
+
 class QLabel;
 class QSplitter;
 class QTabWidget;
@@ -76,6 +80,7 @@ private:
     void load_settings();
     void modify_selected();
     void open_backtest();
+    void apply_variant(quint64 uid, const monitor::SweepVariant& variant);
     void show_announcement(const service::Announcement& a);
 
     QString data_dir_;

@@ -114,10 +114,15 @@ QVector<SweepOutcome> run_sweep(const QString& record, const QVector<SweepVarian
             out.append({variants[i], r.monitors[i]});
         return out;
     }
+    bool cancelled = false;
     for (const SweepVariant& v : variants) {
+        if (cancelled)
+            break;
         BacktestOptions one = options;
-        if (options.progress) // progress over the whole sweep
-            one.progress = [&, done = out.size() * draws.size()](qint64 n) { return options.progress(done + n); };
+        if (options.progress) // progress over the whole sweep; a cancel ends it
+            one.progress = [&, done = out.size() * draws.size()](qint64 n) {
+                return !(cancelled = !options.progress(done + n));
+            };
         const BacktestResult r = run_backtest(u'|' + variant_record(record, v), draws, one);
         out.append({v, r.monitors.value(0)});
     }

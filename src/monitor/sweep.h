@@ -39,7 +39,8 @@ QString variant_record(const QString& record, const SweepVariant& variant);
 
 // Replays every variant over the draws. Without stop amounts the variants share one pass over
 // the history (they are independent monitors); with them each has its own session, since the
-// stop rule ends a session on its income. The result is in the order of `variants`.
+// stop rule ends a session on its income. The result is in the order of `variants`; a cancel
+// through the progress callback (which counts draws over the whole sweep) ends it early.
 QVector<SweepOutcome> run_sweep(const QString& record, const QVector<SweepVariant>& variants,
                                 const QVector<HistoryDraw>& draws, const BacktestOptions& options = {});
 

@@ -6,6 +6,7 @@
 #include "fakes/fake_http.h"
 #include "fakes/recording_shell.h"
 #include "gui/find_child.h"
+#include "monitor/sweep.h"
 #include "qt_printers.h"
 #include "service/service_link.h"
 #include "support/ini.h"
@@ -24,6 +25,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -489,4 +491,61 @@ TEST(BacktestWindow, AHistoryFileIsReadOnTheWorkerAndTheStopAmountsApply)
     dialog.start_file(dir.filePath(u"missing.txt"_s));
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(shell.messages.last(), u"无法读取文件："_s + dir.filePath(u"missing.txt"_s));
+}
+
+TEST(BacktestWindow, TheSweepTabRanksTheVariantsAndHandsTheChosenOneOn)
+{
+    RecordingShell shell;
+    QStringList history;
+    for (int i = 0; i < 200; ++i)
+        history << u"20151112%1:%2,%3,1,2,3"_s.arg(1000 + i).arg((i * 7) % 10).arg((i * 3) % 10);
+    const QString record =
+        u"A~定位胆~前一(定位胆)~123~遗漏~≥2~大于等于2~0~待监控~~0~0~0:0~0:0:0:0~1~1,2,4~1~false~0~3:0:0:1920~0"_s;
+    zorvik::app::BacktestDialog dialog(shell, history.join(u'|'), u'|' + record, u'|' + record);
+    dialog.show();
+    dialog.findChild<QTabWidget*>(u"backtest_tabs"_s)->setCurrentIndex(1);
+    zorvik::app::SweepPanel* sweep = dialog.sweep();
+    ASSERT_TRUE(sweep->isVisible());
+    sweep->findChild<QSpinBox*>(u"sweep_threshold_from"_s)->setValue(0);
+    sweep->findChild<QSpinBox*>(u"sweep_threshold_to"_s)->setValue(4);
+    sweep->findChild<QSpinBox*>(u"sweep_threshold_step"_s)->setValue(2);
+    sweep->findChild<QLineEdit*>(u"sweep_plans"_s)->setText(u"1,2|1,3"_s);
+    sweep->findChild<QLineEdit*>(u"sweep_units"_s)->setText(u"元，角"_s);
+    QSignalSpy finished(sweep, &zorvik::app::SweepPanel::finished_sweep);
+    QTest::mouseClick(sweep->findChild<QPushButton*>(u"sweep_start"_s), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_TRUE(shell.messages.isEmpty()) << shell.messages.join(u' ').toStdString();
+    ASSERT_EQ(sweep->results()->rowCount(), 12);
+
+    // Best income first, and what the engine gives for the best variant alone.
+    auto* table = sweep->findChild<QTableView*>(u"sweep_table"_s);
+    for (int row = 1; row < 12; ++row)
+        EXPECT_GE(table->model()->index(row - 1, 7).data(Qt::UserRole).toDouble(),
+                  table->model()->index(row, 7).data(Qt::UserRole).toDouble());
+    const zorvik::monitor::SweepVariant best{table->model()->index(0, 0).data().toInt(),
+                                             table->model()->index(0, 1).data().toString(),
+                                             table->model()->index(0, 2).data().toString() == u"元" ? 1 : 2};
+    QStringList lines = history;
+    lines.replaceInStrings(u"|"_s, u"\n"_s);
+    const auto draws = zorvik::monitor::parse_history(lines.join(u'\n'), nullptr);
+    ASSERT_TRUE(draws.has_value());
+    const auto alone = zorvik::monitor::run_backtest(u'|' + zorvik::monitor::variant_record(record, best), *draws);
+    EXPECT_EQ(table->model()->index(0, 7).data().toString(), zorvik::monitor::money2(alone.monitors.value(0).income()));
+    EXPECT_EQ(table->model()->index(0, 3).data().toInt(), alone.monitors.value(0).bets);
+
+    // The chosen row goes to the editor.
+    auto* apply = sweep->findChild<QPushButton*>(u"sweep_apply"_s);
+    EXPECT_FALSE(apply->isEnabled());
+    table->selectRow(0);
+    ASSERT_TRUE(apply->isEnabled());
+    QSignalSpy chosen(sweep, &zorvik::app::SweepPanel::variant_chosen);
+    QTest::mouseClick(apply, Qt::LeftButton);
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen.first().first().value<zorvik::monitor::SweepVariant>(), best);
+
+    // A range backwards is said and nothing runs.
+    sweep->findChild<QSpinBox*>(u"sweep_threshold_from"_s)->setValue(9);
+    QTest::mouseClick(sweep->findChild<QPushButton*>(u"sweep_start"_s), Qt::LeftButton);
+    EXPECT_FALSE(sweep->running());
+    EXPECT_EQ(shell.messages, QStringList{u"阈值范围有误：起点大于终点"_s});
 }

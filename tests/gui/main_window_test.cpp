@@ -1,6 +1,7 @@
 // The real main window, offscreen, driven through its widgets as a user would.
 
 #include "app/core.h"
+#include "app/backtest_dialog.h"
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/translations.h"
@@ -648,6 +649,33 @@ TEST_F(Window, TheDetailPanelFollowsTheSelection)
     // Delete everything: nothing is selected, the panel folds.
     click(u"alert_delall"_s);
     EXPECT_FALSE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
+}
+
+TEST_F(Window, AVariantChosenInTheSweepIsLoadedIntoTheEditorForModifying)
+{
+    add_monitor(u"直选单式"_s, u"111"_s, u"3"_s);
+    add_monitor(u"直选单式"_s, u"222"_s, u"3"_s);
+    select_row(0);
+    click(u"backtest_do"_s);
+    auto* dialog = window_->findChild<zorvik::app::BacktestDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    // The list changes under the open window: the variant still goes to the monitor swept.
+    select_row(1);
+    emit dialog->sweep()->variant_chosen({7, u"1,3,9"_s, 3});
+    EXPECT_EQ(find<QTabWidget>(u"zorvik_main"_s)->currentIndex(), 1);
+    EXPECT_EQ(find<QPushButton>(u"alert_new_do"_s)->text(), u"确定修改"_s);
+    EXPECT_EQ(line(u"alert_cfg_id"_s)->text(), u"1"_s);
+    EXPECT_EQ(find<QPlainTextEdit>(u"alert_cfg_numbers"_s)->toPlainText(), u"111"_s);
+    EXPECT_EQ(line(u"alert_cfg_cond_comp"_s)->text(), u"7"_s);
+    EXPECT_EQ(line(u"alert_cfg_autotz_bt"_s)->text(), u"1,3,9"_s);
+    EXPECT_EQ(combo(u"alert_cfg_autotz_zjtype"_s)->currentIndex(), 3);
+    EXPECT_TRUE(box(u"alert_cfg_autotz"_s)->isChecked());
+    // Nothing is saved until the user clicks 确定修改.
+    EXPECT_TRUE(stored_list().contains(u"≥3~大于等于3"_s));
+    // A monitor deleted meanwhile is said.
+    click(u"alert_delall"_s);
+    emit dialog->sweep()->variant_chosen({7, u"1"_s, 1});
+    EXPECT_EQ(shell_.messages.last(), u"寻优的监控已不在监控列表中"_s);
 }
 
 TEST_F(Window, FitsASmallScreenAndShowsEveryColumn)
