@@ -30,7 +30,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so no binary names them: the window's platform plugin and Qt's texts.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-translations-l10n, apprise")
 # The records database needs Qt's SQLite driver, a plugin no binary names either; the simulated
 # platforms' pages load Debian's jQuery.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")

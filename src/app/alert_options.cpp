@@ -1,6 +1,7 @@
 #include "app/alert_options.h"
 
 #include "app/core.h"
+#include "app/notify_dialog.h"
 #include "app/widgets.h"
 #include "notify/sound.h"
 #include "support/shell.h"
@@ -41,8 +42,20 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
     alert_cfg_webhook_->setPlaceholderText(u"通知地址（webhook，可不填）"_s);
     alert_cfg_webhook_->setToolTip(u"报警、投注和停止监控时，向此地址 POST 一条 JSON 通知"_s);
     auto* webhook_test = named<QPushButton>("alert_webhook_test", u"测试通知"_s);
+    // The services users read on their phones (through apprise), in a window of their own.
+    auto* services = named<QPushButton>("alert_notify_services", u"通知服务…"_s);
+    services->setToolTip(u"钉钉、Server酱、Telegram、Bark、ntfy、Gotify 等通知服务"_s);
     layout->addWidget(alert_cfg_webhook_, 3, 0, 1, 2);
-    layout->addWidget(webhook_test, 4, 0, 1, 2);
+    layout->addWidget(webhook_test, 4, 0);
+    layout->addWidget(services, 4, 1);
+    connect(services, &QPushButton::clicked, this, [this] {
+        if (!notify_dialog_) {
+            notify_dialog_ = new NotifyDialog(core_, window());
+            notify_dialog_->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        notify_dialog_->show();
+        notify_dialog_->raise();
+    });
     connect(alert_cfg_webhook_, &QLineEdit::textChanged, this,
             [this](const QString& url) { core_.set_webhook_url(url); });
     connect(alert_cfg_webhook_, &QLineEdit::editingFinished, this,

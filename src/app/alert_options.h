@@ -2,6 +2,7 @@
 // The alert options Frame1: pop-up and sound alerts, the sound file and its test.
 
 #include <QGroupBox>
+#include <QPointer>
 
 class QCheckBox;
 class QLineEdit;
@@ -13,6 +14,7 @@ class Shell;
 namespace zorvik::app {
 
 class AppCore;
+class NotifyDialog;
 
 class AlertOptions : public QGroupBox {
     Q_OBJECT
@@ -36,6 +38,7 @@ private:
     QCheckBox* alert_type_sound_ = nullptr;
     QLineEdit* alert_sound_file_ = nullptr;
     QLineEdit* alert_cfg_webhook_ = nullptr;
+    QPointer<NotifyDialog> notify_dialog_;
 };
 
 } // namespace zorvik::app

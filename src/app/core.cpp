@@ -25,7 +25,9 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell), clock_(clock), simulated_(clock),
       http_(http), passwords_(settings_file_), platform_(http, shell, clock, [this]() -> platform::PageBridge& { return bridge(); }),
       service_(http, net.service_base, net.datacenter_default), feed_(http, clock, shell),
-      engine_(shell, settings_file_)
+      engine_(shell, settings_file_),
+      notify_urls_store_(settings_file_, 5000, QString::fromUtf16(keys::kAlertSection),
+                         QString::fromUtf16(keys::kNotifyUrls))
 {
     feed_.endpoints().public_base = net.public_base;
     feed_.endpoints().trend_base = net.trend_base;
@@ -59,16 +61,45 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
         // One notification per rebuild that raised the alert, while monitoring.
         if (!alerting_.isEmpty() && engine_.monitoring())
             notify(u"alert"_s, feed_.bet_iss(), alerting_.first(),
-                   QString::fromUtf16(monitor::kAlertTip) + u' ' + alerting_.join(u'，'));
+                   QString::fromUtf16(monitor::kAlertTip) + u' ' + alerting_.join(u'，'),
+                   alert_message(lottery_, feed_.bet_iss(), alert_lines_));
         alerting_.clear();
+        alert_lines_.clear();
         platform_.load_game_page();
     });
-    connect(&engine_, &monitor::MonitorEngine::alerted, this,
-            [this](int, const QString& title) { alerting_ << title; });
+    connect(&engine_, &monitor::MonitorEngine::alerted, this, [this](int position, const QString& title) {
+        alerting_ << title;
+        const auto record = engine_.list().at(position);
+        alert_lines_.append({title, record ? record->field(monitor::kCategory) : QString(),
+                             record ? record->field(monitor::kCurrent) : QString()});
+    });
     connect(&engine_, &monitor::MonitorEngine::bet_refused, this,
             [this](const QString& issue, const QString& title, const QString& message) {
-                notify(u"refused"_s, issue, title, message);
+                notify(u"refused"_s, issue, title, message, refused_message(lottery_, issue, title, message));
             });
+    // The notification services: a failure is told once in the status line, and again only
+    // after a delivery succeeded in between.
+    connect(&apprise_, &notify::Apprise::delivered, this, [this](const QString& event, int index, const QString& scheme) {
+        notify_failure_told_ = false;
+        emit notify_result(event, index, scheme, u"OK"_s);
+    });
+    connect(&apprise_, &notify::Apprise::failed, this,
+            [this](const QString& event, int index, const QString& scheme, const QString& reason) {
+                if (!notify_failure_told_) {
+                    notify_failure_told_ = true;
+                    engine_.set_line(monitor::Line::BetStatus, u"通知服务发送失败（"_s + scheme + u'：' + reason + u'）');
+                }
+                emit notify_result(event, index, scheme, u"failed "_s + reason);
+            });
+    connect(this, &AppCore::bet_unconfirmed, this, [this](const QStringList& c) {
+        notify(u"unconfirmed"_s, c.value(monitor::kBetIssue), c.value(monitor::kBetTitle),
+               c.value(monitor::kBetIssue) + u"期订单未确认 成本"_s + c.value(monitor::kBetCost),
+               unconfirmed_message(lottery_, c.value(monitor::kBetIssue), c.value(monitor::kBetTitle),
+                                   c.value(monitor::kBetMultiplier).toInt(), c.value(monitor::kBetCost).toDouble()));
+    });
+    summary_timer_ = new QTimer(this);
+    summary_timer_->setInterval(20000);
+    connect(summary_timer_, &QTimer::timeout, this, &AppCore::summary_due);
     connect(&webhook_, &notify::Webhook::delivered, this, [this](const QString& event, int status) {
         emit webhook_result(event, QString::number(status));
     });
@@ -134,7 +165,8 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
             records_.session_started(lottery_, now);
         } else {
             records_.session_stopped(why, now);
-            notify(u"stop"_s, feed_.bet_iss(), QString(), u"停止监控（"_s + why + u'）');
+            notify(u"stop"_s, feed_.bet_iss(), QString(), u"停止监控（"_s + why + u'）',
+                   stop_message(lottery_, why));
         }
         stop_why_.clear();
     });
@@ -258,7 +290,8 @@ void AppCore::record_bet(int row)
     const QStringList columns = row_columns(bet);
     notify(u"bet"_s, r.issue, r.monitor,
            r.issue + u"期投注 倍数"_s + QString::number(r.multiplier) + u" 成本"_s +
-               bet.columns[monitor::kBetCost] + u" 订单号"_s + r.order_no);
+               bet.columns[monitor::kBetCost] + u" 订单号"_s + r.order_no,
+           bet_message(lottery_, r.issue, r.monitor, r.multiplier, r.cost, r.order_no));
     const auto committed = [this, columns](bool) {
         QMetaObject::invokeMethod(this, [this, columns] { emit bet_committed(columns); }, Qt::QueuedConnection);
     };
@@ -269,9 +302,59 @@ void AppCore::record_bet(int row)
 }
 
 void AppCore::notify(const QString& event, const QString& issue, const QString& monitor,
-                     const QString& text)
+                     const QString& text, const NotifyMessage& message)
 {
     webhook_.send({event, lottery_, issue, monitor, text, records::record_time(clock_.local_now())});
+    apprise_.send(event, message.title, message.body);
+}
+
+QString AppCore::stored_notify_urls()
+{
+    const QString kept = notify_urls_store_.load();
+    apprise_.set_urls(notify::split_urls(kept));
+    return apprise_.urls().join(u'\n');
+}
+
+bool AppCore::keep_notify_urls(const QString& text)
+{
+    apprise_.set_urls(notify::split_urls(text));
+    // Kept on one line: the settings file holds one line a key.
+    const bool kept = notify_urls_store_.save(apprise_.urls().join(u' '));
+    report_write(kept);
+    return kept;
+}
+
+void AppCore::set_notify_choice(const NotifyChoice& choice)
+{
+    apprise_.set_events(QSet<QString>(choice.events.cbegin(), choice.events.cend()));
+    summary_at_ = choice.summary_at;
+    if (summary_at_.isEmpty())
+        summary_timer_->stop();
+    else if (!summary_timer_->isActive())
+        summary_timer_->start();
+}
+
+void AppCore::summary_due()
+{
+    const QDateTime now = clock_.local_now();
+    const QTime at = QTime::fromString(summary_at_, u"HH:mm"_s);
+    if (!at.isValid() || now.time() < at || summary_sent_ == now.date())
+        return;
+    summary_sent_ = now.date();
+    send_summary(now.date());
+}
+
+void AppCore::send_summary(const QDate& day)
+{
+    records::RecordStore store;
+    QVector<records::BetRecord> bets;
+    if (store.open(records_file(), true)) {
+        records::BetFilter filter;
+        filter.day = day;
+        bets = store.bets(filter);
+    }
+    const NotifyMessage message = summary_message(day, bets);
+    apprise_.send(u"summary"_s, message.title, message.body);
 }
 
 void AppCore::keep_webhook_url(const QString& url)
@@ -282,7 +365,7 @@ void AppCore::keep_webhook_url(const QString& url)
 
 void AppCore::send_test_notification()
 {
-    notify(u"test"_s, feed_.bet_iss(), QString(), u"测试通知"_s);
+    notify(u"test"_s, feed_.bet_iss(), QString(), u"测试通知"_s, test_message());
 }
 
 void AppCore::record_settlement(int row)

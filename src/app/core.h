@@ -10,6 +10,8 @@
 #include "monitor/engine.h"
 #include "platform/session.h"
 #include "platform/simulated_placer.h"
+#include "app/notify_texts.h"
+#include "notify/apprise.h"
 #include "notify/webhook.h"
 #include "records/record_writer.h"
 #include "service/service_link.h"
@@ -20,6 +22,8 @@
 #include <memory>
 
 class QWidget;
+
+class QTimer;
 
 namespace zorvik::platform {
 class PageBridge;
@@ -119,6 +123,16 @@ public:
     void keep_webhook_url(const QString& url);
     void send_test_notification();
     notify::Webhook& webhook() { return webhook_; }
+    // The notification services' addresses as kept (the keyring, or the settings file where
+    // none answers), one a line; they are used from now on.
+    QString stored_notify_urls();
+    // The addresses as the user left the box: used and kept. False when they could not be kept.
+    bool keep_notify_urls(const QString& text);
+    // Which events go to the services, and the daily summary's time ("HH:mm", empty: none).
+    void set_notify_choice(const NotifyChoice& choice);
+    notify::Apprise& apprise() { return apprise_; }
+    // The day's summary from the records, sent now (the timer sends it at the time chosen).
+    void send_summary(const QDate& day);
 
     // Reads the platform account's balance again (real money, with an account).
     void refresh_balance();
@@ -151,6 +165,9 @@ signals:
     void page_dialog(const QString& text);
     // A webhook delivery: its event and the HTTP status, or "failed" and the reason.
     void webhook_result(const QString& event, const QString& status);
+    // A notification service's delivery: the event, the address's line (from 0) and scheme,
+    // and "OK" or "failed REASON".
+    void notify_result(const QString& event, int index, const QString& scheme, const QString& status);
 
 private:
     // Real bets go through the platform drivers; until an account is logged in, none is placed.
@@ -171,7 +188,9 @@ private:
     records::BetRecord bet_record(const monitor::BetRow& row) const;
     static QStringList row_columns(const monitor::BetRow& row);
     void record_settlement(int row);
-    void notify(const QString& event, const QString& issue, const QString& monitor, const QString& text);
+    void notify(const QString& event, const QString& issue, const QString& monitor, const QString& text,
+                const NotifyMessage& message);
+    void summary_due();
     platform::PageBridge& bridge();
 
     platform::SimulatedPlacer simulated_;
@@ -192,7 +211,14 @@ private:
     bool balance_due_ = false;
     records::RecordWriter records_;
     notify::Webhook webhook_;
+    PasswordStore notify_urls_store_;
+    notify::Apprise apprise_;
+    bool notify_failure_told_ = false;
+    QString summary_at_;  // "HH:mm", empty: no daily summary
+    QDate summary_sent_;  // the day whose summary went out
+    QTimer* summary_timer_ = nullptr;
     QStringList alerting_; // the titles alerting in the rebuild under way
+    QVector<AlertLine> alert_lines_;
     bool write_failure_told_ = false;
     service::ServiceLink service_;
     feed::DrawFeed feed_;

@@ -138,6 +138,11 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     QObject::connect(&core, &AppCore::webhook_result, [](const QString& event, const QString& status) {
         print(u"webhook"_s, event + u' ' + status);
     });
+    // The address's scheme only: the rest may hold a token.
+    QObject::connect(&core, &AppCore::notify_result,
+                     [](const QString& event, int, const QString& scheme, const QString& status) {
+                         print(u"notify"_s, event + u' ' + scheme + u' ' + status);
+                     });
     QObject::connect(&core, &AppCore::logged, [](const QString& text) { print(u"login"_s, text); });
     QObject::connect(&core, &AppCore::page_dialog, [](const QString& text) { print(u"dialog"_s, text); });
     QObject::connect(&core, &AppCore::announced, [](const service::Announcement& a) {
@@ -164,6 +169,8 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     QObject::connect(&core, &AppCore::password_place, [](const QString& text) { print(u"password"_s, text); });
     core.set_credentials(options.plt_user, core.stored_password());
     core.set_webhook_url(options.webhook_url);
+    core.stored_notify_urls();
+    core.set_notify_choice(load_notify_choice(core.settings_file()));
     core.engine().load();
     if (run.start)
         core.start_when_ready();

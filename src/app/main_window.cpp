@@ -251,6 +251,8 @@ void MainWindow::load_settings()
     alert_options_->webhook_box()->setText(o.webhook_url);
     betting_->account_box()->setText(o.plt_user);
     betting_->password_box()->setText(core_->stored_password());
+    core_->stored_notify_urls();
+    core_->set_notify_choice(load_notify_choice(settings_file_));
     betting_->stop_loss_box()->setText(o.plt_tz_zs);
     betting_->stop_profit_box()->setText(o.plt_tz_zy);
 }

@@ -118,6 +118,32 @@ bool save_webhook_url(const QString& file, const QString& url)
                               url, file) != 0;
 }
 
+NotifyChoice load_notify_choice(const QString& file)
+{
+    NotifyChoice c;
+    const QString section = QString::fromUtf16(keys::kAlertSection);
+    const QString events = support::ini_read(section, QString::fromUtf16(keys::kNotifyEvents), file);
+    if (events == u"-")
+        c.events.clear();
+    else if (!events.isEmpty())
+        c.events = events.split(u',', Qt::SkipEmptyParts);
+    c.summary_at = support::ini_read(section, QString::fromUtf16(keys::kNotifySummaryAt), file);
+    return c;
+}
+
+bool save_notify_choice(const QString& file, const NotifyChoice& choice)
+{
+    const QString section = QString::fromUtf16(keys::kAlertSection);
+    const bool events = support::ini_write(section, QString::fromUtf16(keys::kNotifyEvents),
+                                           choice.events.isEmpty() ? u"-"_s : choice.events.join(u','), file) != 0;
+    const bool at = choice.summary_at.isEmpty()
+                        ? (support::ini_read(section, QString::fromUtf16(keys::kNotifySummaryAt), file).isEmpty() ||
+                           support::ini_delete(section, QString::fromUtf16(keys::kNotifySummaryAt), file) != 0)
+                        : support::ini_write(section, QString::fromUtf16(keys::kNotifySummaryAt),
+                                             choice.summary_at, file) != 0;
+    return events && at;
+}
+
 QList<int> load_split(const QString& file)
 {
     const QStringList parts = support::ini_read(u"ui_cfg"_s, u"main_split"_s, file).split(u',');

@@ -19,6 +19,9 @@ inline constexpr char16_t kAlertTips[] = u"alert_type_tips";
 inline constexpr char16_t kAlertSound[] = u"alert_type_sound";
 inline constexpr char16_t kAlertSoundFile[] = u"alert_sound_file";
 inline constexpr char16_t kWebhookUrl[] = u"webhook_url";
+inline constexpr char16_t kNotifyUrls[] = u"notify_urls";
+inline constexpr char16_t kNotifyEvents[] = u"notify_events";
+inline constexpr char16_t kNotifySummaryAt[] = u"notify_summary_at";
 inline constexpr char16_t kList[] = u"list";
 inline constexpr char16_t kPltPass[] = u"plt_pass";
 inline constexpr char16_t kPltUser[] = u"plt_user";
@@ -69,6 +72,18 @@ bool plt_path_save(const QString& file, int index); // false: not written
 bool save_show_award_tips(const QString& file, bool on); // false: not written
 bool save_webhook_url(const QString& file, const QString& url); // false: not written
 // The account and password of a login attempt (the password as typed); false: not written.
+// Which events go to the notification services, and when the daily summary goes (keys of ours
+// in alert_cfg: notify_events, the events joined by "," or "-" for none; notify_summary_at,
+// "HH:mm" or empty for no summary). An absent key keeps the default.
+struct NotifyChoice {
+    QStringList events = {QStringLiteral("alert"), QStringLiteral("bet"), QStringLiteral("refused"),
+                          QStringLiteral("stop"), QStringLiteral("unconfirmed")};
+    QString summary_at;
+    bool operator==(const NotifyChoice&) const = default;
+};
+NotifyChoice load_notify_choice(const QString& file);
+bool save_notify_choice(const QString& file, const NotifyChoice& choice); // false: not written
+
 // The heights of the window's two parts (the lists above, the bet log below), as the user left
 // them: section "ui_cfg", key "main_split" (ours), "UPPER,LOWER". Empty when none is kept.
 QList<int> load_split(const QString& file);

@@ -14,7 +14,6 @@ namespace zorvik::app {
 namespace {
 
 const QString kService = u"zorvik"_s;
-const QString kKey = u"plt_pass"_s;
 
 // Runs a keyring job to its end, or gives up after `ms` (a keyring that never answers is none).
 bool finished(QKeychain::Job& job, int ms)
@@ -40,8 +39,10 @@ bool quoted(const QString& text)
 
 } // namespace
 
-PasswordStore::PasswordStore(QString settings_file, int wait_ms)
-    : settings_file_(std::move(settings_file)), wait_ms_(wait_ms)
+PasswordStore::PasswordStore(QString settings_file, int wait_ms, QString section, QString key)
+    : settings_file_(std::move(settings_file)), wait_ms_(wait_ms),
+      section_(section.isEmpty() ? QString::fromUtf16(keys::kTzSection) : std::move(section)),
+      key_(key.isEmpty() ? QString::fromUtf16(keys::kPltPass) : std::move(key))
 {
 }
 
@@ -52,25 +53,22 @@ QString PasswordStore::file_text() const
 
 QString PasswordStore::read_file() const
 {
-    return support::ini_read(QString::fromUtf16(keys::kTzSection), QString::fromUtf16(keys::kPltPass),
-                             settings_file_);
+    return support::ini_read(section_, key_, settings_file_);
 }
 
 bool PasswordStore::write_file(const QString& password) const
 {
     if (password.isEmpty())
-        return support::ini_delete(QString::fromUtf16(keys::kTzSection), QString::fromUtf16(keys::kPltPass),
-                                   settings_file_) != 0;
+        return support::ini_delete(section_, key_, settings_file_) != 0;
     // The file's reader takes one pair of quotes off a value: a password in quotes gets another.
     const QString stored = quoted(password) ? password.front() + password + password.front() : password;
-    return support::ini_write(QString::fromUtf16(keys::kTzSection), QString::fromUtf16(keys::kPltPass),
-                              stored, settings_file_) != 0;
+    return support::ini_write(section_, key_, stored, settings_file_) != 0;
 }
 
 PasswordStore::Answer PasswordStore::read(QString& password)
 {
     QKeychain::ReadPasswordJob job(kService);
-    job.setKey(kKey);
+    job.setKey(key_);
     job.setInsecureFallback(false);
     if (!finished(job, wait_ms_))
         return Answer::NoKeyring;
@@ -84,7 +82,7 @@ PasswordStore::Answer PasswordStore::read(QString& password)
 PasswordStore::Answer PasswordStore::write(const QString& password)
 {
     QKeychain::WritePasswordJob job(kService);
-    job.setKey(kKey);
+    job.setKey(key_);
     job.setInsecureFallback(false);
     job.setTextData(password);
     return finished(job, wait_ms_) && job.error() == QKeychain::NoError ? Answer::Done : Answer::NoKeyring;
@@ -93,7 +91,7 @@ PasswordStore::Answer PasswordStore::write(const QString& password)
 PasswordStore::Answer PasswordStore::remove()
 {
     QKeychain::DeletePasswordJob job(kService);
-    job.setKey(kKey);
+    job.setKey(key_);
     job.setInsecureFallback(false);
     if (!finished(job, wait_ms_))
         return Answer::NoKeyring;

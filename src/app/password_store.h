@@ -1,7 +1,8 @@
 #pragma once
-// Where the platform password is kept: the desktop's keyring (the Secret Service) when one
-// answers, else the settings file as before (owner-only). A password an older settings file
-// holds moves into the keyring the first time one answers.
+// Where the platform password (or another secret: the notification addresses) is kept: the
+// desktop's keyring (the Secret Service) when one answers, else the settings file as before
+// (owner-only). A secret an older settings file holds moves into the keyring the first time one
+// answers.
 
 #include <QString>
 #include <optional>
@@ -10,8 +11,11 @@ namespace zorvik::app {
 
 class PasswordStore {
 public:
-    // `wait_ms`: how long a keyring may take to answer before it counts as absent.
-    explicit PasswordStore(QString settings_file, int wait_ms = 5000);
+    // `wait_ms`: how long a keyring may take to answer before it counts as absent. The secret
+    // is the file's `section`/`key` (by default the platform password), and the keyring's
+    // entry of that key.
+    explicit PasswordStore(QString settings_file, int wait_ms = 5000, QString section = QString(),
+                           QString key = QString());
 
     // The stored password (unchanged, quotes around it included); nothing stored: empty.
     QString load();
@@ -33,6 +37,8 @@ private:
 
     QString settings_file_;
     int wait_ms_;
+    QString section_;
+    QString key_;
     std::optional<bool> keyring_;
 };
 

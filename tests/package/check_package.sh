@@ -26,6 +26,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6dbus6 libstdc++6; do
   echo "$depends" | grep -q "$lib" || { echo "no $lib in Depends: $depends"; exit 1; }
 done
+# The notification services run the apprise program when it is there.
+dpkg-deb -f "$deb" Recommends | grep -q apprise || { echo "apprise not recommended"; exit 1; }
 dpkg-deb -x "$deb" "$out/root"
 desktop-file-validate "$out/root/usr/share/applications/zorvik.desktop"
 grep -q '^Name\[zh_CN\]=' "$out/root/usr/share/applications/zorvik.desktop"
