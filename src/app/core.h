@@ -131,8 +131,10 @@ public:
     // Which events go to the services, and the daily summary's time ("HH:mm", empty: none).
     void set_notify_choice(const NotifyChoice& choice);
     notify::Apprise& apprise() { return apprise_; }
-    // The day's summary from the records, sent now (the timer sends it at the time chosen).
+    // The day's summary from the records, sent now.
     void send_summary(const QDate& day);
+    // Sends the day's summary once the time chosen has come, once a day (a timer asks often).
+    void summary_due();
 
     // Reads the platform account's balance again (real money, with an account).
     void refresh_balance();
@@ -190,7 +192,6 @@ private:
     void record_settlement(int row);
     void notify(const QString& event, const QString& issue, const QString& monitor, const QString& text,
                 const NotifyMessage& message);
-    void summary_due();
     platform::PageBridge& bridge();
 
     platform::SimulatedPlacer simulated_;

@@ -5,6 +5,8 @@
 #include "app/notify_dialog.h"
 #include "app/notify_texts.h"
 #include "app/options.h"
+#include "fakes/fake_http.h"
+#include "fakes/fixed_clock.h"
 #include "fakes/loopback_server.h"
 #include "fakes/recording_shell.h"
 #include "gui/find_child.h"
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QJsonDocument>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -22,6 +25,7 @@
 #include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
+#include <mutex>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace zorvik::app;
@@ -160,4 +164,47 @@ TEST(NotifyWindow, AFailureIsToldOnceUntilADeliverySucceeds)
     core.send_test_notification();
     QTRY_COMPARE_WITH_TIMEOUT(results.size(), 4, 30000);
     EXPECT_EQ(told, 2);
+}
+
+TEST(NotifyWindow, TheDailySummaryGoesOnceADayAtTheTimeChosen)
+{
+    if (QStandardPaths::findExecutable(u"apprise"_s).isEmpty())
+        GTEST_FAIL() << "scripts/install-deps installs apprise";
+    QTemporaryDir dir;
+    zorvik::testing::RecordingShell shell;
+    zorvik::testing::FakeHttp http;
+    zorvik::testing::FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(20, 59, 0)));
+    AppCore core(dir.path(), shell, clock, http, NetConfig{});
+    QStringList titles;
+    std::mutex mutex;
+    zorvik::testing::LoopbackServer receiver;
+    receiver.server.Post(".*", [&](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard lock(mutex);
+        titles << QJsonDocument::fromJson(QByteArray::fromStdString(req.body))[u"title"_s].toString();
+        res.set_content("{}", "application/json");
+    });
+    receiver.start();
+    core.keep_notify_urls(u"json://"_s + receiver.url("/hook").mid(7));
+    NotifyChoice choice;
+    choice.events = {u"summary"_s};
+    choice.summary_at = u"21:00"_s;
+    core.set_notify_choice(choice);
+    QSignalSpy results(&core, &AppCore::notify_result);
+
+    core.summary_due(); // a minute early
+    EXPECT_EQ(core.apprise().in_flight(), 0);
+    clock.advance(60 * 1000);
+    core.summary_due();
+    EXPECT_EQ(core.apprise().in_flight(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 1, 30000);
+    EXPECT_EQ(results.first().at(0).toString(), u"summary"_s);
+    core.summary_due(); // once a day
+    clock.advance(3 * 3600 * 1000);
+    core.summary_due();
+    EXPECT_EQ(core.apprise().in_flight(), 0);
+    clock.advance(21 * 3600 * 1000); // the next day, past the time
+    core.summary_due();
+    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 30000);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(titles, (QStringList{u"每日汇总：2026-12-08"_s, u"每日汇总：2026-12-09"_s}));
 }
