@@ -49,10 +49,10 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
     layout->addWidget(webhook_test, 4, 0);
     layout->addWidget(services, 4, 1);
     connect(services, &QPushButton::clicked, this, [this] {
-        if (!notify_dialog_) {
+        // Made once and kept (hidden when closed): saving may wait for the keyring in a nested
+        // event loop, and a window deleted meanwhile would be returned into.
+        if (!notify_dialog_)
             notify_dialog_ = new NotifyDialog(core_, window());
-            notify_dialog_->setAttribute(Qt::WA_DeleteOnClose);
-        }
         notify_dialog_->show();
         notify_dialog_->raise();
     });

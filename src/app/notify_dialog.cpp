@@ -102,6 +102,10 @@ NotifyDialog::NotifyDialog(AppCore& core, QWidget* parent) : QDialog(parent), co
 
 void NotifyDialog::save()
 {
+    // Keeping the addresses may wait for the keyring; a click meanwhile does not save again.
+    if (saving_)
+        return;
+    saving_ = true;
     core_.keep_notify_urls(urls_->toPlainText());
     NotifyChoice choice;
     choice.events.clear();
@@ -114,10 +118,13 @@ void NotifyDialog::save()
     }
     core_.report_write(save_notify_choice(core_.settings_file(), choice));
     core_.set_notify_choice(choice);
+    saving_ = false;
 }
 
 void NotifyDialog::test()
 {
+    if (saving_)
+        return;
     save();
     results_->clear();
     const QStringList urls = core_.apprise().urls();

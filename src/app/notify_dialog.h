@@ -40,6 +40,7 @@ private:
     QCheckBox* summary_ = nullptr;
     QTimeEdit* summary_at_ = nullptr;
     QListWidget* results_ = nullptr;
+    bool saving_ = false;
 };
 
 } // namespace zorvik::app
