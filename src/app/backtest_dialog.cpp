@@ -1,6 +1,7 @@
 #include "app/backtest_dialog.h"
 
 #include "app/widgets.h"
+#include "app/worker_run.h"
 #include "support/shell.h"
 
 #include <QCheckBox>
@@ -15,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
@@ -28,11 +28,6 @@ namespace zorvik::app {
 
 namespace {
 
-const char16_t* const kHeaders[] = {u"序号", u"玩法",     u"期数",     u"中",       u"挂",
-                                    u"最大连中", u"最大遗漏", u"报警次数", u"投注次数", u"中奖次数",
-                                    u"成本",   u"返奖",     u"收入",     u"最低收入", u"当前值",
-                                    u"停止更新"};
-
 // Where a monitor stopped updating because a value would pass 32767, or empty.
 QString stuck_text(const monitor::MonitorOutcome& o)
 {
@@ -40,16 +35,6 @@ QString stuck_text(const monitor::MonitorOutcome& o)
                         : QString();
 }
 
-// A cell that sorts by number where it holds one.
-QStandardItem* cell(const QString& text, std::optional<double> value = std::nullopt)
-{
-    auto* item = new QStandardItem(text);
-    if (value)
-        item->setData(*value, Qt::UserRole);
-    else
-        item->setData(text, Qt::UserRole);
-    return item;
-}
 
 } // namespace
 
@@ -70,7 +55,6 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
     only_selected_->setEnabled(!selected_.isEmpty());
     start_ = named<QPushButton>("backtest_start", u"开始回测"_s);
     cancel_ = named<QPushButton>("backtest_cancel", u"取消"_s);
-    cancel_->setEnabled(false);
     // The stop amounts of the run: the window's, or what the user types for it (empty: none).
     stop_profit_ = named<QLineEdit>("backtest_stop_profit", stop_profit);
     stop_loss_ = named<QLineEdit>("backtest_stop_loss", stop_loss);
@@ -80,17 +64,12 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
     progress_->setFormat(u"%v / %m 期"_s);
     totals_ = named<QLabel>("backtest_totals");
     totals_->setWordWrap(true);
-    results_ = new QStandardItemModel(0, int(std::size(kHeaders)), this);
-    for (int c = 0; c < int(std::size(kHeaders)); ++c)
-        results_->setHeaderData(c, Qt::Horizontal, QString::fromUtf16(kHeaders[c]));
-    auto* sorted = new QSortFilterProxyModel(this);
-    sorted->setSourceModel(results_);
-    sorted->setSortRole(Qt::UserRole);
-    table_ = table_view("backtest_table");
-    table_->setModel(sorted);
-    table_->setSortingEnabled(true);
+    results_ = new QStandardItemModel(this);
+    table_ = results_table("backtest_table",
+                           {u"序号", u"玩法", u"期数", u"中", u"挂", u"最大连中", u"最大遗漏", u"报警次数",
+                            u"投注次数", u"中奖次数", u"成本", u"返奖", u"收入", u"最低收入", u"当前值", u"停止更新"},
+                           results_);
     table_->sortByColumn(0, Qt::AscendingOrder); // list order first
-    table_->horizontalHeader()->setStretchLastSection(true);
     table_->setColumnWidth(1, 140);
 
     layout->addWidget(source_, 0, 0);
@@ -120,28 +99,28 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
     layout->setRowStretch(3, 1);
     layout->setColumnStretch(0, 1);
 
-    poll_ = new QTimer(this);
-    poll_->setInterval(100);
-    connect(poll_, &QTimer::timeout, this, &BacktestDialog::poll);
+    run_ = new WorkerRun(shell_, start_, cancel_, progress_, this);
+    connect(run_, &WorkerRun::finished, this, [this] {
+        show_result();
+        emit finished_replay();
+    });
     connect(start_, &QPushButton::clicked, this, &BacktestDialog::start_clicked);
-    connect(cancel_, &QPushButton::clicked, this, [this] { cancel_requested_ = true; });
 }
 
 BacktestDialog::~BacktestDialog()
 {
-    stop_worker();
+    run_->stop(); // before the result the work writes goes
 }
 
-void BacktestDialog::stop_worker()
+bool BacktestDialog::running() const
 {
-    cancel_requested_ = true;
-    if (worker_.joinable())
-        worker_.join();
+    return run_->running();
 }
 
 void BacktestDialog::closeEvent(QCloseEvent* event)
 {
-    stop_worker();
+    run_->stop();
+    sweep_->stop();
     QDialog::closeEvent(event);
 }
 
@@ -212,60 +191,23 @@ void BacktestDialog::start(const QVector<monitor::HistoryDraw>& draws)
 
 void BacktestDialog::run(SweepPanel::DrawSource source)
 {
-    stop_worker();
+    run_->stop();
     const QString list = only_selected_->isChecked() ? selected_ : all_;
     monitor::BacktestOptions options = stop_options();
-    replayed_ = 0;
-    total_ = 0;
-    failure_.clear();
-    cancel_requested_ = false;
-    done_ = false;
     result_.reset();
     results_->removeRows(0, results_->rowCount());
     totals_->clear();
-    progress_->setRange(0, 0); // busy until the draws are known
-    progress_->setValue(0);
-    start_->setEnabled(false);
-    cancel_->setEnabled(true);
     // The replay works on its own copies of the monitors and the draws.
-    worker_ = std::thread([this, list, options, source = std::move(source)]() mutable {
+    run_->run([this, list, options, source = std::move(source)]() mutable {
         QString error;
         const auto draws = source(&error);
-        if (!draws || draws->isEmpty()) {
-            failure_ = draws ? u"没有可回测的开奖"_s : error;
-            done_ = true;
-            return;
-        }
-        total_ = int(draws->size());
-        options.progress = [this](qint64 n) {
-            replayed_ = int(n);
-            return !cancel_requested_.load();
-        };
-        auto result = std::make_unique<monitor::BacktestResult>(monitor::run_backtest(list, *draws, options));
-        result_ = std::move(result);
-        done_ = true;
+        if (!draws || draws->isEmpty())
+            return draws ? u"没有可回测的开奖"_s : error;
+        run_->set_total(draws->size());
+        options.progress = [this](qint64 n) { return run_->advance(n); };
+        result_ = std::make_unique<monitor::BacktestResult>(monitor::run_backtest(list, *draws, options));
+        return QString();
     });
-    poll_->start();
-}
-
-void BacktestDialog::poll()
-{
-    if (total_ > 0 && progress_->maximum() != total_)
-        progress_->setRange(0, total_);
-    progress_->setValue(replayed_);
-    if (!done_)
-        return;
-    poll_->stop();
-    if (worker_.joinable())
-        worker_.join();
-    start_->setEnabled(true);
-    cancel_->setEnabled(false);
-    if (!failure_.isEmpty()) {
-        progress_->setRange(0, 1);
-        shell_.message(failure_);
-    }
-    show_result();
-    emit finished_replay();
 }
 
 void BacktestDialog::show_result()
@@ -275,22 +217,22 @@ void BacktestDialog::show_result()
     using monitor::money2;
     const monitor::BacktestResult& r = *result_;
     for (const monitor::MonitorOutcome& o : r.monitors) {
-        results_->appendRow({cell(QString::number(o.position), o.position),
-                             cell(o.title),
-                             cell(QString::number(o.draws), double(o.draws)),
-                             cell(QString::number(o.hits), o.hits),
-                             cell(QString::number(o.misses), o.misses),
-                             cell(QString::number(o.longest_hits), o.longest_hits),
-                             cell(QString::number(o.longest_misses), o.longest_misses),
-                             cell(QString::number(o.alerts), o.alerts),
-                             cell(QString::number(o.bets), o.bets),
-                             cell(QString::number(o.wins), o.wins),
-                             cell(money2(o.cost), o.cost),
-                             cell(money2(o.returned), o.returned),
-                             cell(money2(o.income()), o.income()),
-                             cell(money2(o.lowest), o.lowest),
-                             cell(o.current),
-                             cell(stuck_text(o), double(o.stuck_from))});
+        results_->appendRow({sort_cell(QString::number(o.position), o.position),
+                             sort_cell(o.title),
+                             sort_cell(QString::number(o.draws), double(o.draws)),
+                             sort_cell(QString::number(o.hits), o.hits),
+                             sort_cell(QString::number(o.misses), o.misses),
+                             sort_cell(QString::number(o.longest_hits), o.longest_hits),
+                             sort_cell(QString::number(o.longest_misses), o.longest_misses),
+                             sort_cell(QString::number(o.alerts), o.alerts),
+                             sort_cell(QString::number(o.bets), o.bets),
+                             sort_cell(QString::number(o.wins), o.wins),
+                             sort_cell(money2(o.cost), o.cost),
+                             sort_cell(money2(o.returned), o.returned),
+                             sort_cell(money2(o.income()), o.income()),
+                             sort_cell(money2(o.lowest), o.lowest),
+                             sort_cell(o.current),
+                             sort_cell(stuck_text(o), double(o.stuck_from))});
     }
     QString stuck;
     for (const monitor::MonitorOutcome& o : r.monitors) {
@@ -299,7 +241,7 @@ void BacktestDialog::show_result()
     }
     totals_->setText(u"回测%1期%2：投注%3次，中奖%4次，成本%5，返奖%6，收入%7，最大盈利%8，最小收益%9"_s
                          .arg(r.draws_replayed)
-                         .arg(cancel_requested_ ? u"（已取消）"_s : QString())
+                         .arg(run_->cancelled() ? u"（已取消）"_s : QString())
                          .arg(r.bets)
                          .arg(r.wins)
                          .arg(money2(r.cost), money2(r.returned), money2(r.income),

@@ -30,6 +30,8 @@ class Shell;
 
 namespace zorvik::app {
 
+class WorkerRun;
+
 class BacktestDialog : public QDialog {
     Q_OBJECT
 public:
@@ -44,7 +46,7 @@ public:
     void start(const QVector<monitor::HistoryDraw>& draws);
     // Reads the history file and replays it, both on the worker.
     void start_file(const QString& name);
-    bool running() const { return worker_.joinable() && !done_; }
+    bool running() const;
     QStandardItemModel* results() const { return results_; }
     SweepPanel* sweep() const { return sweep_; }
 
@@ -60,9 +62,7 @@ private:
     std::optional<SweepPanel::DrawSource> pick_source();
     static SweepPanel::DrawSource file_source(const QString& name);
     monitor::BacktestOptions stop_options() const;
-    void poll();
     void show_result();
-    void stop_worker();
     // Starts the worker on the draws `source` gives (an error text instead when it fails).
     void run(SweepPanel::DrawSource source);
 
@@ -80,16 +80,9 @@ private:
     QLabel* totals_ = nullptr;
     QTableView* table_ = nullptr;
     QStandardItemModel* results_ = nullptr;
-    QTimer* poll_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     SweepPanel* sweep_ = nullptr;
-
-    std::thread worker_;
-    std::atomic<int> replayed_{0};
-    std::atomic<int> total_{0};
-    QString failure_; // why the history could not be replayed (written by the worker before done_)
-    std::atomic<bool> cancel_requested_{false};
-    std::atomic<bool> done_{true};
+    WorkerRun* run_ = nullptr;
     std::unique_ptr<monitor::BacktestResult> result_;
 };
 

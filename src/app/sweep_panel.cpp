@@ -1,6 +1,7 @@
 #include "app/sweep_panel.h"
 
 #include "app/widgets.h"
+#include "app/worker_run.h"
 #include "monitor/monitor.h"
 #include "rules/bets.h"
 #include "support/shell.h"
@@ -12,11 +13,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,18 +23,9 @@ namespace zorvik::app {
 
 namespace {
 
-const char16_t* const kHeaders[] = {u"阈值", u"倍投方案", u"资金模式", u"投注次数", u"中奖次数", u"成本",
-                                    u"返奖",  u"收入",     u"最低收入", u"最大遗漏", u"最低收入期号"};
 constexpr int kIncomeColumn = 7;
 // The variant a row stands for, kept on its first cell.
 constexpr int kVariantRole = Qt::UserRole + 1;
-
-QStandardItem* cell(const QString& text, std::optional<double> value = std::nullopt)
-{
-    auto* item = new QStandardItem(text);
-    item->setData(value ? QVariant(*value) : QVariant(text), Qt::UserRole);
-    return item;
-}
 
 QSpinBox* spin(const char* name, int value)
 {
@@ -63,7 +53,6 @@ SweepPanel::SweepPanel(support::Shell& shell, QString record, Hooks hooks, QWidg
     units_->setPlaceholderText(u"资金模式，如 元,角"_s);
     start_ = named<QPushButton>("sweep_start", u"开始寻优"_s);
     cancel_ = named<QPushButton>("sweep_cancel", u"取消"_s);
-    cancel_->setEnabled(false);
     apply_ = named<QPushButton>("sweep_apply", u"应用到编辑器"_s);
     apply_->setEnabled(false);
     progress_ = named<QProgressBar>("sweep_progress");
@@ -71,16 +60,11 @@ SweepPanel::SweepPanel(support::Shell& shell, QString record, Hooks hooks, QWidg
                                                                 : u"监控：%1 %2"_s.arg(m.field(monitor::kTitle), m.field(monitor::kCondition)));
     summary_->setWordWrap(true);
     start_->setEnabled(!record_.isEmpty());
-    results_ = new QStandardItemModel(0, int(std::size(kHeaders)), this);
-    for (int c = 0; c < int(std::size(kHeaders)); ++c)
-        results_->setHeaderData(c, Qt::Horizontal, QString::fromUtf16(kHeaders[c]));
-    auto* sorted = new QSortFilterProxyModel(this);
-    sorted->setSourceModel(results_);
-    sorted->setSortRole(Qt::UserRole);
-    table_ = table_view("sweep_table");
-    table_->setModel(sorted);
-    table_->setSortingEnabled(true);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    results_ = new QStandardItemModel(this);
+    table_ = results_table("sweep_table",
+                           {u"阈值", u"倍投方案", u"资金模式", u"投注次数", u"中奖次数", u"成本", u"返奖", u"收入",
+                            u"最低收入", u"最大遗漏", u"最低收入期号"},
+                           results_);
     table_->setColumnWidth(1, 160);
 
     auto* layout = new QGridLayout(this);
@@ -101,10 +85,11 @@ SweepPanel::SweepPanel(support::Shell& shell, QString record, Hooks hooks, QWidg
     layout->addWidget(table_, 3, 0, 1, 2);
     layout->addWidget(apply_, 4, 1, Qt::AlignRight);
 
-    poll_ = new QTimer(this);
-    poll_->setInterval(100);
-    connect(poll_, &QTimer::timeout, this, &SweepPanel::poll);
-    connect(cancel_, &QPushButton::clicked, this, [this] { cancel_requested_ = true; });
+    run_ = new WorkerRun(shell_, start_, cancel_, progress_, this);
+    connect(run_, &WorkerRun::finished, this, [this] {
+        show_results();
+        emit finished_sweep();
+    });
     connect(start_, &QPushButton::clicked, this, [this] {
         if (const auto source = hooks_.draws())
             start(*source);
@@ -121,16 +106,19 @@ SweepPanel::SweepPanel(support::Shell& shell, QString record, Hooks hooks, QWidg
     });
 }
 
-SweepPanel::~SweepPanel()
+bool SweepPanel::running() const
 {
-    stop_worker();
+    return run_->running();
 }
 
-void SweepPanel::stop_worker()
+void SweepPanel::stop()
 {
-    cancel_requested_ = true;
-    if (worker_.joinable())
-        worker_.join();
+    run_->stop();
+}
+
+SweepPanel::~SweepPanel()
+{
+    run_->stop(); // before the results the work writes go
 }
 
 std::optional<monitor::SweepRanges> SweepPanel::ranges()
@@ -168,63 +156,24 @@ void SweepPanel::start(DrawSource source)
         shell_.message(u"无法寻优："_s + why);
         return;
     }
-    stop_worker();
     monitor::BacktestOptions options = hooks_.stops ? hooks_.stops() : monitor::BacktestOptions{};
     const bool stops = options.stop_profit || options.stop_loss;
+    run_->stop();
     variant_count_ = variants->size();
-    replayed_ = 0;
-    total_ = 0;
-    failure_.clear();
-    cancel_requested_ = false;
-    done_ = false;
     outcomes_.reset();
     results_->removeRows(0, results_->rowCount());
     apply_->setEnabled(false);
-    progress_->setRange(0, 0); // busy until the draws are known
-    start_->setEnabled(false);
-    cancel_->setEnabled(true);
-    worker_ = std::thread([this, record = record_, variants = *variants, options, stops,
-                           source = std::move(source)]() mutable {
+    run_->run([this, record = record_, variants = *variants, options, stops, source = std::move(source)]() mutable {
         QString error;
         const auto draws = source(&error);
-        if (!draws || draws->isEmpty()) {
-            failure_ = draws ? u"没有可回测的开奖"_s : error;
-            done_ = true;
-            return;
-        }
-        total_ = stops ? qint64(variants.size()) * draws->size() : draws->size();
-        options.progress = [this](qint64 n) {
-            replayed_ = n;
-            return !cancel_requested_.load();
-        };
+        if (!draws || draws->isEmpty())
+            return draws ? u"没有可回测的开奖"_s : error;
+        run_->set_total(stops ? qint64(variants.size()) * draws->size() : draws->size());
+        options.progress = [this](qint64 n) { return run_->advance(n); };
         outcomes_ = std::make_unique<QVector<monitor::SweepOutcome>>(
             monitor::run_sweep(record, variants, *draws, options));
-        done_ = true;
+        return QString();
     });
-    poll_->start();
-}
-
-void SweepPanel::poll()
-{
-    // The bar counts in thousandths of the work: its range is an int.
-    const qint64 total = total_;
-    if (total > 0 && progress_->maximum() != 1000)
-        progress_->setRange(0, 1000);
-    if (total > 0)
-        progress_->setValue(int(replayed_ * 1000 / total));
-    if (!done_)
-        return;
-    poll_->stop();
-    if (worker_.joinable())
-        worker_.join();
-    start_->setEnabled(true);
-    cancel_->setEnabled(false);
-    if (!failure_.isEmpty()) {
-        progress_->setRange(0, 1);
-        shell_.message(failure_);
-    }
-    show_results();
-    emit finished_sweep();
 }
 
 void SweepPanel::show_results()
@@ -234,19 +183,19 @@ void SweepPanel::show_results()
     using monitor::money2;
     for (const monitor::SweepOutcome& s : *outcomes_) {
         const monitor::MonitorOutcome& o = s.outcome;
-        auto* first = cell(QString::number(s.variant.threshold), s.variant.threshold);
+        auto* first = sort_cell(QString::number(s.variant.threshold), s.variant.threshold);
         first->setData(QVariantList{s.variant.threshold, s.variant.plan, s.variant.unit}, kVariantRole);
-        results_->appendRow({first, cell(s.variant.plan), cell(rules::unit_name(s.variant.unit), s.variant.unit),
-                             cell(QString::number(o.bets), o.bets), cell(QString::number(o.wins), o.wins),
-                             cell(money2(o.cost), o.cost), cell(money2(o.returned), o.returned),
-                             cell(money2(o.income()), o.income()), cell(money2(o.lowest), o.lowest),
-                             cell(QString::number(o.longest_misses), double(o.longest_misses)),
-                             cell(o.lowest_issue)});
+        results_->appendRow({first, sort_cell(s.variant.plan), sort_cell(rules::unit_name(s.variant.unit), s.variant.unit),
+                             sort_cell(QString::number(o.bets), o.bets), sort_cell(QString::number(o.wins), o.wins),
+                             sort_cell(money2(o.cost), o.cost), sort_cell(money2(o.returned), o.returned),
+                             sort_cell(money2(o.income()), o.income()), sort_cell(money2(o.lowest), o.lowest),
+                             sort_cell(QString::number(o.longest_misses), double(o.longest_misses)),
+                             sort_cell(o.lowest_issue)});
     }
     table_->sortByColumn(kIncomeColumn, Qt::DescendingOrder);
     summary_->setText(u"寻优%1个组合%2，按收入从高到低排列；选中一行后点击“应用到编辑器”，再点击“确定修改”保存"_s
                           .arg(variant_count_)
-                          .arg(cancel_requested_ ? u"（已取消，结果不完整）"_s : QString()));
+                          .arg(run_->cancelled() ? u"（已取消，结果不完整）"_s : QString()));
 }
 
 } // namespace zorvik::app

@@ -6,11 +6,9 @@
 #include "monitor/sweep.h"
 
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 
 class QLabel;
 class QLineEdit;
@@ -19,13 +17,14 @@ class QPushButton;
 class QSpinBox;
 class QStandardItemModel;
 class QTableView;
-class QTimer;
 
 namespace zorvik::support {
 class Shell;
 }
 
 namespace zorvik::app {
+
+class WorkerRun;
 
 class SweepPanel : public QWidget {
     Q_OBJECT
@@ -44,7 +43,9 @@ public:
 
     // Starts a sweep over the draws `source` gives.
     void start(DrawSource source);
-    bool running() const { return worker_.joinable() && !done_; }
+    bool running() const;
+    // Cancels a sweep under way and waits for it.
+    void stop();
     QStandardItemModel* results() const { return results_; }
 
 signals:
@@ -53,9 +54,7 @@ signals:
     void variant_chosen(const monitor::SweepVariant& variant);
 
 private:
-    void poll();
     void show_results();
-    void stop_worker();
     std::optional<monitor::SweepRanges> ranges();
 
     support::Shell& shell_;
@@ -73,14 +72,7 @@ private:
     QLabel* summary_ = nullptr;
     QTableView* table_ = nullptr;
     QStandardItemModel* results_ = nullptr;
-    QTimer* poll_ = nullptr;
-
-    std::thread worker_;
-    std::atomic<qint64> replayed_{0};
-    std::atomic<qint64> total_{0};
-    std::atomic<bool> cancel_requested_{false};
-    std::atomic<bool> done_{true};
-    QString failure_; // written by the worker before done_
+    WorkerRun* run_ = nullptr;
     qint64 variant_count_ = 0;
     std::unique_ptr<QVector<monitor::SweepOutcome>> outcomes_;
 };

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTreeWidget>
 
@@ -60,6 +62,30 @@ void shown_plain(QObject* widget)
 QLabel* caption(const QString& text)
 {
     return new QLabel(text);
+}
+
+QTableView* results_table(const char* name, std::initializer_list<const char16_t*> headers,
+                          QStandardItemModel* model)
+{
+    model->setColumnCount(int(headers.size()));
+    int c = 0;
+    for (const char16_t* header : headers)
+        model->setHeaderData(c++, Qt::Horizontal, QString::fromUtf16(header));
+    auto* sorted = new QSortFilterProxyModel(model);
+    sorted->setSourceModel(model);
+    sorted->setSortRole(Qt::UserRole);
+    QTableView* table = table_view(name);
+    table->setModel(sorted);
+    table->setSortingEnabled(true);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+QStandardItem* sort_cell(const QString& text, std::optional<double> value)
+{
+    auto* item = new QStandardItem(text);
+    item->setData(value ? QVariant(*value) : QVariant(text), Qt::UserRole);
+    return item;
 }
 
 } // namespace zorvik::app

@@ -2,12 +2,15 @@
 // Small helpers the window's areas share for making their controls.
 
 #include <QString>
+#include <optional>
 #include <initializer_list>
 #include <utility>
 
 class QComboBox;
 class QObject;
 class QLabel;
+class QStandardItem;
+class QStandardItemModel;
 class QTableView;
 class QTreeWidget;
 
@@ -31,6 +34,12 @@ W* named(const char* name, Args&&... args)
 QTreeWidget* list_view(const char* name, std::initializer_list<std::pair<QString, int>> columns);
 // A table view over a model: whole rows selected one at a time, nothing editable.
 QTableView* table_view(const char* name);
+// A table of results the user sorts by clicking a header: a model with these headers behind a
+// proxy that sorts by each cell's Qt::UserRole value (see sort_cell).
+QTableView* results_table(const char* name, std::initializer_list<const char16_t*> headers,
+                          QStandardItemModel* model);
+// A cell showing `text` that sorts by `value` (by the text when none is given).
+QStandardItem* sort_cell(const QString& text, std::optional<double> value = std::nullopt);
 // The box emptied, the "|"-separated items added and the given index selected.
 void fill_list(QComboBox* box, const QString& items, int selected);
 QLabel* caption(const QString& text);

@@ -5,6 +5,7 @@
 #include "monitor/backtest.h"
 #include "monitor/bet_placer.h"
 #include "monitor/engine.h"
+#include "monitor/random_draws.h"
 #include "support/gbk.h"
 #include "qt_printers.h"
 
@@ -29,15 +30,7 @@ public:
 
 QVector<HistoryDraw> random_history(int count, unsigned seed)
 {
-    std::mt19937 random(seed);
-    QVector<HistoryDraw> draws;
-    for (int i = 0; i < count; ++i) {
-        QStringList digits;
-        for (int k = 0; k < 5; ++k)
-            digits << QString::number(random() % 10);
-        draws.append({u"20151112-"_s + QString::number(1000 + i), digits.join(u',')});
-    }
-    return draws;
+    return zorvik::testing::random_draws(count, seed, u"20151112-"_s);
 }
 
 const QString kMonitors =

@@ -1,29 +1,16 @@
 // A sweep gives for each variant what a backtest of that variant alone gives.
 
 #include "monitor/monitor.h"
+#include "monitor/random_draws.h"
 #include "monitor/sweep.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
-#include <random>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace zorvik::monitor;
 
 namespace {
-
-QVector<HistoryDraw> random_draws(int count, unsigned seed)
-{
-    std::mt19937 random(seed);
-    QVector<HistoryDraw> draws;
-    for (int i = 0; i < count; ++i) {
-        QStringList digits;
-        for (int k = 0; k < 5; ++k)
-            digits << QString::number(random() % 10);
-        draws.append({u"20261208-"_s + QString::number(1000 + i), digits.join(u',')});
-    }
-    return draws;
-}
 
 const QString kRecord =
     u"A~定位胆~前一(定位胆)~123~遗漏~≥2~大于等于2~0~待监控~~0~0~0:0~0:0:0:0~0~1,2,4~1~false~0~3:0:0:1920~0"_s;
@@ -46,7 +33,7 @@ void expect_same(const MonitorOutcome& swept, const MonitorOutcome& alone, const
 
 TEST(Sweep, EachVariantIsWhatItsBacktestAloneGives)
 {
-    const QVector<HistoryDraw> draws = random_draws(500, 21);
+    const QVector<HistoryDraw> draws = zorvik::testing::random_draws(500, 21, u"20261208-"_s);
     SweepRanges ranges;
     ranges.thresholds = *parse_threshold_range(u"0..6:3"_s);
     ranges.plans = {u"1,2,4"_s, u"1,3,9,27"_s};
