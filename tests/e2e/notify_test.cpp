@@ -14,6 +14,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace zorvik::e2e;
@@ -22,9 +23,11 @@ namespace {
 
 class Receiver {
 public:
-    Receiver()
+    explicit Receiver(bool hang = false)
     {
-        site_.server.Post(".*", [this](const httplib::Request& req, httplib::Response& res) {
+        site_.server.Post(".*", [this, hang](const httplib::Request& req, httplib::Response& res) {
+            for (int i = 0; hang && i < 1500 && !site_.stopping; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
             const QJsonObject body = QJsonDocument::fromJson(QByteArray::fromStdString(req.body)).object();
             {
                 std::lock_guard lock(mutex_);
@@ -49,6 +52,25 @@ private:
     zorvik::testing::LoopbackServer site_; // last: stopped before what its handlers use
 };
 
+// A headless session betting with simulated money on every draw, with these addresses.
+void start_session(QProcess& program, const QTemporaryDir& dir, const Sim& sim, const QString& urls,
+                   const QString& stop_profit)
+{
+    QDir().mkpath(dir.filePath(u"bao"_s));
+    QFile f(dir.filePath(u"bao/cfg.ini"_s));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    QStringEncoder gbk("GBK");
+    f.write(gbk.encode(u"[alert_cfg]\r\nnotify_urls="_s + urls +
+                       u"\r\nlist=|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                       u"1,2,4,8~2~false~0~5:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy="_s + stop_profit +
+                       u"\r\nplt_tz_zs=-100000\r\n"_s));
+    f.close();
+    program.start(QStringLiteral(ZORVIK_PATH),
+                  {u"--headless"_s, u"--start"_s, u"--virtual"_s, u"--data-dir"_s, dir.path(), u"--lottery"_s,
+                   u"U彩平台-欢乐分分彩"_s, u"--service-base"_s, sim.url(u"service"_s), u"--public-base"_s,
+                   sim.url(u"public"_s), u"--trend-base"_s, sim.url(u"trend"_s)});
+}
+
 bool any_starts(const QStringList& titles, const QString& start)
 {
     return std::any_of(titles.cbegin(), titles.cend(), [&](const QString& t) { return t.startsWith(start); });
@@ -65,21 +87,9 @@ TEST(Notifications, AlertsBetsAndTheStopReachBothServices)
     const QString json = u"json://"_s + receiver.host() + u"/secret-json-token"_s;
     const QString ntfy = u"ntfy://"_s + receiver.host() + u"/secret-ntfy-topic"_s;
     QTemporaryDir dir;
-    QDir().mkpath(dir.filePath(u"bao"_s));
-    {
-        QFile f(dir.filePath(u"bao/cfg.ini"_s));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QStringEncoder gbk("GBK");
-        // Bets on every draw; the first win passes the stop-profit of 0.5 and stops the session.
-        f.write(gbk.encode(u"[alert_cfg]\r\nnotify_urls="_s + json + u' ' + ntfy +
-                           u"\r\nlist=|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
-                           u"1,2,4,8~2~false~0~5:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy=0.5\r\nplt_tz_zs=-100\r\n"_s));
-    }
+    // Bets on every draw; the first win passes the stop-profit of 0.5 and stops the session.
     QProcess program;
-    program.start(QStringLiteral(ZORVIK_PATH),
-                  {u"--headless"_s, u"--start"_s, u"--virtual"_s, u"--data-dir"_s, dir.path(), u"--lottery"_s,
-                   u"U彩平台-欢乐分分彩"_s, u"--service-base"_s, sim.url(u"service"_s), u"--public-base"_s,
-                   sim.url(u"public"_s), u"--trend-base"_s, sim.url(u"trend"_s)});
+    start_session(program, dir, sim, json + u' ' + ntfy, u"0.5"_s);
     ASSERT_TRUE(program.waitForStarted());
     QString out;
     for (int waited = 0; waited < 60000 && !out.contains(u" notify stop ntfy OK"_s); waited += 250) {
@@ -102,4 +112,25 @@ TEST(Notifications, AlertsBetsAndTheStopReachBothServices)
     }
     // Only the schemes are told: the rest of an address may be a token.
     EXPECT_FALSE(out.contains(u"secret"_s)) << out.toStdString();
+}
+
+// A service that never answers: every draw is still judged, bet and settled on time.
+TEST(Notifications, AServiceThatHangsNeverHoldsUpADraw)
+{
+    ASSERT_FALSE(QStandardPaths::findExecutable(u"apprise"_s).isEmpty());
+    Sim sim(4);
+    ASSERT_EQ(sim.urls_.size(), 6);
+    Receiver hanging(true);
+    QTemporaryDir dir;
+    QProcess program;
+    start_session(program, dir, sim, u"json://"_s + hanging.host() + u"/hook"_s, u"100000"_s);
+    ASSERT_TRUE(program.waitForStarted());
+    QTest::qWait(16000);
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    const QString out = QString::fromUtf8(program.readAllStandardOutput());
+    EXPECT_GE(out.count(u" draw "_s), 3) << out.toStdString();
+    EXPECT_GE(out.count(u" settled "_s), 2) << out.toStdString();
+    EXPECT_GE(out.count(u" bet "_s), 3) << out.toStdString();
+    EXPECT_EQ(out.count(u" notify alert json OK"_s), 0);
 }
