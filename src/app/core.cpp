@@ -24,10 +24,10 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
                  support::HttpClient& http, const NetConfig& net, QObject* parent)
     : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell), clock_(clock), simulated_(clock),
       http_(http), passwords_(settings_file_), platform_(http, shell, clock, [this]() -> platform::PageBridge& { return bridge(); }),
-      service_(http, net.service_base, net.datacenter_default), feed_(http, clock, shell),
-      engine_(shell, settings_file_),
       notify_urls_store_(settings_file_, 5000, QString::fromUtf16(keys::kAlertSection),
-                         QString::fromUtf16(keys::kNotifyUrls))
+                         QString::fromUtf16(keys::kNotifyUrls)),
+      service_(http, net.service_base, net.datacenter_default), feed_(http, clock, shell),
+      engine_(shell, settings_file_)
 {
     feed_.endpoints().public_base = net.public_base;
     feed_.endpoints().trend_base = net.trend_base;
