@@ -75,7 +75,9 @@ SweepPanel::SweepPanel(support::Shell& shell, QString record, Hooks hooks, QWidg
     row->addWidget(to_);
     row->addWidget(caption(u"步长"_s));
     row->addWidget(step_);
+    row->addWidget(caption(u"倍投方案"_s));
     row->addWidget(plans_, 2);
+    row->addWidget(caption(u"资金模式"_s));
     row->addWidget(units_, 1);
     row->addWidget(start_);
     row->addWidget(cancel_);
