@@ -113,46 +113,11 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
 
     // Monitoring starts before the first draw, from the monitors' initial values.
     engine.set_monitoring(true, false);
-    // Each monitor's draws, hits, misses and runs in 64 bits, read off its statistics after each
-    // draw: a draw updated it when its draw count grew, and it hit when its hit run is above 0.
-    struct Tally {
-        qint64 seen = 0; // its draw count after the previous draw
-        qint64 run = 0;  // current run, positive for hits and negative for misses
-        qint64 alerts = 0;
-    };
-    std::vector<Tally> tallies(size_t(result.monitors.size()));
-    for (const MonitorOutcome& o : std::as_const(result.monitors)) {
-        const Monitor* m = engine.list().find(o.position);
-        tallies[size_t(outcome_at[o.position])].seen = m->field(kDrawCount).toLongLong();
-    }
-    const auto tally = [&](qint64 draw, const QString& issue) {
-        for (qsizetype k = 0; k < result.monitors.size(); ++k) {
-            MonitorOutcome& o = result.monitors[k];
-            Tally& t = tallies[size_t(k)];
-            const Monitor* m = engine.list().find(o.position);
-            if (m->stuck()) {
-                if (!o.stuck_from) {
-                    o.stuck_from = draw;
-                    o.stuck_issue = issue;
-                }
-                continue;
-            }
-            const std::optional<Counts>& c = m->counts();
-            if (!c || c->draw_count == t.seen)
-                continue;
-            t.seen = c->draw_count;
-            ++o.draws;
-            if (c->runs[0] > 0) {
-                ++o.hits;
-                t.run = t.run > 0 ? t.run + 1 : 1;
-                o.longest_hits = std::max(o.longest_hits, t.run);
-            } else {
-                ++o.misses;
-                t.run = t.run < 0 ? t.run - 1 : -1;
-                o.longest_misses = std::max(o.longest_misses, -t.run);
-            }
-        }
-    };
+    std::vector<qint64> alerts(size_t(result.monitors.size())); // by outcome, counted apart: compact
+    // Where each monitor's draw count started: the draws that updated it are counted from there.
+    std::vector<qint64> first_count(size_t(result.monitors.size()));
+    for (const MonitorOutcome& o : std::as_const(result.monitors))
+        first_count[size_t(outcome_at[o.position])] = engine.list().find(o.position)->field(kDrawCount).toLongLong();
     QString previous_key;
     for (int i = 0; i < draws.size() && engine.monitoring(); ++i) {
         judged_issue = &draws[i].issue;
@@ -169,19 +134,37 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
         previous_key = key;
         // The rows of the draw's rebuild tell which monitors alerted (positions do not move
         // during a replay: nothing edits the list).
+        qint64* counted = alerts.data();
         const int* at = outcome_at.constData();
         for (const MonitorRow& row : engine.rows())
-            tallies[size_t(at[row.position])].alerts += row.alerts;
-        tally(i + 1, draws[i].issue);
+            counted[at[row.position]] += row.alerts;
         result.draws_replayed = i + 1;
         if (options.progress && !options.progress(i + 1))
             break;
     }
 
+    // The counts in 64 bits: every draw judged a monitor until one could not update it (a value
+    // would pass 32767, where it stops as a live one does), so the draws that updated it, its
+    // hits over all of them and its longest runs (a run cannot pass 32767) are exact.
     for (const auto& [position, m] : engine.list().records()) {
-        MonitorOutcome& o = result.monitors[index.value(m.uid())];
+        const int k = index.value(m.uid());
+        MonitorOutcome& o = result.monitors[k];
         o.current = m.field(kCurrent);
-        o.alerts = tallies[size_t(index.value(m.uid()))].alerts;
+        o.alerts = alerts[size_t(k)];
+        const std::optional<Counts>& c = m.counts();
+        if (c) {
+            o.draws = c->draw_count - first_count[size_t(k)];
+            o.hits = c->all_hits;
+            o.misses = o.draws - o.hits;
+            o.longest_hits = c->totals[2];
+            o.longest_misses = c->totals[3];
+        }
+        // One that never was a number (its value not a count) was never judged, rather than
+        // stopped at the bound.
+        if (m.stuck() && (c || m.current_number()) && o.draws < result.draws_replayed) {
+            o.stuck_from = o.draws + 1;
+            o.stuck_issue = draws[qsizetype(o.stuck_from - 1)].issue;
+        }
     }
     result.bets = engine.session().bets;
     result.income = engine.session().income;

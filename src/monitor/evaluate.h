@@ -59,6 +59,7 @@ Q_ALWAYS_INLINE std::optional<bool> update_monitor(Monitor& m, const QString& dr
     c->totals[side] = qint16(total);
     c->totals[side + 2] = qint16(std::max(longest, run));
     ++c->draw_count;
+    c->all_hits += hit;
 
     if (condition.category == Condition::Pattern) {
         // The pattern of the latest n results, the typed initial pattern counting as the

@@ -72,6 +72,9 @@ struct Counts {
     // The latest results not yet moved into the history, oldest in the lowest bit (1 for 中).
     quint64 tail = 0;
     qint64 draw_count = 0;
+    // Hits over every update, in 64 bits: never stored, it lets a replay count exactly where
+    // the stored totals stop at 32767.
+    qint64 all_hits = 0;
     qint16 current = 0;
     qint16 runs[2] = {};   // current hit run, current miss run
     qint16 totals[4] = {}; // hits, misses, longest hit run, longest miss run

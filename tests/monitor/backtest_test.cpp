@@ -94,6 +94,7 @@ TEST(Backtest, GivesWhatALiveSessionFedTheSameDrawsGives)
     // The monitor whose value is not a number is never judged, and keeps its fields.
     EXPECT_EQ(replay.monitors[3].draws, 0);
     EXPECT_EQ(replay.monitors[3].current, u"x"_s);
+    EXPECT_EQ(replay.monitors[3].stuck_from, 0); // never judged, not stopped at the bound
     EXPECT_EQ(replay.monitors[0].draws, 300);
 }
 
