@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -40,10 +41,32 @@ AlertSound::AlertSound(QObject* parent) : QObject(parent) {}
 
 AlertSound::~AlertSound() = default;
 
+bool AlertSound::loading() const
+{
+    const auto busy = [](const QSoundEffect* e) { return e && e->status() == QSoundEffect::Loading; };
+    if (busy(effect_.get()))
+        return true;
+    const QList<QSoundEffect*> retired = findChildren<QSoundEffect*>(Qt::FindDirectChildrenOnly);
+    return std::any_of(retired.cbegin(), retired.cend(), busy);
+}
+
+void AlertSound::retire(std::unique_ptr<QSoundEffect> effect)
+{
+    effect->stop();
+    if (effect->status() != QSoundEffect::Loading)
+        return; // freed here
+    QSoundEffect* kept = effect.release();
+    kept->setParent(this);
+    connect(kept, &QSoundEffect::statusChanged, kept, [kept] {
+        if (kept->status() != QSoundEffect::Loading)
+            kept->deleteLater();
+    });
+}
+
 void AlertSound::play(const QString& file)
 {
     if (effect_)
-        effect_->stop();
+        retire(std::move(effect_));
     playing_.clear();
     const QFileInfo info(file);
     if (!info.isFile() || !info.isReadable())

@@ -32,8 +32,14 @@ public:
     // A missing or unreadable file plays nothing and reports nothing.
     void play(const QString& file);
     QString playing() const { return playing_; }
+    // True while a sound (the one playing, or one it cut) is still being read.
+    bool loading() const;
 
 private:
+    // A cut sound still being read is freed once it has been read: freed while Qt Multimedia
+    // reads it, its sample is lost (leaked) on the reading thread.
+    void retire(std::unique_ptr<QSoundEffect> effect);
+
     std::unique_ptr<QSoundEffect> effect_;
     QString playing_;
 };
