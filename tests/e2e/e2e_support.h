@@ -91,6 +91,27 @@ public:
     QMap<QString, QString> urls_;
 };
 
+// Writes the data folder's settings file, in GBK as the program keeps it.
+inline void write_settings(const QTemporaryDir& dir, const QString& text)
+{
+    QDir().mkpath(dir.filePath(QStringLiteral("bao")));
+    QFile f(dir.filePath(QStringLiteral("bao/cfg.ini")));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    QStringEncoder gbk("GBK");
+    f.write(gbk.encode(text));
+}
+
+// Starts a headless session that monitors and bets with simulated money at once.
+inline void start_simulated(QProcess& program, const QTemporaryDir& dir, const Sim& sim, const QString& lottery)
+{
+    program.start(QStringLiteral(ZORVIK_PATH),
+                  {QStringLiteral("--headless"), QStringLiteral("--start"), QStringLiteral("--virtual"),
+                   QStringLiteral("--data-dir"), dir.path(), QStringLiteral("--lottery"), lottery,
+                   QStringLiteral("--service-base"), sim.url(QStringLiteral("service")),
+                   QStringLiteral("--public-base"), sim.url(QStringLiteral("public")),
+                   QStringLiteral("--trend-base"), sim.url(QStringLiteral("trend"))});
+}
+
 class Headless {
 public:
     Headless(const Sim& sim, const QString& lottery)
@@ -159,15 +180,10 @@ public:
     Betting(const Sim& sim, const QString& lottery, const QString& monitor,
             const QString& tz_cfg = u"plt_tz_zy=100000\r\n"_s, bool records_blocked = false)
     {
-        QDir().mkpath(dir_.filePath(u"bao"_s));
         if (records_blocked)
             QDir().mkpath(dir_.filePath(u"bao/records.db"_s));
-        QFile f(dir_.filePath(u"bao/cfg.ini"_s));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        QStringEncoder gbk("GBK");
-        f.write(gbk.encode(u"[alert_cfg]\r\nlist="_s + monitor +
-                           u"\r\n[tz_cfg]\r\nplt_user=ann\r\nplt_pass=p'w\\1\r\n"_s + tz_cfg));
-        f.close();
+        write_settings(dir_, u"[alert_cfg]\r\nlist="_s + monitor +
+                                 u"\r\n[tz_cfg]\r\nplt_user=ann\r\nplt_pass=p'w\\1\r\n"_s + tz_cfg);
         process_.start(QStringLiteral(ZORVIK_PATH),
                        {u"--headless"_s, u"--start"_s, u"--data-dir"_s, dir_.path(), u"--lottery"_s, lottery,
                         u"--service-base"_s, sim.url(u"service"_s), u"--public-base"_s,

@@ -56,19 +56,11 @@ private:
 void start_session(QProcess& program, const QTemporaryDir& dir, const Sim& sim, const QString& urls,
                    const QString& stop_profit)
 {
-    QDir().mkpath(dir.filePath(u"bao"_s));
-    QFile f(dir.filePath(u"bao/cfg.ini"_s));
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    QStringEncoder gbk("GBK");
-    f.write(gbk.encode(u"[alert_cfg]\r\nnotify_urls="_s + urls +
-                       u"\r\nlist=|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
-                       u"1,2,4,8~2~false~0~5:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy="_s + stop_profit +
-                       u"\r\nplt_tz_zs=-100000\r\n"_s));
-    f.close();
-    program.start(QStringLiteral(ZORVIK_PATH),
-                  {u"--headless"_s, u"--start"_s, u"--virtual"_s, u"--data-dir"_s, dir.path(), u"--lottery"_s,
-                   u"U彩平台-欢乐分分彩"_s, u"--service-base"_s, sim.url(u"service"_s), u"--public-base"_s,
-                   sim.url(u"public"_s), u"--trend-base"_s, sim.url(u"trend"_s)});
+    write_settings(dir, u"[alert_cfg]\r\nnotify_urls="_s + urls +
+                            u"\r\nlist=|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                            u"1,2,4,8~2~false~0~5:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy="_s + stop_profit +
+                            u"\r\nplt_tz_zs=-100000\r\n"_s);
+    start_simulated(program, dir, sim, u"U彩平台-欢乐分分彩"_s);
 }
 
 bool any_starts(const QStringList& titles, const QString& start)

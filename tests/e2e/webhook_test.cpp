@@ -56,20 +56,11 @@ QStringList run_with_webhooks(const Sim& sim, const QStringList& urls, int ms)
     for (const QString& url : urls) {
         dirs.push_back(std::make_unique<QTemporaryDir>());
         const QTemporaryDir& dir = *dirs.back();
-        QDir().mkpath(dir.filePath(u"bao"_s));
-        QFile f(dir.filePath(u"bao/cfg.ini"_s));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        QStringEncoder gbk("GBK");
-        f.write(gbk.encode(u"[alert_cfg]\r\nwebhook_url="_s + url +
-                           u"\r\nlist=|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
-                           u"1,2,4~2~false~0~5:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\n"_s));
-        f.close();
+        write_settings(dir, u"[alert_cfg]\r\nwebhook_url="_s + url +
+                                u"\r\nlist=|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                                u"1,2,4~2~false~0~5:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\n"_s);
         programs.push_back(std::make_unique<QProcess>());
-        programs.back()->start(QStringLiteral(ZORVIK_PATH),
-                               {u"--headless"_s, u"--start"_s, u"--virtual"_s, u"--data-dir"_s, dir.path(),
-                                u"--lottery"_s, u"U彩平台-欢乐分分彩"_s, u"--service-base"_s,
-                                sim.url(u"service"_s), u"--public-base"_s, sim.url(u"public"_s),
-                                u"--trend-base"_s, sim.url(u"trend"_s)});
+        start_simulated(*programs.back(), dir, sim, u"U彩平台-欢乐分分彩"_s);
         EXPECT_TRUE(programs.back()->waitForStarted());
     }
     QTest::qWait(ms);
