@@ -1,6 +1,6 @@
 #pragma once
-// The bet log: one row of ten texts per placed bet, newest last, at most 100 rows, and the
-// session's counters.
+// The bet log: one row of ten texts per placed bet, newest last, at most 100 rows besides those
+// still waiting for their draws, and the session's counters.
 
 #include <QString>
 #include <QtGlobal>
@@ -35,6 +35,8 @@ struct BetRow {
     bool simulated = false;
     bool unconfirmed = false; // sent, its placement not known: never settled nor counted
     bool open() const { return columns[kBetReturn] == QStringView(kOpen); }
+    // Placed and not yet settled: its draw will settle it.
+    bool awaiting_draw() const { return open() && !unconfirmed; }
 };
 
 // Headers and widths in pixels (the stored layout's twips at 15 per pixel).

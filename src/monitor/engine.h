@@ -140,7 +140,7 @@ signals:
     // A bet was asked for and not placed (the platform's or the placer's message).
     void bet_refused(const QString& issue, const QString& title, const QString& message);
     void bet_settled(int row);
-    void bet_rows_dropped(int count); // the oldest rows, past the cap
+    void bet_rows_dropped(int count); // the oldest settled rows, past the cap
     // A bet waits for the draw of this issue, which the feed skipped and its history lacks.
     void draw_missing(const QString& issue);
     // A rebuild has ended, its alerts raised and its bets asked for.

@@ -323,9 +323,18 @@ void MonitorEngine::finish_settlement()
     // The draw's bets are in the log now: its figures, the cap and the income line.
     refresh_lines(true);
     if (bet_log_.size() > kBetLogLimit) {
-        const int dropped = int(bet_log_.size()) - kBetLogLimit;
-        bet_log_.remove(0, dropped);
-        emit bet_rows_dropped(dropped);
+        // The oldest rows go, except those still waiting for their draw: a draw that placed
+        // more than the cap would otherwise lose bets before they are settled (and counted).
+        qsizetype excess = bet_log_.size() - kBetLogLimit;
+        const qsizetype before = bet_log_.size();
+        bet_log_.removeIf([&excess](const BetRow& row) {
+            if (excess == 0 || row.awaiting_draw())
+                return false;
+            --excess;
+            return true;
+        });
+        if (bet_log_.size() != before)
+            emit bet_rows_dropped(int(before - bet_log_.size()));
     }
     refresh_lines(false);
 }

@@ -218,3 +218,44 @@ TEST(Headless, StartedWithSimulatedMoneyAMonitorChasesAndEverySettlementMatchesT
     ASSERT_FALSE(incomes.isEmpty());
     EXPECT_DOUBLE_EQ(incomes.last().section(u'：', 1).toDouble(), income);
 }
+
+// More bets on one draw than the bet log shows: every one of them is still settled by its draw.
+TEST(Headless, EveryBetOfADrawWithMoreBetsThanTheLogShowsIsSettled)
+{
+    Sim sim(4);
+    ASSERT_EQ(sim.urls_.size(), 6);
+    QTemporaryDir data;
+    constexpr int kMonitors = 120;
+    QString list;
+    for (int i = 1; i <= kMonitors; ++i) {
+        QString digits; // a different set of digits for every monitor
+        for (int d = 0; d < 10; ++d)
+            if (i & (1 << d))
+                digits += QChar(u'0' + d);
+        list += u"|A~定位胆~前一(定位胆)~"_s + digits +
+                u"~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~1,2~2~false~0~0:0:0:1920~0"_s;
+    }
+    write_settings(data, u"[alert_cfg]\r\nlist="_s + list + u"\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\nplt_tz_zs=-100000\r\n"_s);
+    QProcess program;
+    start_simulated(program, data, sim, u"U彩平台-欢乐分分彩"_s);
+    ASSERT_TRUE(program.waitForStarted());
+    QTest::qWait(15000);
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(15000));
+    const QStringList out = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n');
+    QMap<QString, int> bets;    // issue → bets placed
+    QMap<QString, int> settled; // issue → bets settled
+    for (const QString& line : out) {
+        const qsizetype kind = line.indexOf(u' ', 11);
+        const QStringView rest = QStringView(line).mid(kind + 1);
+        if (rest.startsWith(u"bet "))
+            ++bets[rest.mid(4).split(u'\t').value(0).toString()];
+        else if (rest.startsWith(u"settled "))
+            ++settled[rest.mid(8).split(u'\t').value(0).toString()];
+    }
+    ASSERT_GE(settled.size(), 1);
+    for (auto it = settled.cbegin(); it != settled.cend(); ++it) {
+        EXPECT_EQ(bets.value(it.key()), kMonitors) << it.key().toStdString();
+        EXPECT_EQ(*it, kMonitors) << it.key().toStdString();
+    }
+}

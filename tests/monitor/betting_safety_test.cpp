@@ -295,11 +295,15 @@ TEST_F(Monitoring, TheBetLogKeepsExactlyAHundredRows)
         load(records);
         stops_ = {u"100000"_s, u"-100000"_s};
         placer_.orders.clear();
+        draw(1, kMiss);
         engine_.set_monitoring(true);
+        // Settled at the next draw, which stops monitoring: no new bet, the newest 100 stay.
+        stops_ = {u"100000"_s, u"-1"_s};
+        draw(2, kMiss);
+        ASSERT_FALSE(engine_.monitoring());
         EXPECT_EQ(engine_.bet_log().size(), 100) << bets;
         EXPECT_EQ(engine_.bet_log().first().columns[kBetOrder],
                   u"ORDER"_s + QString::number(bets - 99)) << bets;
-        engine_.set_monitoring(false);
     }
 }
 

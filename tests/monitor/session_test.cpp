@@ -438,9 +438,10 @@ TEST_F(Monitoring, AStopLossOfZeroStopsAtTheFirstSettlementEvenWithoutBets)
     EXPECT_TRUE(engine_.monitoring());
 }
 
-TEST_F(Monitoring, TheBetLogKeepsTheNewestHundredRows)
+TEST_F(Monitoring, TheBetLogKeepsTheNewestHundredRowsButNeverABetBeforeItsDraw)
 {
-    // 103 monitors bet at once; the settlement that follows keeps rows 4 to 103.
+    // 103 monitors bet at once: every bet stays in the log until its draw settles it, so the
+    // income counts all of them.
     QStringList records;
     for (int i = 0; i < 103; ++i) {
         Fields f;
@@ -450,10 +451,24 @@ TEST_F(Monitoring, TheBetLogKeepsTheNewestHundredRows)
     }
     load(records);
     stops_ = {u"100000"_s, u"-100000"_s};
+    draw(100, kMiss);
     engine_.set_monitoring(true);
-    EXPECT_EQ(engine_.bet_log().size(), 100);
-    EXPECT_EQ(engine_.bet_log().first().columns[kBetOrder], u"ORDER4"_s);
-    EXPECT_EQ(engine_.bet_log().last().columns[kBetOrder], u"ORDER103"_s);
+    ASSERT_EQ(engine_.bet_log().size(), 103);
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetOrder], u"ORDER1"_s);
+    // The next draw settles all 103 (2 元 each, no hit), drops them as the 103 new bets come.
+    const double before = engine_.session().income;
+    draw(101, kMiss);
+    EXPECT_DOUBLE_EQ(engine_.session().income, before - 206);
+    ASSERT_EQ(engine_.bet_log().size(), 103);
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetOrder], u"ORDER104"_s);
+    // A stop leaves 103 settled rows and no new bet: the newest 100 remain (rows 4 to 103).
+    stops_ = {u"100000"_s, u"-1"_s};
+    draw(102, kMiss);
+    EXPECT_FALSE(engine_.monitoring());
+    ASSERT_EQ(engine_.bet_log().size(), 100);
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetOrder], u"ORDER107"_s);
+    EXPECT_EQ(engine_.bet_log().last().columns[kBetOrder], u"ORDER206"_s);
+    EXPECT_FALSE(engine_.bet_log().first().open());
 }
 
 TEST_F(Monitoring, RefusalsLeaveTheMonitorAsItWas)
