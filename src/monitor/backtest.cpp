@@ -2,6 +2,7 @@
 
 #include "monitor/bet_placer.h"
 #include "monitor/engine.h"
+#include "monitor/replay.h"
 #include "support/shell.h"
 
 #include <QHash>
@@ -46,8 +47,11 @@ QString money2(double value)
     return text == u"-0" ? u"0"_s : text;
 }
 
-BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& draws,
-                            const BacktestOptions& options)
+namespace {
+
+// The draws given to the live engine one by one, its bets placed by a placer of simulated money.
+BacktestResult replay_through_engine(const MonitorList& list, const QVector<HistoryDraw>& draws,
+                                     const BacktestOptions& options)
 {
     QTemporaryDir nowhere; // the engine's settings file; a replay writes nothing there
     support::SilentShell shell;
@@ -66,7 +70,7 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
     const std::pair<QString, QString> stops(stop(options.stop_profit, 1e300),
                                             stop(options.stop_loss, -1e300));
     engine.set_stop_source([&stops] { return stops; });
-    engine.load_text(MonitorList(list).stored_form());
+    engine.load_text(list.text());
     engine.set_lottery(u"回测"_s);
 
     BacktestResult result;
@@ -143,34 +147,51 @@ BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& dra
             break;
     }
 
-    // The counts in 64 bits: every draw judged a monitor until one could not update it (a value
-    // would pass 32767, where it stops as a live one does), so the draws that updated it, its
-    // hits over all of them and its longest runs (a run cannot pass 32767) are exact.
     for (const auto& [position, m] : engine.list().records()) {
         const int k = index.value(m.uid());
-        MonitorOutcome& o = result.monitors[k];
-        o.current = m.field(kCurrent);
-        o.alerts = alerts[size_t(k)];
-        const std::optional<Counts>& c = m.counts();
-        if (c) {
-            o.draws = c->draw_count - first_count[size_t(k)];
-            o.hits = c->all_hits;
-            o.misses = o.draws - o.hits;
-            o.longest_hits = c->totals[2];
-            o.longest_misses = c->totals[3];
-        }
-        // One that never was a number (its value not a count) was never judged, rather than
-        // stopped at the bound.
-        if (m.stuck() && (c || m.current_number()) && o.draws < result.draws_replayed) {
-            o.stuck_from = o.draws + 1;
-            o.stuck_issue = draws[qsizetype(o.stuck_from - 1)].issue;
-        }
+        finish_outcome(result.monitors[k], m, first_count[size_t(k)], draws, result.draws_replayed);
+        result.monitors[k].alerts = alerts[size_t(k)];
     }
     result.bets = engine.session().bets;
     result.income = engine.session().income;
     result.best = engine.session().best;
     result.worst = engine.session().worst;
     return result;
+}
+
+} // namespace
+
+void finish_outcome(MonitorOutcome& o, const Monitor& m, qint64 first_count, const QVector<HistoryDraw>& draws,
+                    qint64 replayed)
+{
+    // The counts in 64 bits: every draw judged a monitor until one could not update it (a value
+    // would pass 32767, where it stops as a live one does), so the draws that updated it, its
+    // hits over all of them and its longest runs (a run cannot pass 32767) are exact.
+    o.current = m.field(kCurrent);
+    const std::optional<Counts>& c = m.counts();
+    if (c) {
+        o.draws = c->draw_count - first_count;
+        o.hits = c->all_hits;
+        o.misses = o.draws - o.hits;
+        o.longest_hits = c->totals[2];
+        o.longest_misses = c->totals[3];
+    }
+    // One that never was a number (its value not a count) was never judged, rather than
+    // stopped at the bound.
+    if (m.stuck() && (c || m.current_number()) && o.draws < replayed) {
+        o.stuck_from = o.draws + 1;
+        o.stuck_issue = draws[qsizetype(o.stuck_from - 1)].issue;
+    }
+}
+
+BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& draws,
+                            const BacktestOptions& options)
+{
+    const MonitorList monitors = MonitorList::from_stored(MonitorList(list).stored_form());
+    if (!options.through_engine)
+        if (std::optional<BacktestResult> fast = fast_replay(monitors, draws, options))
+            return std::move(*fast);
+    return replay_through_engine(monitors, draws, options);
 }
 
 } // namespace zorvik::monitor

@@ -1,6 +1,7 @@
 #pragma once
-// A backtest: a draw history replayed through the live monitoring engine as a session with
-// simulated betting, as if the draws had arrived one by one, with each monitor's outcome.
+// A backtest: a draw history replayed as a monitoring session with simulated betting, exactly as
+// the live monitoring engine would have judged and bet the draws arriving one by one, with each
+// monitor's outcome.
 
 #include <QString>
 #include <QVector>
@@ -69,8 +70,14 @@ struct BacktestResult {
 struct BacktestOptions {
     std::optional<double> stop_profit;
     std::optional<double> stop_loss;
-    // Called after each draw with the number replayed so far; false cancels the replay.
+    // Called every so many draws (and at the end) with the number replayed so far; false
+    // cancels the replay there.
     std::function<bool(qint64)> progress;
+    // Threads sharing the monitors; 0: two once there are a few hundred monitors and two cores.
+    int threads = 0;
+    // Gives the draws to the live monitoring engine one by one instead: far slower, the same
+    // result; what the fast replay is checked against.
+    bool through_engine = false;
 };
 
 // `list` is a monitor list text (records joined by "|"); its statistics and bet states start

@@ -172,10 +172,7 @@ void MonitorEngine::apply_monitoring(bool on, bool judge_now)
         if (!m)
             continue;
         if (on) {
-            m->set(kStatus, u"监控中"_s);
-            m->set(kCurrent, m->field(kInitial));
-            m->set(kHistory, QString());
-            m->set(kDrawCount, u"0"_s);
+            start_monitoring(*m);
         } else {
             m->set(kStatus, u"待监控"_s);
         }

@@ -304,6 +304,14 @@ QVector<std::pair<int, Monitor>> MonitorList::records() const
     return out;
 }
 
+void start_monitoring(Monitor& m)
+{
+    m.set(kStatus, u"监控中"_s);
+    m.set(kCurrent, m.field(kInitial));
+    m.set(kHistory, QString());
+    m.set(kDrawCount, u"0"_s);
+}
+
 bool same_settings(const Monitor& a, const Monitor& b)
 {
     for (Field f : {kPositions, kPlay, kTitle, kNumbers, kCategory, kCondition, kConditionText,

@@ -167,6 +167,10 @@ private:
     QList<quint64> history_words_; // full words of 64 results moved out of the tail, oldest first
 };
 
+// A monitoring session starts: "监控中", the current value back to its initial value, no history
+// and no draw counted.
+void start_monitoring(Monitor& m);
+
 // True when both records were made from the same editor settings.
 bool same_settings(const Monitor& a, const Monitor& b);
 
