@@ -6,6 +6,7 @@
 #include <QtGlobal>
 #include <QVector>
 #include <array>
+#include <memory>
 
 namespace zorvik::monitor {
 
@@ -28,8 +29,17 @@ inline constexpr char16_t kOpen[] = u"---";
 inline constexpr char16_t kUnconfirmedMark[] = u"未确认";
 inline constexpr int kBetLogLimit = 100;
 
+struct BetPlan;
+
 struct BetRow {
     std::array<QString, kBetColumnCount> columns;
+    // What its settlement needs, worked out when it was composed: the plan it was bet with (its
+    // hit test), the cost and the prize as numbers, and the return shown on a hit. Without a plan
+    // the row is settled from its texts.
+    std::shared_ptr<const BetPlan> plan;
+    double cost_value = 0;
+    double prize_value = 0;
+    QString prize_shown;
     quint64 monitor = 0; // the identity of the monitor that bet
     QString ref;         // the order's reference in the records (empty: not recorded)
     bool simulated = false;

@@ -228,6 +228,7 @@ private:
     QSet<quint64> placing_;              // monitors whose placement is under way
     QVector<BetRequest> deferred_;       // bets asked for while the platform was busy
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
+    std::pair<QString, QString> issue_date_; // the issue bet on and its date part
     qint64 breathed_at_ = 0;
     int breathe_ms_ = 8;
 };

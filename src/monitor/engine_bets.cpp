@@ -1,6 +1,7 @@
 #include "monitor/engine.h"
 
 #include "monitor/bet_placer.h"
+#include "monitor/bet_plan.h"
 #include "rules/bets.h"
 #include "rules/hit.h"
 #include "support/money.h"
@@ -25,6 +26,19 @@ std::optional<double> number(const QString& text)
     bool ok = false;
     const double v = support::trim_blanks(text).toDouble(&ok);
     return ok ? std::optional<double>(v) : std::nullopt;
+}
+
+// True when `issue` with every "-" removed is `key`.
+bool same_key(QStringView issue, QStringView key)
+{
+    qsizetype k = 0;
+    for (const QChar ch : issue) {
+        if (ch == u'-')
+            continue;
+        if (k == key.size() || key[k++] != ch)
+            return false;
+    }
+    return k == key.size();
 }
 
 // True when issue `a` comes before issue `b` (both without "-", of one lottery).
@@ -73,63 +87,59 @@ void MonitorEngine::ask_bet(const BetRequest& request)
         return;
     }
     const Monitor* live = list_.find(list_.position_of(uid));
-    if (!live || live->field(kAutoBet) != u"1" || live->field(kBetPending) != u"false" || live->stuck())
+    if (!live || live->raw(kAutoBet) != u"1" || live->raw(kBetPending) != u"false" || live->stuck())
         return;
-    const Monitor m = *live;
     // Never twice for one issue, across a stop and a start too.
     if (!state.bet_iss.isEmpty() && last_bet_issue_.value(uid) == state.bet_iss)
         return;
 
     // The multiplier: the plan walked one entry per losing bet, back to the first past its end.
-    const QStringList plan = m.field(kBetPlan).split(u',');
-    int step = support::to_int(m.field(kPlanStep));
-    if (step < 0 || step > plan.size() - 1)
-        step = 0;
-    bool ok = false;
-    const int multiplier = support::trim_blanks(plan[step]).toInt(&ok);
-    if (!ok || multiplier <= 0) {
+    // Every amount and text of the entry was worked out with the plan.
+    const std::shared_ptr<const BetPlan> plan = live->bet_plan();
+    const int plan_step = support::to_int(live->field(kPlanStep));
+    const int step = plan_step < 0 || plan_step > qsizetype(plan->entries.size()) - 1 ? 0 : plan_step;
+    const StakeEntry& stake = plan->entries[size_t(step)];
+    const QString title = live->field(kTitle);
+    if (stake.multiplier <= 0) {
         set_line(Line::BetStatus,
                  u"投注计划第"_s + QString::number(step + 1) + u"项不是正数，本次不投注"_s);
         return;
     }
-    const QString unit = rules::unit_name(support::to_int(m.field(kMoneyUnit)));
-    qint64 count = qint64(number(m.part(kBetInfo, 0)).value_or(0));
-    if (count == 0)
-        count = rules::bet_count(m.field(kTitle), m.field(kNumbers));
-    const QString odds = m.part(kBetInfo, 3);
-    const QString cost = rules::bet_cost(double(count), multiplier, unit);
-    const QString prize = rules::win_amount(m.field(kTitle), multiplier, unit, odds);
 
     // The row's text: an auto-bet monitor's title with its "* ".
-    set_line(Line::BetStatus,
-             u"准备投注："_s + state.next_iss_no + u"期，玩法：* "_s + m.field(kTitle));
+    set_line(Line::BetStatus, u"准备投注："_s + state.next_iss_no + u"期，玩法：* "_s + title);
     if (!placer_)
         return;
     BetOrder order;
     order.lottery = lottery_;
     order.issue = state.next_iss_no;
-    order.issue_date = state.bet_iss.contains(u'-') ? state.bet_iss.section(u'-', 0, 0) : QString();
-    order.title = m.field(kTitle);
-    order.numbers = m.field(kNumbers);
-    order.unit_index = support::to_int(m.field(kMoneyUnit));
-    order.odds = odds;
-    order.count = count;
-    order.multiplier = multiplier;
-    order.cost = cost;
+    if (issue_date_.first != state.bet_iss) // the same for every bet of a draw
+        issue_date_ = {state.bet_iss, state.bet_iss.contains(u'-') ? state.bet_iss.section(u'-', 0, 0) : QString()};
+    order.issue_date = issue_date_.second;
+    order.title = title;
+    order.numbers = live->field(kNumbers);
+    order.unit_index = support::to_int(live->field(kMoneyUnit));
+    order.odds = plan->odds;
+    order.count = plan->count;
+    order.multiplier = stake.multiplier;
+    order.cost = stake.cost;
 
     BetRow row;
     row.columns = {state.bet_iss,
                    QString::fromUtf16(kOpen),
-                   m.field(kTitle),
-                   QString::number(multiplier),
-                   cost,
+                   title,
+                   stake.multiplier_text,
+                   stake.cost,
                    QString::fromUtf16(kUnconfirmedMark),
                    QString::fromUtf16(kOpen),
                    QString(),
-                   m.field(kNumbers),
-                   m.field(kPositions) + u'|' + support::trim_blanks(m.field(kPlay)) + u'|' + prize};
+                   order.numbers,
+                   stake.note};
     row.monitor = uid;
     row.simulated = simulated_;
+    row.plan = plan;
+    row.prize_value = stake.prize_value;
+    row.prize_shown = stake.prize_shown;
     // Under way from here: recording the order may wait (the balance is read), and a rebuild
     // nested in that wait must not ask for this monitor again.
     placing_.insert(uid);
@@ -171,27 +181,31 @@ void MonitorEngine::ask_bet(const BetRequest& request)
         emit order_dropped(row, result.timed_out);
         if (!result.message.isEmpty()) { // an abandoned bet says nothing
             set_line(Line::BetStatus, result.message);
-            emit bet_refused(state.bet_iss, m.field(kTitle), result.message);
+            emit bet_refused(state.bet_iss, title, result.message);
         }
         return;
     }
     const bool unconfirmed = result.status == kUnconfirmed;
-    const QString amount =
-        unconfirmed ? cost : support::money_text(number(result.amount).value_or(0));
+    // The amount charged: the plan's texts when it is the cost (as simulated money always is),
+    // else read from the platform's answer.
+    const bool as_planned = !unconfirmed && result.amount == stake.cost;
+    const QString amount = unconfirmed  ? stake.cost
+                           : as_planned ? stake.placed_amount
+                                        : support::money_text(number(result.amount).value_or(0));
     // Written into the monitor the bet was made for, wherever the list holds it now; a monitor
     // deleted meanwhile still has its bet in the log. An order not confirmed counts as placed
     // here: it is never sent again for this issue.
-    if (Monitor* placed = list_.find(list_.position_of(uid))) {
-        placed->set(kBetPending, u"true"_s);
-        placed->set(kPlanStep, QString::number(support::to_int(m.field(kPlanStep)) + 1));
-        placed->set(kBetInfo, QString::number(count) + u':' + amount + u':' + prize + u':' + odds);
-        placed->set(kOrderId, result.order_id);
-    }
+    if (Monitor* placed = list_.find(list_.position_of(uid)))
+        placed->set_placed(QString::number(plan_step + 1),
+                           as_planned ? stake.bet_info
+                                      : plan->count_text + u':' + amount + u':' + stake.prize + u':' + plan->odds,
+                           result.order_id);
     row.columns[kBetCost] = amount;
+    row.cost_value = as_planned ? stake.placed_value : number(amount).value_or(0);
     row.columns[kBetOrder] = result.order_id;
     row.columns[kBetResult] = unconfirmed ? QString::fromUtf16(kUnconfirmedMark) : QString::fromUtf16(kOpen);
     row.unconfirmed = unconfirmed;
-    bet_log_.append(row);
+    bet_log_.append(std::move(row));
     if (!unconfirmed)
         ++sessions_[simulated_].bets;
     emit bet_added(int(bet_log_.size()) - 1);
@@ -273,22 +287,41 @@ void MonitorEngine::set_simulated(bool simulated)
 
 bool MonitorEngine::settle_bets(const DrawState& state, bool stop_rule)
 {
+    static const QString zero = support::money_text(0);
+    // The rows of one issue follow each other: its draw is looked up and read once for them.
+    QString issue;
+    std::optional<QHash<QString, QString>::const_iterator> found;
+    std::optional<rules::DrawDigits> digits;
     for (int i = 0; i < bet_log_.size(); ++i) {
         BetRow& row = bet_log_[i];
         if (row.columns[kBetIssue] == state.bet_iss || !row.open() || row.unconfirmed || !state.lookup)
             continue;
-        const auto found = state.lookup->constFind(QString(row.columns[kBetIssue]).remove(u'-'));
-        if (found == state.lookup->cend())
+        if (!found || row.columns[kBetIssue] != issue) {
+            issue = row.columns[kBetIssue];
+            found = state.lookup->constFind(QString(issue).remove(u'-'));
+            digits = *found == state.lookup->cend() ? std::nullopt : rules::read_draw(**found);
+        }
+        if (*found == state.lookup->cend())
             continue;
-        const QStringList note = row.columns[kBetNote].split(u'|');
-        const QString positions = note.value(0);
-        const QString play = note.value(1);
-        const rules::HitResult hit = rules::bet_hit(*found, positions, row.columns[kBetNumbers], play);
-        const double returned = hit.hit ? number(note.value(2)).value_or(0) : 0;
-        row.columns[kBetDraw] = *found;
-        row.columns[kBetResult] = hit.mark;
-        row.columns[kBetReturn] = support::money_text(returned);
-        sessions_[row.simulated].income += returned - number(row.columns[kBetCost]).value_or(0);
+        const QString& draw = **found;
+        bool hit = false;
+        double returned = 0;
+        if (row.plan) {
+            hit = row.plan->rule && digits
+                      ? row.plan->rule->hit(*digits)
+                      : rules::bet_hit(draw, row.plan->positions, row.columns[kBetNumbers], row.plan->play).hit;
+            returned = hit ? row.prize_value : 0;
+            row.columns[kBetReturn] = hit ? row.prize_shown : zero;
+        } else {
+            const QStringList note = row.columns[kBetNote].split(u'|');
+            hit = rules::bet_hit(draw, note.value(0), row.columns[kBetNumbers], note.value(1)).hit;
+            returned = hit ? number(note.value(2)).value_or(0) : 0;
+            row.columns[kBetReturn] = support::money_text(returned);
+            row.cost_value = number(row.columns[kBetCost]).value_or(0);
+        }
+        row.columns[kBetDraw] = draw;
+        row.columns[kBetResult] = hit ? u"中"_s : u"挂"_s;
+        sessions_[row.simulated].income += returned - row.cost_value;
         emit bet_settled(i);
     }
     for (Session& s : sessions_) {
@@ -378,8 +411,8 @@ void MonitorEngine::settle_plan(Monitor& m, bool hit, const Judged& draw)
     // draw is not this one waits for it (or takes it from the lookup once known).
     const auto issue = last_bet_issue_.constFind(m.uid());
     if (issue != last_bet_issue_.cend() && !issue->isEmpty()) {
-        const QString key = QString(*issue).remove(u'-');
-        if (key != draw.key) {
+        if (!same_key(*issue, draw.key)) {
+            const QString key = QString(*issue).remove(u'-');
             const auto known = draw.lookup ? draw.lookup->constFind(key) : QHash<QString, QString>::const_iterator();
             if (!draw.lookup || known == draw.lookup->cend()) {
                 // Skipped by the feed and not in its history: the history is asked for again.

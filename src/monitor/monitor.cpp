@@ -1,5 +1,7 @@
 #include "monitor/monitor.h"
 
+#include "monitor/bet_plan.h"
+
 #include "support/text.h"
 
 #include <atomic>
@@ -136,6 +138,8 @@ void Monitor::make_compiled() const
 
 void Monitor::make_derived(quint8 stale)
 {
+    if (stale & kStaleCondition)
+        derived_.bet_plan.reset(); // made with the record
     if (stale & kStaleCompiled) {
         derived_.compiled.reset();
         compiled_made_ = false;
@@ -182,8 +186,29 @@ void Monitor::make_derived(quint8 stale)
     }
 }
 
+const std::shared_ptr<const BetPlan>& Monitor::bet_plan() const
+{
+    if (!derived_.bet_plan)
+        derived_.bet_plan = std::make_shared<const BetPlan>(make_bet_plan(*this));
+    return derived_.bet_plan;
+}
+
+void Monitor::set_placed(const QString& step, const QString& bet_info, const QString& order_id)
+{
+    while (fields_.size() <= kOrderId)
+        fields_.append(QString());
+    fields_[kBetPending] = u"true"_s;
+    fields_[kPlanStep] = step;
+    fields_[kBetInfo] = bet_info;
+    fields_[kOrderId] = order_id;
+    make_derived(kStaleFlags);
+}
+
 void Monitor::set(Field f, const QString& value)
 {
+    if (f == kPositions || f == kPlay || f == kTitle || f == kNumbers || f == kBetPlan || f == kMoneyUnit ||
+        f == kBetInfo)
+        derived_.bet_plan.reset();
     const quint8 stale = f == kPositions || f == kPlay || f == kNumbers ? kStaleCompiled
                          : f == kCategory || f == kCondition             ? kStaleCondition
                          : f == kAutoBet || f == kBetPending || f == kPlanStep ? kStaleFlags

@@ -9,10 +9,13 @@
 #include <QStringList>
 #include <QVector>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace zorvik::monitor {
+
+struct BetPlan;
 
 enum Field {
     kPositions = 0,
@@ -138,6 +141,11 @@ public:
         return derived_.compiled ? &*derived_.compiled : nullptr;
     }
     const Condition& condition() const { return derived().condition; }
+    // Its bets worked out (at first use, and again once a field they come from is set).
+    const std::shared_ptr<const BetPlan>& bet_plan() const;
+    // A placed bet written back: pending, the plan step, the bet information (with the count and
+    // odds of its plan) and the order number.
+    void set_placed(const QString& step, const QString& bet_info, const QString& order_id);
 
 private:
     // What the texts mean: made with the record and again when a field it comes from is set
@@ -145,6 +153,7 @@ private:
     struct Derived {
         Condition condition;
         mutable std::optional<rules::CompiledHit> compiled;
+        mutable std::shared_ptr<const BetPlan> bet_plan;
         bool awaiting = false;
         bool ready = false;
         bool chasing = false;

@@ -1,11 +1,10 @@
 #include "monitor/replay.h"
 
+#include "monitor/bet_plan.h"
 #include "monitor/evaluate.h"
 #include "monitor/monitor.h"
 #include "monitor/view.h"
-#include "rules/bets.h"
 #include "rules/hit.h"
-#include "support/money.h"
 #include "support/text.h"
 
 #include <algorithm>
@@ -25,13 +24,6 @@ namespace {
 
 // Beyond this an amount's 厘 could not be added up exactly over a long history.
 constexpr double kLargestAmount = 1e12;
-
-std::optional<double> number(const QString& text)
-{
-    bool ok = false;
-    const double v = support::trim_blanks(text).toDouble(&ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
-}
 
 std::optional<qint64> li(double yuan)
 {
@@ -56,7 +48,8 @@ struct Bettor {
     qint32 stakes = 0;
     State state = Idle;
     bool chasing = false;
-    bool text_hit = false; // its numbers or play have blanks: its bets are judged by the text rule
+    bool own_hit = true;   // its bets hit when it does (no blanks around its numbers or play)
+    qint32 rule = -1;      // its bets' hit test, when they have one
     bool open = false;     // a bet waits for the draw being replayed
     qint64 step = 0;
     Stake bet;             // the open bet
@@ -70,40 +63,34 @@ struct Bettor {
     qint64 lowest_draw = -1;
 };
 
-// Every stake of a monitor's plan, as the engine composes a bet: nothing when it does not bet;
+// Every stake of a monitor's plan, from the engine's own plan: nothing when it does not bet;
 // false when an amount is too large to count.
-bool add_stakes(const Monitor& m, Bettor& b, std::vector<Stake>& stakes)
+bool add_stakes(const Monitor& m, Bettor& b, std::vector<Stake>& stakes, std::vector<rules::CompiledHit>& bet_rules)
 {
     b.state = m.awaiting_result() ? Bettor::Awaiting : m.ready_to_bet() ? Bettor::Ready : Bettor::Idle;
     b.chasing = m.chasing();
     b.step = support::to_int(m.field(kPlanStep));
     b.first_stake = qint32(stakes.size());
+    if (m.raw(kAutoBet) != u"1")
+        return true;
+    // The monitor judges its own numbers as they stand, its bets without surrounding blanks.
     const QString numbers = m.field(kNumbers);
     const QString play = m.field(kPlay);
-    b.text_hit = support::trim_blanks(numbers) != numbers || support::trim_blanks(play) != play;
-    if (m.field(kAutoBet) != u"1")
-        return true;
-    const QString title = m.field(kTitle);
-    const QString unit = rules::unit_name(support::to_int(m.field(kMoneyUnit)));
-    qint64 count = qint64(number(m.part(kBetInfo, 0)).value_or(0));
-    if (count == 0)
-        count = rules::bet_count(title, numbers);
-    const QString odds = m.part(kBetInfo, 3);
-    for (const QString& entry : m.field(kBetPlan).split(u',')) {
+    b.own_hit = support::trim_blanks(numbers) == numbers && support::trim_blanks(play) == play;
+    const BetPlan& plan = *m.bet_plan();
+    if (plan.rule) {
+        b.rule = qint32(bet_rules.size());
+        bet_rules.push_back(*plan.rule);
+    }
+    for (const StakeEntry& e : plan.entries) {
         Stake s;
-        bool ok = false;
-        const int multiplier = support::trim_blanks(entry).toInt(&ok);
-        if (ok && multiplier > 0) {
-            // The amount as the placer echoes it, the prize as the bet log's note holds it.
-            const QString cost = rules::bet_cost(double(count), multiplier, unit);
-            const double amount = number(support::money_text(number(cost).value_or(0))).value_or(0);
-            const double prize = number(rules::win_amount(title, multiplier, unit, odds)).value_or(0);
-            const auto c = li(amount);
-            const auto p = li(prize);
-            const auto shown = li(number(support::money_text(prize)).value_or(0));
-            if (!c || !p || !shown)
+        if (e.multiplier > 0) {
+            const auto cost = li(e.placed_value);
+            const auto prize = li(e.prize_value);
+            const auto shown = li(money_value(e.prize_shown));
+            if (!cost || !prize || !shown)
                 return false;
-            s = {true, *c, *p, *shown};
+            s = {true, *cost, *prize, *shown};
         }
         stakes.push_back(s);
     }
@@ -118,8 +105,8 @@ struct Slice {
     std::vector<qint64> income; // what each draw of the chunk settled, in 厘
 
     // Replays draws [from, to); no bet at draw `no_bets_at` (a stop) nor at the last draw.
-    void run(const QVector<HistoryDraw>& draws, const std::vector<Stake>& stakes, qint64 from, qint64 to,
-             qint64 no_bets_at)
+    void run(const QVector<HistoryDraw>& draws, const std::vector<Stake>& stakes,
+             const std::vector<rules::CompiledHit>& bet_rules, qint64 from, qint64 to, qint64 no_bets_at)
     {
         income.assign(size_t(to - from), 0);
         for (qint64 i = from; i < to; ++i) {
@@ -147,8 +134,9 @@ struct Slice {
                     }
                 }
                 if (b.open) {
-                    const bool won = hit && !b.text_hit
-                                         ? *hit
+                    const bool won = hit && b.own_hit ? *hit
+                                     : b.rule >= 0 && digits
+                                         ? bet_rules[size_t(b.rule)].hit(*digits)
                                          : rules::bet_hit(draw.numbers, m.field(kPositions), m.field(kNumbers),
                                                           support::trim_blanks(m.field(kPlay)))
                                                .hit;
@@ -192,6 +180,7 @@ std::optional<BacktestResult> fast_replay(const MonitorList& list, const QVector
 {
     const QVector<std::pair<int, Monitor>> records = list.records();
     std::vector<Stake> stakes;
+    std::vector<rules::CompiledHit> bet_rules;
     std::vector<Bettor> bettors(size_t(records.size()));
     std::vector<Monitor> monitors;
     monitors.reserve(size_t(records.size()));
@@ -199,7 +188,7 @@ std::optional<BacktestResult> fast_replay(const MonitorList& list, const QVector
     for (qsizetype k = 0; k < records.size(); ++k) {
         Monitor m = records[k].second;
         start_monitoring(m);
-        if (!add_stakes(m, bettors[size_t(k)], stakes))
+        if (!add_stakes(m, bettors[size_t(k)], stakes, bet_rules))
             return std::nullopt;
         monitors.push_back(std::move(m));
         MonitorOutcome o;
@@ -225,8 +214,8 @@ std::optional<BacktestResult> fast_replay(const MonitorList& list, const QVector
     const auto run_chunk = [&](qint64 from, qint64 to, qint64 no_bets_at) {
         std::vector<std::thread> helpers;
         for (size_t t = 1; t < slices.size(); ++t)
-            helpers.emplace_back([&, t] { slices[t].run(draws, stakes, from, to, no_bets_at); });
-        slices[0].run(draws, stakes, from, to, no_bets_at);
+            helpers.emplace_back([&, t] { slices[t].run(draws, stakes, bet_rules, from, to, no_bets_at); });
+        slices[0].run(draws, stakes, bet_rules, from, to, no_bets_at);
         for (std::thread& h : helpers)
             h.join();
     };

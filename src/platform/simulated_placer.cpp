@@ -3,7 +3,7 @@
 #include "support/clock.h"
 #include "support/md5.h"
 
-#include <QRandomGenerator>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -23,20 +23,47 @@ QString simulated_order_id(const QString& lottery, const QString& digest, const 
     return prefix + digest.left(3) + u'/' + digest.right(8);
 }
 
+namespace {
+
+// The local time's text, read again at most every 100 ms: reading it looks the time zone up,
+// which would cost more than the rest of a simulated bet.
+QString time_text(const support::Clock& clock)
+{
+    static qint64 read_at = std::numeric_limits<qint64>::min();
+    static QString text;
+    const qint64 now = clock.msecs();
+    if (now - read_at >= 100 || now < read_at) {
+        read_at = now;
+        text = clock.local_now().toString(u"yyyy/M/d H:mm:ss"_s);
+    }
+    return text;
+}
+
+// A number in [0, 1) from a seed (SplitMix64).
+double random_fraction(quint64 seed)
+{
+    quint64 z = seed + 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return double(z >> 11) * 0x1.0p-53;
+}
+
+} // namespace
+
 QString made_up_order_digest(const QString& issue, const support::Clock& clock)
 {
     // Two orders of one issue differ by the time and the random number in their digest.
     static quint32 calls = 0;
-    QRandomGenerator random(quint32(clock.msecs() ^ clock.local_now().toMSecsSinceEpoch()) + ++calls);
-    return support::Md5_Calc(issue + clock.local_now().toString(u"yyyy/M/d H:mm:ss"_s) +
-                             QString::number(random.generateDouble()));
+    const quint64 seed = quint64(clock.msecs()) ^ (quint64(QDateTime::currentMSecsSinceEpoch()) << 16);
+    return support::Md5_Calc(issue + time_text(clock) + QString::number(random_fraction(seed + ++calls)));
 }
 
 monitor::BetResult SimulatedPlacer::place(const monitor::BetOrder& order)
 {
-    const QString first = made_up_order_digest(order.issue, clock_);
-    return {1, simulated_order_id(order.lottery, first, made_up_order_digest(order.issue, clock_)),
-            order.cost, u"ok"_s};
+    // One digest: the Hele lotteries' numbers are made from it, the others are it.
+    const QString digest = made_up_order_digest(order.issue, clock_);
+    return {1, simulated_order_id(order.lottery, digest, digest), order.cost, u"ok"_s};
 }
 
 } // namespace zorvik::platform
