@@ -5,6 +5,9 @@
 #include "rules/plays.h"
 
 #include <QRegularExpression>
+#include <atomic>
+#include <thread>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -114,18 +117,41 @@ QVector<SweepOutcome> run_sweep(const QString& record, const QVector<SweepVarian
             out.append({variants[i], r.monitors[i]});
         return out;
     }
-    bool cancelled = false;
-    for (const SweepVariant& v : variants) {
-        if (cancelled)
-            break;
-        BacktestOptions one = options;
-        if (options.progress) // progress over the whole sweep; a cancel ends it
-            one.progress = [&, done = out.size() * draws.size()](qint64 n) {
-                return !(cancelled = !options.progress(done + n));
+    // Sessions of their own, the variants shared between two threads: this one tells the
+    // progress over both and passes a cancel on.
+    std::atomic<qint64> done{0};
+    std::atomic<bool> cancelled{false};
+    const auto sessions = [&](qsizetype from, qsizetype to, bool tells) {
+        QVector<SweepOutcome> part;
+        for (qsizetype i = from; i < to && !cancelled; ++i) {
+            BacktestOptions one = options;
+            one.threads = 1;
+            qint64 counted = 0;
+            one.progress = [&](qint64 n) {
+                done += n - std::exchange(counted, n);
+                if (tells && options.progress && !options.progress(done))
+                    cancelled = true;
+                return !cancelled;
             };
-        const BacktestResult r = run_backtest(u'|' + variant_record(record, v), draws, one);
-        out.append({v, r.monitors.value(0)});
+            const BacktestResult r = run_backtest(u'|' + variant_record(record, variants[i]), draws, one);
+            part.append({variants[i], r.monitors.value(0)});
+        }
+        return part;
+    };
+    const qsizetype half = variants.size() >= 8 && std::thread::hardware_concurrency() >= 2 ? variants.size() / 2 : 0;
+    if (half == 0)
+        return sessions(0, variants.size(), true);
+    QVector<SweepOutcome> second;
+    std::thread helper([&] { second = sessions(half, variants.size(), false); });
+    out = sessions(0, half, true);
+    helper.join();
+    // A cancel ends the sweep with the variants replayed in full, in order.
+    if (cancelled) {
+        if (out.size() < half)
+            return out;
+        second.clear();
     }
+    out += second;
     return out;
 }
 

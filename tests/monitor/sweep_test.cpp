@@ -108,3 +108,26 @@ TEST(Sweep, RangesAndRefusals)
     // Without ranges: the monitor's own threshold, plan and unit.
     EXPECT_EQ(sweep_variants(kRecord, {}, &error), (QVector<SweepVariant>{{2, u"1,2,4"_s, 1}}));
 }
+
+TEST(Sweep, ACancelWithStopAmountsEndsItWithTheFirstVariantsInOrder)
+{
+    const QVector<HistoryDraw> draws = zorvik::testing::random_draws(3000, 22, u"20261208-"_s);
+    SweepRanges ranges;
+    ranges.thresholds = *parse_threshold_range(u"0..39"_s);
+    const auto variants = sweep_variants(kRecord, ranges, nullptr);
+    ASSERT_EQ(variants->size(), 40);
+    BacktestOptions options;
+    options.stop_loss = -1e6;
+    options.stop_profit = 1e6;
+    qint64 told = 0;
+    options.progress = [&told](qint64 n) {
+        told = n;
+        return n < 5 * 3000; // about five variants' draws
+    };
+    const QVector<SweepOutcome> swept = run_sweep(kRecord, *variants, draws, options);
+    EXPECT_GE(told, 5 * 3000);
+    EXPECT_GT(swept.size(), 0);
+    EXPECT_LT(swept.size(), 20);
+    for (qsizetype i = 0; i < swept.size(); ++i)
+        EXPECT_EQ(swept[i].variant, (*variants)[i]);
+}
