@@ -207,7 +207,7 @@ std::optional<BacktestResult> fast_replay(const MonitorList& list, const QVector
     threads = int(std::clamp<qsizetype>(threads, 1, std::max<qsizetype>(1, qsizetype(monitors.size()))));
     std::vector<Slice> slices{size_t(threads)};
     for (size_t k = 0; k < monitors.size(); ++k) {
-        Slice& s = slices[k * size_t(threads) / monitors.size()];
+        Slice& s = slices[k % size_t(threads)]; // dealt in turn: costly plays spread evenly
         s.monitors.push_back(std::move(monitors[k]));
         s.bettors.push_back(bettors[k]);
     }
@@ -264,11 +264,12 @@ std::optional<BacktestResult> fast_replay(const MonitorList& list, const QVector
     result.income = double(income) / 1000;
     result.best = double(best) / 1000;
     result.worst = double(worst) / 1000;
-    qsizetype k = 0;
     qint64 cost = 0;
     qint64 returned = 0;
-    for (const Slice& s : slices) {
-        for (size_t j = 0; j < s.monitors.size(); ++j, ++k) {
+    for (size_t t = 0; t < slices.size(); ++t) {
+        const Slice& s = slices[t];
+        for (size_t j = 0; j < s.monitors.size(); ++j) {
+            const qsizetype k = qsizetype(j * slices.size() + t);
             const Bettor& b = s.bettors[j];
             MonitorOutcome& o = result.monitors[k];
             finish_outcome(o, s.monitors[j], first_count[size_t(k)], draws, replayed);
