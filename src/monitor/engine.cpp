@@ -17,9 +17,6 @@ namespace zorvik::monitor {
 
 namespace {
 
-const QString kSection = u"alert_cfg"_s;
-const QString kKey = u"list"_s;
-
 // One clock for every engine (a backtest's replay runs one on a worker thread): made once,
 // safely, then only read.
 const QElapsedTimer& pass_clock()
@@ -84,7 +81,7 @@ void MonitorEngine::breathe()
 
 void MonitorEngine::load()
 {
-    load_text(support::ini_read_whole(kSection, kKey, settings_file_));
+    load_text(support::ini_read_whole(list_section_, list_key_, settings_file_));
 }
 
 void MonitorEngine::load_text(const QString& stored)
@@ -356,7 +353,7 @@ void MonitorEngine::judge_by_identity(int position, const QVector<quint64>& uids
 
 bool MonitorEngine::save_list()
 {
-    return stored(support::ini_write(kSection, kKey, list_.stored_form(), settings_file_) != 0);
+    return stored(support::ini_write(list_section_, list_key_, list_.stored_form(), settings_file_) != 0);
 }
 
 bool MonitorEngine::stored(bool written)
@@ -438,7 +435,7 @@ void MonitorEngine::delete_all()
         return;
     list_.clear();
     refresh();
-    stored(support::ini_write(kSection, kKey, u"|"_s, settings_file_) != 0);
+    stored(support::ini_write(list_section_, list_key_, u"|"_s, settings_file_) != 0);
 }
 
 } // namespace zorvik::monitor

@@ -78,6 +78,12 @@ public:
         order_recorder_ = std::move(recorder);
     }
     void set_lottery(const QString& name) { lottery_ = name; }
+    // Where the settings file keeps the list (by default alert_cfg/list).
+    void set_list_place(const QString& section, const QString& key)
+    {
+        list_section_ = section;
+        list_key_ = key;
+    }
 
     // Reads the stored list and shows it.
     void load();
@@ -194,6 +200,8 @@ private:
 
     support::Shell& shell_;
     QString settings_file_;
+    QString list_section_ = QStringLiteral("alert_cfg");
+    QString list_key_ = QStringLiteral("list");
     MonitorList list_;
     QVector<MonitorRow> rows_;
     bool monitoring_ = false;

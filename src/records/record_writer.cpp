@@ -109,9 +109,9 @@ void RecordWriter::session_started(const QString& lottery, const QString& at)
     post([=](RecordStore& s) { return s.session_started(lottery, at); });
 }
 
-void RecordWriter::session_stopped(const QString& why, const QString& at)
+void RecordWriter::session_stopped(const QString& why, const QString& at, const QString& lottery)
 {
-    post([=](RecordStore& s) { return s.session_stopped(why, at); });
+    post([=](RecordStore& s) { return s.session_stopped(why, at, lottery); });
 }
 
 void RecordWriter::settle_open(const QString& lottery, const QHash<QString, QString>& lookup, const QString& at)

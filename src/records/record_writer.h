@@ -30,7 +30,7 @@ public:
     void settle(const QString& lottery, const QString& issue, const QString& order_no, const QString& draw,
                 const QString& result, double returned, const QString& at);
     void session_started(const QString& lottery, const QString& at);
-    void session_stopped(const QString& why, const QString& at);
+    void session_stopped(const QString& why, const QString& at, const QString& lottery = {});
     // Settles the open rows of earlier runs and this one whose draws are known: from `lookup`
     // (issue without "-" → numbers) for `lottery`, else from the draws recorded.
     void settle_open(const QString& lottery, const QHash<QString, QString>& lookup, const QString& at);

@@ -300,10 +300,14 @@ bool RecordStore::session_started(const QString& lottery, const QString& at)
     return run(connection_, u"INSERT INTO sessions (lottery, started_at) VALUES (?, ?)"_s, {lottery, at}, error_);
 }
 
-bool RecordStore::session_stopped(const QString& why, const QString& at)
+bool RecordStore::session_stopped(const QString& why, const QString& at, const QString& lottery)
 {
-    return run(connection_, u"UPDATE sessions SET stopped_at = ?, why = ? WHERE stopped_at IS NULL"_s, {at, why},
-               error_);
+    if (lottery.isEmpty())
+        return run(connection_, u"UPDATE sessions SET stopped_at = ?, why = ? WHERE stopped_at IS NULL"_s,
+                   {at, why}, error_);
+    return run(connection_,
+               u"UPDATE sessions SET stopped_at = ?, why = ? WHERE stopped_at IS NULL AND lottery = ?"_s,
+               {at, why, lottery}, error_);
 }
 
 QVector<BetRecord> RecordStore::bets(const BetFilter& filter)

@@ -91,8 +91,9 @@ public:
     bool settle(const QString& lottery, const QString& issue, const QString& order_no, const QString& draw,
                 const QString& result, double returned, const QString& at);
     bool session_started(const QString& lottery, const QString& at);
-    // Ends the open sessions: why is "button", "stop rule" or "exit".
-    bool session_stopped(const QString& why, const QString& at);
+    // Ends the open sessions of a lottery (of every lottery when it is empty): why is "button",
+    // "stop rule" or "exit".
+    bool session_stopped(const QString& why, const QString& at, const QString& lottery = {});
 
     QVector<BetRecord> bets(const BetFilter& filter = {});
     // Confirmed orders not settled yet.

@@ -585,3 +585,20 @@ TEST(SimulatedPlacer, OrderNumbersInTheFormOfTheLotterysPlatform)
               u"CQ5BBAMQ012/89ABCDEF"_s);
     EXPECT_EQ(zorvik::platform::simulated_order_id(u"U彩平台-欢乐分分彩"_s, digest, second), second);
 }
+
+TEST_F(Monitoring, AListKeptElsewhereIsReadAndWrittenThereOnly)
+{
+    const QString file = dir_.filePath(u"bao/cfg.ini"_s);
+    zorvik::support::ini_write(u"alert_cfg"_s, u"list"_s, u"|"_s + record(Fields{}), file);
+    Fields other;
+    other.numbers = u"4*5*6"_s;
+    zorvik::support::ini_write(u"desk_2"_s, u"list"_s, u"|"_s + record(other), file);
+    MonitorEngine second(shell_, file);
+    second.set_list_place(u"desk_2"_s, u"list"_s);
+    second.load();
+    ASSERT_EQ(second.list().size(), 2);
+    EXPECT_EQ(second.list().at(1)->field(kNumbers), u"4*5*6"_s);
+    second.delete_all();
+    EXPECT_EQ(zorvik::support::ini_read_whole(u"desk_2"_s, u"list"_s, file), u"|"_s);
+    EXPECT_EQ(zorvik::support::ini_read_whole(u"alert_cfg"_s, u"list"_s, file), u"|"_s + record(Fields{}));
+}

@@ -192,15 +192,21 @@ TEST_F(Store, SessionsEndWithTheirReason)
     RecordStore store;
     ASSERT_TRUE(store.open(path()));
     ASSERT_TRUE(store.session_started(u"L"_s, u"t1"_s));
-    ASSERT_TRUE(store.session_stopped(u"button"_s, u"t2"_s));
-    ASSERT_TRUE(store.session_stopped(u"exit"_s, u"t3"_s)); // nothing open: nothing changes
+    ASSERT_TRUE(store.session_started(u"M"_s, u"t1"_s));
+    ASSERT_TRUE(store.session_started(u"N"_s, u"t1"_s));
+    // A lottery's stop ends its own session only; a stop of every lottery ends the others.
+    ASSERT_TRUE(store.session_stopped(u"button"_s, u"t2"_s, u"L"_s));
+    ASSERT_TRUE(store.session_stopped(u"stop rule"_s, u"t3"_s));
+    ASSERT_TRUE(store.session_stopped(u"exit"_s, u"t4"_s)); // nothing open: nothing changes
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"look"_s);
     db.setDatabaseName(path());
     ASSERT_TRUE(db.open());
     QSqlQuery q(db);
-    ASSERT_TRUE(q.exec(u"SELECT stopped_at, why FROM sessions"_s) && q.next());
-    EXPECT_EQ(q.value(0).toString(), u"t2"_s);
-    EXPECT_EQ(q.value(1).toString(), u"button"_s);
+    ASSERT_TRUE(q.exec(u"SELECT lottery, stopped_at, why FROM sessions ORDER BY id"_s));
+    QStringList rows;
+    while (q.next())
+        rows << q.value(0).toString() + u' ' + q.value(1).toString() + u' ' + q.value(2).toString();
+    EXPECT_EQ(rows, (QStringList{u"L t2 button"_s, u"M t3 stop rule"_s, u"N t3 stop rule"_s}));
     q.finish();
     db.close();
     db = QSqlDatabase();
