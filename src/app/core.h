@@ -2,6 +2,7 @@
 // The program without its window: the service link, the draw feed and the monitoring engine,
 // wired together. The window and headless mode both run on it.
 
+#include "app/desk.h"
 #include "app/options.h"
 #include "app/password_store.h"
 #include "feed/draw_feed.h"
@@ -62,13 +63,19 @@ public:
     ~AppCore() override;
 
     QString settings_file() const { return settings_file_; }
-    feed::DrawFeed& feed() { return feed_; }
+    // The desks, the first one's lottery being the settings file's own (the window's).
+    const std::vector<std::unique_ptr<Desk>>& desks() const { return desks_; }
+    Desk& desk() { return *desks_.front(); }
+    feed::DrawFeed& feed() { return desk().feed(); }
+    monitor::MonitorEngine& engine() { return desk().engine(); }
+    // Adds a desk (number 2, 3, …) keeping its settings in section desk_N; it follows no
+    // lottery until one is chosen.
+    Desk& add_desk(int number);
     service::ServiceLink& service() { return service_; }
-    monitor::MonitorEngine& engine() { return engine_; }
     platform::PlatformSession& platform() { return platform_; }
     records::RecordWriter& records() { return records_; }
-    // The draws known for the chosen lottery, oldest first: the draw list's and the records'.
-    QVector<monitor::HistoryDraw> known_draws();
+    // The draws known for the first desk's lottery, oldest first: the draw list's and the records'.
+    QVector<monitor::HistoryDraw> known_draws() { return desk().known_draws(); }
     QString records_file() const;
     // Where the page bridge comes from (by default the embedded browser, made on first use).
     void set_bridge_factory(std::function<platform::PageBridge&()> factory)
@@ -81,24 +88,28 @@ public:
     // Starts the draw clock; the announcements follow its first poll.
     void start();
 
-    // Applies a lottery as the user's choice would: the feed follows it and the platform's
-    // address list is fetched.
-    LotteryChoice choose_lottery(const QString& name);
-    // The draw line: picked from the list (saved) or typed and confirmed (not saved).
-    void pick_address(const QString& address, int index);
-    void enter_address(const QString& address);
+    // The first desk's lottery, as the user's choice would apply it: the feed follows it and the
+    // platform's address list is fetched.
+    LotteryChoice choose_lottery(const QString& name) { return desk().choose_lottery(name); }
+    // The first desk's draw line: picked from the list (saved) or typed and confirmed (not saved).
+    void pick_address(const QString& address, int index) { desk().pick_address(address, index); }
+    void enter_address(const QString& address) { desk().enter_address(address); }
 
     // The "自动报号" box was clicked to `on` while "弹窗报警" is `alert_tips`: ticking it against
     // the pop-up alerts asks first, and the resulting state is saved. Returns that state.
     bool show_award_tips_clicked(bool on, bool alert_tips);
 
-    // The start button: asks before stopping a running session, else starts one.
-    void begin_plan_clicked();
-    // Starts monitoring once draw history is there (saving the options first); false, with a
-    // message, before that.
-    bool start_monitoring();
-    // Starts monitoring at the first new draw that finds draw history, as a click would.
-    void start_when_ready() { start_pending_ = true; }
+    // The first desk's start button: asks before stopping a running session, else starts one.
+    void begin_plan_clicked() { desk().begin_plan_clicked(); }
+    // Starts the first desk's monitoring once draw history is there (saving the options first);
+    // false, with a message, before that.
+    bool start_monitoring() { return desk().start_monitoring(); }
+    // Every desk starts monitoring at the first new draw that finds draw history.
+    void start_when_ready();
+    // Totals over every desk's session income (止盈, 止损; empty: none) that stop every desk.
+    void set_total_stops(const QString& profit, const QString& loss);
+    // Stops every desk when the summed income has reached a total.
+    void check_total_stop();
     // "我要装逼": bets are placed with simulated money.
     void set_virtual(bool on);
     bool virtual_betting() const { return virtual_; }
@@ -148,14 +159,15 @@ public:
 
 signals:
     void announced(const service::Announcement& announcement);
-    // A new draw, before the monitors judge it.
+    // A new draw of the first desk, before the monitors judge it.
     void new_draw(const QString& issue, const QString& numbers);
     // The embedded browser was made; the window gives it its place.
     void browser_made(QWidget* browser);
     void login_shown(bool shown);    // the password, its caption and the login button
     void login_enabled(bool enabled);
     void logged(const QString& text); // the status line after a login attempt
-    // A bet's row (the bet log's columns) once the records hold it, or failed to take it.
+    // A bet's row (the bet log's columns) once the records hold it, or failed to take it (of
+    // any desk).
     void bet_committed(const QStringList& columns);
     // An order whose answer did not come in time (the row as sent), and one of those found
     // not placed after all.
@@ -171,7 +183,11 @@ signals:
     // and "OK" or "failed REASON".
     void notify_result(const QString& event, int index, const QString& scheme, const QString& status);
 
+    // The total stop was reached: every desk stopped.
+    void total_stop_reached(const QString& text);
+
 private:
+    friend class Desk;
     // Real bets go through the platform drivers; until an account is logged in, none is placed.
     class NoAccountPlacer final : public monitor::BetPlacer {
     public:
@@ -182,16 +198,19 @@ private:
     support::Shell& shell_;
     const support::Clock& clock_;
     bool virtual_ = false;
-    bool start_pending_ = false;
+    NetConfig net_;
     std::function<Options()> options_source_;
     void choose_placer();
-    void record_bet(int row);
-    QString record_order(const monitor::BetRow& row);
-    records::BetRecord bet_record(const monitor::BetRow& row) const;
+    void wire_desk(Desk& desk);
+    QString record_order(const QString& lottery, const monitor::BetRow& row);
+    records::BetRecord bet_record(const QString& lottery, const monitor::BetRow& row) const;
     static QStringList row_columns(const monitor::BetRow& row);
-    void record_settlement(int row);
-    void notify(const QString& event, const QString& issue, const QString& monitor, const QString& text,
-                const NotifyMessage& message);
+    // A bet was settled: real money's balance is read once the draw's settlement is over, and
+    // the total stop applied.
+    void settled();
+    void tell_unconfirmed(const QString& lottery, const QStringList& columns);
+    void notify(const QString& lottery, const QString& event, const QString& issue, const QString& monitor,
+                const QString& text, const NotifyMessage& message);
     platform::PageBridge& bridge();
 
     platform::SimulatedPlacer simulated_;
@@ -205,8 +224,6 @@ private:
     platform::PlatformSession platform_;
     QString account_;
     QString password_;
-    QString lottery_;
-    QString stop_why_; // why monitoring stops next: "button" or "exit"; else the stop rule
     bool records_failure_told_ = false;
     bool stopping_ = false;
     bool balance_due_ = false;
@@ -218,12 +235,11 @@ private:
     QString summary_at_;  // "HH:mm", empty: no daily summary
     QDate summary_sent_;  // the day whose summary went out
     QTimer* summary_timer_ = nullptr;
-    QStringList alerting_; // the titles alerting in the rebuild under way
-    QVector<AlertLine> alert_lines_;
     bool write_failure_told_ = false;
+    std::optional<double> total_profit_;
+    std::optional<double> total_loss_;
     service::ServiceLink service_;
-    feed::DrawFeed feed_;
-    monitor::MonitorEngine engine_;
+    std::vector<std::unique_ptr<Desk>> desks_; // last: they use everything above
 };
 
 } // namespace zorvik::app

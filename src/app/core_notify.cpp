@@ -11,10 +11,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::app {
 
-void AppCore::notify(const QString& event, const QString& issue, const QString& monitor,
+void AppCore::notify(const QString& lottery, const QString& event, const QString& issue, const QString& monitor,
                      const QString& text, const NotifyMessage& message)
 {
-    webhook_.send({event, lottery_, issue, monitor, text, records::record_time(clock_.local_now())});
+    webhook_.send({event, lottery, issue, monitor, text, records::record_time(clock_.local_now())});
     apprise_.send(event, message.title, message.body);
 }
 
@@ -75,7 +75,7 @@ void AppCore::keep_webhook_url(const QString& url)
 
 void AppCore::send_test_notification()
 {
-    notify(u"test"_s, feed_.bet_iss(), QString(), u"测试通知"_s, test_message());
+    notify(desk().lottery(), u"test"_s, feed().bet_iss(), QString(), u"测试通知"_s, test_message());
 }
 
 } // namespace zorvik::app

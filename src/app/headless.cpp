@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSocketNotifier>
+#include <algorithm>
+#include <array>
+#include <memory>
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -92,94 +95,135 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     std::signal(SIGINT, on_signal);
     std::signal(SIGTERM, on_signal);
 
-    QString new_iss, next_iss, new_award;
-    feed::DrawFeed& feed = core.feed();
-    QObject::connect(&feed, &feed::DrawFeed::labels_changed,
-                     [&](const QString& a, const QString& b, const QString& c) {
-                         if (a != new_iss)
-                             print(u"label new_iss"_s, a);
-                         if (b != next_iss)
-                             print(u"label next_iss"_s, b);
-                         if (c != new_award)
-                             print(u"label new_award"_s, c);
-                         new_iss = a;
-                         next_iss = b;
-                         new_award = c;
-                     });
-    QObject::connect(&core, &AppCore::new_draw, [](const QString& issue, const QString& numbers) {
-        print(u"draw"_s, issue + u' ' + numbers);
-    });
-    monitor::MonitorEngine& engine = core.engine();
-    const auto row_text = [&engine](int row) {
-        QStringList cells;
-        for (const QString& cell : engine.bet_log().at(row).columns)
-            cells << cell;
-        return cells.join(u'\t');
-    };
-    // A bet is told once the records hold it, so that a kill after the line loses no record.
-    QObject::connect(&core, &AppCore::bet_committed,
-                     [](const QStringList& columns) { print(u"bet"_s, columns.join(u'\t')); });
-    QObject::connect(&core, &AppCore::bet_unconfirmed,
-                     [](const QStringList& columns) { print(u"unconfirmed"_s, columns.join(u'\t')); });
-    QObject::connect(&core, &AppCore::bet_cancelled,
-                     [](const QStringList& columns) { print(u"cancelled"_s, columns.join(u'\t')); });
-    QObject::connect(&engine, &monitor::MonitorEngine::bet_settled,
-                     [&](int row) { print(u"settled"_s, row_text(row)); });
-    QObject::connect(&engine, &monitor::MonitorEngine::line_changed,
-                     [](monitor::Line which, const QString& text) {
-                         print(u"label "_s + line_name(int(which)), text);
-                     });
-    QObject::connect(&engine, &monitor::MonitorEngine::monitoring_changed,
-                     [](bool on) { print(on ? u"monitoring on"_s : u"monitoring off"_s, QString()); });
-    QObject::connect(&engine, &monitor::MonitorEngine::alerted,
-                     [](int position, const QString& title) {
-                         print(u"alert"_s, QString::number(position) + u' ' + title);
-                     });
-    QObject::connect(&core, &AppCore::webhook_result, [](const QString& event, const QString& status) {
-        print(u"webhook"_s, event + u' ' + status);
+    // The desks: the lotteries named on the command line, else every desk of the settings file.
+    const Options options = settings_load(core.settings_file());
+    QVector<std::pair<int, QString>> followed; // desk number, lottery
+    const QVector<DeskSettings> kept = load_desks(core.settings_file());
+    if (run.lotteries.isEmpty()) {
+        followed.append({1, options.caizhong});
+        for (const DeskSettings& d : kept)
+            followed.append({d.number, d.lottery});
+    } else {
+        // A lottery kept in the file is followed with its own monitors; the first other one takes
+        // the first desk (as a single --lottery always did) unless its lottery was named too.
+        QStringList others;
+        for (const QString& name : run.lotteries) {
+            const auto desk = std::find_if(kept.cbegin(), kept.cend(), [&](const DeskSettings& d) { return d.lottery == name; });
+            if (name == options.caizhong)
+                followed.append({1, name});
+            else if (desk != kept.cend())
+                followed.append({desk->number, name});
+            else
+                others << name;
+        }
+        int next = kept.isEmpty() ? 2 : kept.last().number + 1;
+        for (const QString& name : std::as_const(others)) {
+            const bool first_free = std::none_of(followed.cbegin(), followed.cend(), [](const auto& f) { return f.first == 1; });
+            followed.append({first_free ? 1 : next++, name});
+        }
+    }
+    // With several desks every line tells its lottery, and shared events "[*]".
+    const bool several = followed.size() > 1;
+    const QString shared = several ? u"[*] "_s : QString();
+    for (const auto& [number, lottery] : std::as_const(followed)) {
+        Desk& desk = number == 1 ? core.desk() : core.add_desk(number);
+        const QString tag = several ? u'[' + lottery + u"] "_s : QString();
+        auto label = std::make_shared<std::array<QString, 3>>(); // new_iss, next_iss, new_award
+        QObject::connect(&desk.feed(), &feed::DrawFeed::labels_changed,
+                         [label, tag](const QString& a, const QString& b, const QString& c) {
+                             const QString now[3] = {a, b, c};
+                             static const char16_t* const names[3] = {u"label new_iss", u"label next_iss",
+                                                                      u"label new_award"};
+                             for (int i = 0; i < 3; ++i)
+                                 if (now[i] != (*label)[i])
+                                     print(tag + QString::fromUtf16(names[i]), now[i]);
+                             *label = {a, b, c};
+                         });
+        QObject::connect(&desk, &Desk::new_draw, [tag](const QString& issue, const QString& numbers) {
+            print(tag + u"draw"_s, issue + u' ' + numbers);
+        });
+        monitor::MonitorEngine& engine = desk.engine();
+        const auto row_text = [&engine](int row) {
+            QStringList cells;
+            for (const QString& cell : engine.bet_log().at(row).columns)
+                cells << cell;
+            return cells.join(u'\t');
+        };
+        // A bet is told once the records hold it, so that a kill after the line loses no record.
+        QObject::connect(&desk, &Desk::bet_committed,
+                         [tag](const QStringList& columns) { print(tag + u"bet"_s, columns.join(u'\t')); });
+        QObject::connect(&desk, &Desk::bet_unconfirmed,
+                         [tag](const QStringList& columns) { print(tag + u"unconfirmed"_s, columns.join(u'\t')); });
+        QObject::connect(&desk, &Desk::bet_cancelled,
+                         [tag](const QStringList& columns) { print(tag + u"cancelled"_s, columns.join(u'\t')); });
+        QObject::connect(&engine, &monitor::MonitorEngine::bet_settled,
+                         [tag, row_text](int row) { print(tag + u"settled"_s, row_text(row)); });
+        QObject::connect(&engine, &monitor::MonitorEngine::line_changed,
+                         [tag](monitor::Line which, const QString& text) {
+                             print(tag + u"label "_s + line_name(int(which)), text);
+                         });
+        QObject::connect(&engine, &monitor::MonitorEngine::monitoring_changed, [tag](bool on) {
+            print(tag + (on ? u"monitoring on"_s : u"monitoring off"_s), QString());
+        });
+        QObject::connect(&engine, &monitor::MonitorEngine::alerted, [tag](int position, const QString& title) {
+            print(tag + u"alert"_s, QString::number(position) + u' ' + title);
+        });
+        engine.set_alert_options(options.alert_type_tips, options.alert_type_sound);
+    }
+    QObject::connect(&core, &AppCore::webhook_result, [shared](const QString& event, const QString& status) {
+        print(shared + u"webhook"_s, event + u' ' + status);
     });
     // The address's scheme only: the rest may hold a token.
     QObject::connect(&core, &AppCore::notify_result,
-                     [](const QString& event, int, const QString& scheme, const QString& status) {
-                         print(u"notify"_s, event + u' ' + scheme + u' ' + status);
+                     [shared](const QString& event, int, const QString& scheme, const QString& status) {
+                         print(shared + u"notify"_s, event + u' ' + scheme + u' ' + status);
                      });
-    QObject::connect(&core, &AppCore::logged, [](const QString& text) { print(u"login"_s, text); });
-    QObject::connect(&core, &AppCore::page_dialog, [](const QString& text) { print(u"dialog"_s, text); });
-    QObject::connect(&core, &AppCore::announced, [](const service::Announcement& a) {
-        print(u"status begin_plan"_s, a.begin_plan);
+    QObject::connect(&core, &AppCore::logged, [shared](const QString& text) { print(shared + u"login"_s, text); });
+    QObject::connect(&core, &AppCore::page_dialog,
+                     [shared](const QString& text) { print(shared + u"dialog"_s, text); });
+    QObject::connect(&core, &AppCore::total_stop_reached,
+                     [shared](const QString& text) { print(shared + u"total_stop"_s, text); });
+    QObject::connect(&core, &AppCore::announced, [shared](const service::Announcement& a) {
+        print(shared + u"status begin_plan"_s, a.begin_plan);
         if (!a.reached)
             return;
-        print(u"status info_label_2"_s, a.qq);
-        print(u"status info_label_5"_s, a.tips);
+        print(shared + u"status info_label_2"_s, a.qq);
+        print(shared + u"status info_label_5"_s, a.tips);
         if (a.new_version)
-            print(u"status tips_label_38"_s, a.new_version_caption);
+            print(shared + u"status tips_label_38"_s, a.new_version_caption);
     });
 
-    print(u"data"_s, data_dir);
-    print(u"records"_s, core.records_file());
+    print(shared + u"data"_s, data_dir);
+    print(shared + u"records"_s, core.records_file());
     if (!run.data_writable)
-        print(u"message"_s, unwritable_data_text(data_dir));
+        print(shared + u"message"_s, unwritable_data_text(data_dir));
     core.init_var();
-    const Options options = settings_load(core.settings_file());
-    core.engine().set_alert_options(options.alert_type_tips, options.alert_type_sound);
     core.set_options_source([&options] { return options; });
     core.engine().set_stop_source(
         [&options] { return std::pair<QString, QString>(options.plt_tz_zy, options.plt_tz_zs); });
+    const auto [total_profit, total_loss] = load_total_stops(core.settings_file());
+    core.set_total_stops(total_profit, total_loss);
     core.set_virtual(run.virtual_money);
-    QObject::connect(&core, &AppCore::password_place, [](const QString& text) { print(u"password"_s, text); });
+    QObject::connect(&core, &AppCore::password_place,
+                     [shared](const QString& text) { print(shared + u"password"_s, text); });
     core.set_credentials(options.plt_user, core.stored_password());
     core.set_webhook_url(options.webhook_url);
     core.stored_notify_urls();
     core.set_notify_choice(load_notify_choice(core.settings_file()));
-    core.engine().load();
+    for (const auto& desk : core.desks())
+        desk->engine().load();
     if (run.start)
         core.start_when_ready();
-    const QString chosen = run.lottery.isEmpty() ? options.caizhong : run.lottery;
-    if (feed::find_lottery(chosen)) {
-        core.choose_lottery(chosen);
-        print(u"lottery"_s, chosen + u" "_s + feed.endpoints().platform_base);
-    } else {
-        print(u"message"_s, u"没有选择彩种: "_s + chosen);
+    for (const auto& [number, lottery] : std::as_const(followed)) {
+        Desk& desk = **std::find_if(core.desks().cbegin(), core.desks().cend(),
+                                    [number](const auto& d) { return d->number() == number; });
+        const QString tag = several ? u'[' + lottery + u"] "_s : QString();
+        if (feed::find_lottery(lottery)) {
+            desk.choose_lottery(lottery);
+            print(tag + u"lottery"_s, lottery + u" "_s + desk.feed().endpoints().platform_base);
+        } else {
+            print(tag + u"message"_s, u"没有选择彩种: "_s + lottery);
+        }
     }
     // Real bets need the platform session before monitoring starts.
     if (run.start)

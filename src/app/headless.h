@@ -4,11 +4,12 @@
 #include "app/options.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace zorvik::app {
 
 struct HeadlessOptions {
-    QString lottery; // empty: the one in the settings file
+    QStringList lotteries; // empty: every lottery the settings file follows
     bool start = false;        // start monitoring as soon as draw history is there
     bool virtual_money = false; // "我要装逼": bets with simulated money
     bool data_writable = true;  // the data folder could be written at start

@@ -49,7 +49,7 @@ int main(int argc, char** argv)
                                       u"Folder that holds bao/cfg.ini (default: the program's folder)."_s,
                                       u"DIR"_s);
     const QCommandLineOption headless_option(u"headless"_s, u"Run without a window, printing events."_s);
-    const QCommandLineOption lottery(u"lottery"_s, u"Lottery to follow in headless mode."_s, u"NAME"_s);
+    const QCommandLineOption lottery(u"lottery"_s, u"Lottery to follow in headless mode (may be given several times)."_s, u"NAME"_s);
     const QCommandLineOption service(u"service-base"_s, u"The maker's service."_s, u"URL"_s);
     const QCommandLineOption public_base(u"public-base"_s, u"The public results site."_s, u"URL"_s);
     const QCommandLineOption trend(u"trend-base"_s, u"The public site's trend host."_s, u"URL"_s);
@@ -80,7 +80,7 @@ int main(int argc, char** argv)
 
     if (headless) {
         zorvik::app::HeadlessOptions run;
-        run.lottery = parser.value(lottery);
+        run.lotteries = parser.values(lottery);
         run.start = parser.isSet(start);
         run.virtual_money = parser.isSet(virtual_money);
         run.data_writable = writable;

@@ -172,4 +172,38 @@ bool save_platform_user(const QString& file, const QString& user)
                               file) != 0;
 }
 
+QVector<DeskSettings> load_desks(const QString& file)
+{
+    QVector<DeskSettings> desks;
+    for (int number = 2;; ++number) {
+        const QString section = u"desk_"_s + QString::number(number);
+        DeskSettings d;
+        d.number = number;
+        d.lottery = support::ini_read(section, u"lottery"_s, file);
+        if (d.lottery.isEmpty())
+            return desks;
+        const QString profit = support::ini_read(section, u"stop_profit"_s, file);
+        const QString loss = support::ini_read(section, u"stop_loss"_s, file);
+        if (!profit.isEmpty())
+            d.stop_profit = profit;
+        if (!loss.isEmpty())
+            d.stop_loss = loss;
+        desks << d;
+    }
+}
+
+bool save_desk(const QString& file, const DeskSettings& desk)
+{
+    const QString section = u"desk_"_s + QString::number(desk.number);
+    bool ok = support::ini_write(section, u"lottery"_s, desk.lottery, file) != 0;
+    ok = support::ini_write(section, u"stop_profit"_s, desk.stop_profit, file) != 0 && ok;
+    return support::ini_write(section, u"stop_loss"_s, desk.stop_loss, file) != 0 && ok;
+}
+
+std::pair<QString, QString> load_total_stops(const QString& file)
+{
+    const QString section = QString::fromUtf16(keys::kTzSection);
+    return {support::ini_read(section, u"total_zy"_s, file), support::ini_read(section, u"total_zs"_s, file)};
+}
+
 } // namespace zorvik::app

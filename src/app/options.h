@@ -3,6 +3,8 @@
 // content; the only code that reads or writes those keys of the settings file.
 
 #include <QList>
+#include <QVector>
+#include <utility>
 #include <QString>
 
 namespace zorvik::app {
@@ -91,5 +93,23 @@ bool save_split(const QString& file, const QList<int>& sizes);
 
 // The platform account name (the password has a store of its own).
 bool save_platform_user(const QString& file, const QString& user);
+
+// A further followed lottery: section "desk_N" (ours), keys lottery, list (its monitors, read and
+// written by its engine), stop_profit, stop_loss and line (the draw line's index).
+struct DeskSettings {
+    int number = 2;
+    QString lottery;
+    QString stop_profit = QStringLiteral("1000");
+    QString stop_loss = QStringLiteral("-1000");
+    bool operator==(const DeskSettings&) const = default;
+};
+// The further desks kept, desk_2, desk_3, … up to the first section without a lottery.
+QVector<DeskSettings> load_desks(const QString& file);
+// False when a write failed.
+bool save_desk(const QString& file, const DeskSettings& desk);
+
+// Totals over every desk's income that stop them all (tz_cfg, keys of ours total_zy and
+// total_zs; empty: none).
+std::pair<QString, QString> load_total_stops(const QString& file);
 
 } // namespace zorvik::app

@@ -89,3 +89,37 @@ TEST_F(OptionsFile, SavingKeepsTheMonitorListAndOtherKeys)
     EXPECT_EQ(ini_read(u"alert_cfg"_s, u"list"_s, file()), u"|A~B~C"_s);
     EXPECT_EQ(ini_read(u"cai_cfg"_s, u"plt_path"_s, file()), u"2"_s);
 }
+
+TEST_F(OptionsFile, FurtherDesksAreReadUpToTheFirstSectionWithoutALottery)
+{
+    EXPECT_TRUE(load_desks(file()).isEmpty());
+    ASSERT_TRUE(save_desk(file(), {2, u"合乐平台-HI彩分分彩"_s, u"500"_s, u"-200"_s}));
+    // desk_3 has no lottery: desk_4 beyond it is not read.
+    ASSERT_TRUE(ini_write(u"desk_3"_s, u"stop_profit"_s, u"1"_s, file()));
+    ASSERT_TRUE(save_desk(file(), {4, u"U彩平台-欢乐五分彩"_s, u"1"_s, u"-1"_s}));
+    const QVector<DeskSettings> desks = load_desks(file());
+    ASSERT_EQ(desks.size(), 1);
+    EXPECT_EQ(desks[0], (DeskSettings{2, u"合乐平台-HI彩分分彩"_s, u"500"_s, u"-200"_s}));
+    // A desk without stop amounts has the window's initial ones.
+    ASSERT_TRUE(ini_write(u"desk_3"_s, u"lottery"_s, u"U彩平台-欢乐分分彩"_s, file()));
+    ASSERT_TRUE(zorvik::support::ini_delete(u"desk_3"_s, u"stop_profit"_s, file()));
+    const QVector<DeskSettings> three = load_desks(file());
+    ASSERT_EQ(three.size(), 3);
+    EXPECT_EQ(three[1], (DeskSettings{3, u"U彩平台-欢乐分分彩"_s, u"1000"_s, u"-1000"_s}));
+    EXPECT_EQ(three[2].number, 4);
+}
+
+TEST_F(OptionsFile, TotalStopsAreKeysOfTheirOwnAndAFileWithOneLotteryGetsNoDeskSection)
+{
+    Options o;
+    o.caizhong = u"U彩平台-欢乐分分彩"_s;
+    ASSERT_TRUE(settings_save(file(), o));
+    EXPECT_EQ(load_total_stops(file()), (std::pair<QString, QString>()));
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(f.readAll().contains("desk_"));
+    f.close();
+    ASSERT_TRUE(ini_write(u"tz_cfg"_s, u"total_zy"_s, u"300"_s, file()));
+    ASSERT_TRUE(ini_write(u"tz_cfg"_s, u"total_zs"_s, u"-200"_s, file()));
+    EXPECT_EQ(load_total_stops(file()), (std::pair<QString, QString>(u"300"_s, u"-200"_s)));
+}

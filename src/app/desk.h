@@ -1,0 +1,77 @@
+#pragma once
+// One followed lottery: its draw feed (with its own line), its monitor list and engine, its bet
+// log, session counters, income and stop amounts. The first desk is the lottery of the settings
+// file's own keys; every further one keeps its settings in a section "desk_N" (N = 2, 3, …).
+
+#include "app/notify_texts.h"
+#include "feed/draw_feed.h"
+#include "monitor/backtest.h"
+#include "monitor/engine.h"
+
+#include <QObject>
+#include <QStringList>
+
+namespace zorvik::app {
+
+class AppCore;
+struct LotteryChoice;
+
+// Where a further desk keeps its settings.
+QString desk_section(int number);
+
+class Desk : public QObject {
+    Q_OBJECT
+public:
+    Desk(AppCore& core, int number);
+    ~Desk() override;
+
+    int number() const { return number_; }
+    feed::DrawFeed& feed() { return feed_; }
+    monitor::MonitorEngine& engine() { return engine_; }
+    const QString& lottery() const { return lottery_; }
+
+    // Applies a lottery as the user's choice would: the feed follows it, the platform's address
+    // list is fetched and the line kept for this desk is taken.
+    LotteryChoice choose_lottery(const QString& name);
+    // The draw line: picked from the list (kept) or typed and confirmed (not kept).
+    void pick_address(const QString& address, int index);
+    void enter_address(const QString& address);
+    // Starts monitoring once draw history is there; false, with a message, before that.
+    bool start_monitoring();
+    // Starts monitoring at the first new draw that finds draw history.
+    void start_when_ready() { start_pending_ = true; }
+    // The start button: asks before stopping a running session, else starts one.
+    void begin_plan_clicked();
+    // Monitoring off, for this reason ("button", "exit", "total stop").
+    void stop(const QString& why);
+    // The draws known for this lottery, oldest first: the draw list's and the records'.
+    QVector<monitor::HistoryDraw> known_draws();
+    // A further desk's stop amounts as kept (止盈, 止损), and written back.
+    std::pair<QString, QString> kept_stops() const;
+
+signals:
+    // A new draw, before the monitors judge it.
+    void new_draw(const QString& issue, const QString& numbers);
+    // A bet's row once the records hold it; an order whose answer did not come in time; one of
+    // those found not placed after all.
+    void bet_committed(const QStringList& columns);
+    void bet_unconfirmed(const QStringList& columns);
+    void bet_cancelled(const QStringList& columns);
+
+private:
+    friend class AppCore;
+    void record_bet(int row);
+    void record_settlement(int row);
+
+    AppCore& core_;
+    const int number_;
+    QString lottery_;
+    QString stop_why_; // why monitoring stops next: "button", "exit", "total stop"; else the stop rule
+    bool start_pending_ = false;
+    QStringList alerting_; // the titles alerting in the rebuild under way
+    QVector<AlertLine> alert_lines_;
+    feed::DrawFeed feed_;
+    monitor::MonitorEngine engine_;
+};
+
+} // namespace zorvik::app
