@@ -1,0 +1,98 @@
+#!/bin/sh
+# Memory and processor time of several lotteries followed at once, in headless mode against
+# zorvik-sim (without the browser: simulated money): one desk and eight desks, idle (following
+# their draws, no monitors) and monitoring 1,000 monitors each. Prints the resident memory, the
+# share of one core, the processor time per draw and the ratios of eight desks to one.
+#
+#   bench/desks_measure.sh [BUILD_DIR] [SECONDS]
+set -eu
+build=${1:-build}
+seconds=${2:-60}
+period=10
+sim=$build/tools/sim/zorvik-sim
+app=$build/src/app/zorvik
+[ -x "$sim" ] && [ -x "$app" ] || { echo "build first: $sim and $app are needed" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'kill $sim_pid 2>/dev/null || true; rm -rf "$work"' EXIT
+"$sim" --port 0 --period $period > "$work/sim.txt" &
+sim_pid=$!
+while [ "$(wc -l < "$work/sim.txt")" -lt 6 ]; do sleep 0.2; done
+url() { awk -v r="$1" '$1 == r { print $2 }' "$work/sim.txt"; }
+
+lotteries="合乐平台-HI彩分分彩 合乐平台-HI彩时时彩 合乐平台-重庆时时彩 U彩平台-欢乐分分彩 U彩平台-欢乐五分彩 U彩平台-重庆时时彩 经纬平台-幸运分分彩 经纬平台-欢乐三分彩"
+
+# A list of N monitors of 前一 定位胆 on different digit sets that seldom alert.
+monitors() {
+    awk -v n="$1" 'BEGIN {
+        for (i = 1; i <= n; ++i) {
+            d = ""
+            for (k = 0; k < 10; ++k) if (int(i / 2 ^ k) % 2) d = d k
+            printf "|A~定位胆~前一(定位胆)~%s~遗漏~≥40~大于等于40~0~待监控~~0~0~0:0~0:0:0:0~0~1,2,4~1~false~0~1:0:0:1920~0", d
+        }
+    }'
+}
+
+# settings DIR DESKS MONITORS: the settings file (GBK) of that many desks.
+settings() {
+    mkdir -p "$1/bao"
+    list=$(monitors "$3")
+    n=0
+    {
+        for lottery in $lotteries; do
+            n=$((n + 1))
+            [ $n -le "$2" ] || break
+            if [ $n -eq 1 ]; then
+                printf '[cai_cfg]\r\ncombox_select_caizhong=%s\r\n[alert_cfg]\r\nlist=%s\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\nplt_tz_zs=-100000\r\n' "$lottery" "$list"
+            else
+                printf '[desk_%d]\r\nlottery=%s\r\nlist=%s\r\nstop_profit=100000\r\nstop_loss=-100000\r\n' $n "$lottery" "$list"
+            fi
+        done
+    } | iconv -f UTF-8 -t GBK > "$1/bao/cfg.ini"
+}
+
+ticks=$(getconf CLK_TCK)
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# run NAME DESKS MONITORS: prints "NAME rss_kb core_share cpu_ms_per_draw".
+run() {
+    dir="$work/$1"
+    settings "$dir" "$2" "$3"
+    "$app" --headless --start --virtual --data-dir "$dir" --service-base "$(url service)" \
+        --public-base "$(url public)" --trend-base "$(url trend)" > "$dir/out.txt" 2>&1 &
+    pid=$!
+    # Past the start (the first polls, the lists read and the first draw judged).
+    sleep 20
+    start=$(cpu_ticks $pid)
+    draws_before=$(grep -c ' draw ' "$dir/out.txt" || true)
+    sleep "$seconds"
+    end=$(cpu_ticks $pid)
+    draws_after=$(grep -c ' draw ' "$dir/out.txt" || true)
+    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
+    kill $pid
+    wait $pid 2>/dev/null || true
+    draws=$((draws_after - draws_before))
+    awk -v name="$1" -v rss="$rss" -v t=$((end - start)) -v hz="$ticks" -v s="$seconds" -v d="$draws" 'BEGIN {
+        printf "%s %d %.4f %.2f %d\n", name, rss, t / hz / s, (d > 0 ? t * 1000 / hz / d : 0), d
+    }'
+}
+
+echo "following draws for ${seconds} s after a 20 s start, the simulator drawing every ${period} s" >&2
+one_idle=$(run one_idle 1 0)
+eight_idle=$(run eight_idle 8 0)
+one_busy=$(run one_busy 1 1000)
+eight_busy=$(run eight_busy 8 1000)
+
+echo "$one_idle
+$eight_idle
+$one_busy
+$eight_busy" | awk '
+    { rss[$1] = $2 / 1024; share[$1] = $3 * 100; per_draw[$1] = $4; draws[$1] = $5 }
+    END {
+        printf "one desk, idle:                %6.1f MB, %5.2f %% of a core\n", rss["one_idle"], share["one_idle"]
+        printf "eight desks, idle:             %6.1f MB, %5.2f %% of a core (goal: under 80 MB and 1 %%)\n", rss["eight_idle"], share["eight_idle"]
+        printf "one desk, 1,000 monitors:      %6.1f MB, %5.2f %% of a core, %6.2f ms of processor a draw (%d draws)\n", rss["one_busy"], share["one_busy"], per_draw["one_busy"], draws["one_busy"]
+        printf "eight desks, 1,000 monitors:   %6.1f MB, %5.2f %% of a core, %6.2f ms of processor a draw (%d draws)\n", rss["eight_busy"], share["eight_busy"], per_draw["eight_busy"], draws["eight_busy"]
+        if (share["one_busy"] > 0)
+            printf "eight desks against one, 1,000 monitors each: %.2fx the processor time (goal: at most 8x), %.2fx the memory\n", share["eight_busy"] / share["one_busy"], rss["eight_busy"] / rss["one_busy"]
+    }'
