@@ -10,6 +10,7 @@
 #include <cmath>
 #include <QFileInfo>
 #include <QMetaMethod>
+#include <QPointer>
 #include <QTimer>
 #include <QUuid>
 #include "support/clock.h"
@@ -271,18 +272,20 @@ platform::PageBridge& AppCore::bridge()
 
 void AppCore::choose_placer()
 {
+    // One platform session, logged in on the first desk's platform: the desks of that platform
+    // share it; a desk of another platform says so and records and sends nothing.
+    const QString platform = desks_.empty() ? QString() : platform_of(desk().lottery());
     for (const auto& d : desks_) {
         monitor::BetPlacer* placer = &no_account_;
         if (virtual_)
             placer = &simulated_;
         else if (!account_.isEmpty())
-            placer = &platform_;
+            placer = d->number() == 1 ? static_cast<monitor::BetPlacer*>(&platform_) : &d->shared_placer_;
         d->engine().set_placer(placer);
-        // The platform session follows the first desk's lottery: the others bet real money only
-        // once it can follow several; until then they say so and record and send nothing.
+        const bool other_platform = d->number() > 1 && !d->lottery().isEmpty() && platform_of(d->lottery()) != platform;
         d->engine().set_bet_refusal(
-            !virtual_ && d->number() > 1
-                ? u"真实投注只在第一个彩种进行，本彩种不投注（勾选“我要装逼”可模拟投注）"_s
+            !virtual_ && other_platform
+                ? u"真实投注只在第一个彩种的平台进行，本彩种不投注（勾选“我要装逼”可模拟投注）"_s
                 : QString());
     }
 }
@@ -357,38 +360,45 @@ QStringList record_columns(const records::BetRecord& b, const QString& status)
 
 void AppCore::resolve_unconfirmed()
 {
-    // Orders a killed run left unconfirmed on this lottery's platform are judged by the balance
-    // as a late answer is: a drop by the order's cost confirms it, an unchanged balance cancels
-    // it, anything else leaves it unconfirmed and says so.
-    const QString& lottery = desk().lottery();
-    if (virtual_ || lottery.isEmpty())
+    // Orders a killed run left unconfirmed on this platform (for any of its desks' lotteries)
+    // are judged by the balance as a late answer is: a drop by the order's cost confirms it, an
+    // unchanged balance cancels it, anything else leaves it unconfirmed and says so.
+    const QString platform = platform_of(desk().lottery());
+    if (virtual_ || platform.isEmpty())
         return;
+    const auto desk_of = [this, &platform](const QString& lottery) -> Desk* {
+        for (const auto& d : desks_)
+            if (d->lottery() == lottery && platform_of(lottery) == platform)
+                return d.get();
+        return nullptr;
+    };
     records_.flush();
     records::RecordStore store;
     if (!store.open(records_file()))
         return;
-    QVector<records::BetRecord> rows;
+    QVector<std::pair<Desk*, records::BetRecord>> rows;
     for (const records::BetRecord& b : store.unconfirmed_bets())
-        if (!b.simulated && b.lottery == lottery)
-            rows << b;
+        if (Desk* d = b.simulated ? nullptr : desk_of(b.lottery))
+            rows.append({d, b});
     if (rows.isEmpty())
         return;
     const std::optional<double> now = platform_.balance_value();
-    for (const records::BetRecord& b : rows) {
+    for (const auto& [d, b] : std::as_const(rows)) {
         const QString mark = QString::fromUtf16(monitor::kUnconfirmedMark);
         if (now && b.balance_before && std::abs(*b.balance_before - *now) < 0.005) {
             records_.drop(b.ref);
-            emit desk().bet_cancelled(record_columns(b, mark));
+            emit d->bet_cancelled(record_columns(b, mark));
         } else if (now && b.balance_before && std::abs(*b.balance_before - *now - b.cost) < 0.005) {
             const QStringList columns = record_columns(b, QString::fromUtf16(monitor::kOpen));
-            records_.confirm(b.ref, b.order_no, b.cost, [this, columns](bool) {
-                QMetaObject::invokeMethod(this, [this, columns] { if (!desks_.empty()) emit desk().bet_committed(columns); },
-                                          Qt::QueuedConnection);
+            records_.confirm(b.ref, b.order_no, b.cost, [desk = QPointer<Desk>(d), columns](bool) {
+                if (desk)
+                    QMetaObject::invokeMethod(
+                        desk, [desk, columns] { emit desk->bet_committed(columns); }, Qt::QueuedConnection);
             });
         } else {
-            emit desk().bet_unconfirmed(record_columns(b, mark));
-            engine().set_line(monitor::Line::BetStatus,
-                             b.issue + u"期的订单未确认（上次运行中断），余额无法确认，请到平台核对"_s);
+            emit d->bet_unconfirmed(record_columns(b, mark));
+            d->engine().set_line(monitor::Line::BetStatus,
+                                 b.issue + u"期的订单未确认（上次运行中断），余额无法确认，请到平台核对"_s);
         }
     }
 }

@@ -20,6 +20,31 @@ QString desk_section(int number)
     return u"desk_"_s + QString::number(number);
 }
 
+QString platform_of(const QString& lottery)
+{
+    if (lottery.contains(u"合乐"_s))
+        return u"hele"_s;
+    if (lottery.contains(u"U彩"_s))
+        return u"ucai"_s;
+    return QString();
+}
+
+monitor::BetResult Desk::SharedPlatformPlacer::place(const monitor::BetOrder& order)
+{
+    platform::PlatformSession& session = desk_.core_.platform_;
+    if (session.busy())
+        return session.place(order); // turned away: asked again once the session is idle
+    const auto follow = [&session](const QString& name) {
+        const feed::Lottery* lottery = feed::find_lottery(name);
+        session.set_lottery(name, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
+    };
+    const QString first = session.lottery();
+    follow(desk_.lottery_);
+    const monitor::BetResult result = session.place(order);
+    follow(first);
+    return result;
+}
+
 Desk::Desk(AppCore& core, int number)
     : core_(core), number_(number), feed_(core.http_, core.clock_, core.shell_),
       engine_(core.shell_, core.settings_file_)
@@ -217,6 +242,7 @@ LotteryChoice Desk::choose_lottery(const QString& name)
     feed_.set_lottery(name);
     engine_.set_lottery(name);
     lottery_ = name;
+    core_.choose_placer(); // a desk of another platform than the first refuses real money
     LotteryChoice choice;
     choice.platform = u"hele"_s;
     choice.units = QString::fromUtf16(kUnits);

@@ -6,6 +6,7 @@
 #include "app/notify_texts.h"
 #include "feed/draw_feed.h"
 #include "monitor/backtest.h"
+#include "monitor/bet_placer.h"
 #include "monitor/engine.h"
 
 #include <QObject>
@@ -60,6 +61,18 @@ signals:
 
 private:
     friend class AppCore;
+    // Real money on the platform session of the first desk, of the same platform: for each
+    // order the session takes this desk's lottery, then the first desk's again. While the
+    // session is busy (another desk's order, a login) the order is turned away and asked again.
+    class SharedPlatformPlacer final : public monitor::BetPlacer {
+    public:
+        explicit SharedPlatformPlacer(Desk& desk) : desk_(desk) {}
+        monitor::BetResult place(const monitor::BetOrder& order) override;
+
+    private:
+        Desk& desk_;
+    };
+
     void record_bet(int row);
     void record_settlement(int row);
 
@@ -70,8 +83,12 @@ private:
     bool start_pending_ = false;
     QStringList alerting_; // the titles alerting in the rebuild under way
     QVector<AlertLine> alert_lines_;
+    SharedPlatformPlacer shared_placer_{*this};
     feed::DrawFeed feed_;
     monitor::MonitorEngine engine_;
 };
+
+// "hele", "ucai", or empty for a lottery bet on no platform session.
+QString platform_of(const QString& lottery);
 
 } // namespace zorvik::app

@@ -57,6 +57,9 @@ public:
     void refresh_balance();
     // The lottery's betting page, loaded after a rebuild once the browser exists.
     void load_game_page();
+    // An operation is under way (a login, a balance read, an order): another is turned away.
+    bool busy() const { return busy_ > 0; }
+    const QString& lottery() const { return lottery_; }
     bool browser_made() const { return made_; }
 
     monitor::BetResult place(const monitor::BetOrder& order) override;

@@ -5,6 +5,7 @@
 #include "e2e_support.h"
 
 #include <QTest>
+#include <set>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -106,48 +107,67 @@ TEST(Desks, ThreeLotteriesOfBothPlatformsEachBetOnTheirOwnDrawsAndTheTotalStopEn
     EXPECT_FALSE(lines.filter(u"[*] records "_s).isEmpty());
 }
 
-// Real money with two lotteries: the platform session follows the first desk's lottery, so the
-// second bets nothing, records nothing and says why, while the first bets on its platform.
-TEST(Desks, WithRealMoneyOnlyTheFirstLotteryBets)
+// Real money with three lotteries: the two of the first desk's platform share its session (one
+// login, its orders one at a time, each for its own game and issue); the lottery of the other
+// platform bets nothing, records nothing and says why.
+TEST(Desks, WithRealMoneyTheLotteriesOfThePlatformShareItsSession)
 {
-    Sim sim(4, {u"--account"_s, u"ann:pw:100"_s});
+    Sim sim(8, {u"--account"_s, u"ann:pw:1000"_s}); // time for two orders a draw
     ASSERT_EQ(sim.urls_.size(), 6);
     QTemporaryDir data;
     write_settings(data, u"[cai_cfg]\r\ncombox_select_caizhong=U彩平台-欢乐分分彩\r\n[alert_cfg]\r\nlist="_s + kMonitor +
                              u"\r\n[tz_cfg]\r\nplt_user=ann\r\nplt_pass=pw\r\nplt_tz_zy=100000\r\nplt_tz_zs=-100000\r\n"
-                             u"[desk_2]\r\nlottery=合乐平台-HI彩分分彩\r\nlist="_s +
-                             kMonitor + u"\r\nstop_profit=100000\r\nstop_loss=-100000\r\n"_s);
+                             u"[desk_2]\r\nlottery=U彩平台-欢乐五分彩\r\nlist="_s +
+                             kMonitor + u"\r\nstop_profit=100000\r\nstop_loss=-100000\r\n"
+                             u"[desk_3]\r\nlottery=合乐平台-HI彩分分彩\r\nlist="_s + kMonitor + u"\r\n"_s);
     QProcess program;
     program.start(QStringLiteral(ZORVIK_PATH),
                   {u"--headless"_s, u"--start"_s, u"--data-dir"_s, data.path(), u"--service-base"_s,
                    sim.url(u"service"_s), u"--public-base"_s, sim.url(u"public"_s), u"--trend-base"_s,
                    sim.url(u"trend"_s)});
     ASSERT_TRUE(program.waitForStarted());
-    const QString refusal = u"[合乐平台-HI彩分分彩] label bet_status_line 真实投注只在第一个彩种进行"_s;
+    const QString refusal = u"[合乐平台-HI彩分分彩] label bet_status_line 真实投注只在第一个彩种的平台进行"_s;
+    const QString first = u"[U彩平台-欢乐分分彩] bet "_s;
+    const QString second = u"[U彩平台-欢乐五分彩] bet "_s;
     QString out;
     QElapsedTimer waited;
     waited.start();
-    while (!(out.contains(refusal) && out.contains(u"[U彩平台-欢乐分分彩] bet "_s)) && waited.elapsed() < 60000) {
+    while (!(out.contains(refusal) && out.count(first) >= 2 && out.count(second) >= 2) && waited.elapsed() < 120000) {
         program.waitForReadyRead(500);
         out += QString::fromUtf8(program.readAllStandardOutput());
     }
     program.terminate();
     ASSERT_TRUE(program.waitForFinished(15000));
+    out += QString::fromUtf8(program.readAllStandardOutput());
     EXPECT_TRUE(out.contains(refusal)) << out.toStdString();
-    EXPECT_TRUE(out.contains(u"[U彩平台-欢乐分分彩] bet "_s)) << out.toStdString();
+    EXPECT_GE(out.count(first), 2) << out.toStdString();
+    EXPECT_GE(out.count(second), 2) << out.toStdString();
     EXPECT_FALSE(out.contains(u"[合乐平台-HI彩分分彩] bet "_s));
-    // The platforms took the first lottery's orders only.
-    int ucai = 0;
+    EXPECT_EQ(out.count(u"[*] login 用户：[ ann ] 已登录到平台。"_s), 1) << out.toStdString();
+
+    // Each accepted order is for one of the two games (the platform takes an order only for the
+    // issue its game has on sale); every printed bet is one of them.
+    const std::set<int> games{16, 15};
+    QMap<int, int> taken;
     for (const auto& order : sim.admin("/sim/state")[u"orders"_s].toArray()) {
-        EXPECT_NE(order[u"platform"_s].toString(), u"hele"_s);
-        ucai += order[u"accepted"_s].toBool() ? 1 : 0;
+        EXPECT_EQ(order[u"platform"_s].toString(), u"ucai"_s);
+        if (!order[u"accepted"_s].toBool())
+            continue;
+        const QString project = order[u"fields"_s][u"lt_project[]"_s].toString();
+        const QString id = order[u"fields"_s][u"lotteryid"_s].toString();
+        const int game = id.toInt();
+        ASSERT_TRUE(games.count(game)) << id.toStdString() << ' ' << project.toStdString();
+        ++taken[game];
     }
-    EXPECT_GE(ucai, 1);
-    // Nothing of the second lottery is in the records.
+    EXPECT_GE(taken.value(16), 2);
+    EXPECT_GE(taken.value(15), 2);
+    EXPECT_LE(out.count(first), taken.value(16));
+    EXPECT_LE(out.count(second), taken.value(15));
+    // Nothing of the other platform's lottery is in the records.
     QProcess cli;
     cli.start(QStringLiteral(ZORVIK_CLI_PATH), {u"records"_s, data.filePath(u"bao/records.db"_s), u"--csv"_s});
     ASSERT_TRUE(cli.waitForFinished(30000));
     const QString records = QString::fromUtf8(cli.readAllStandardOutput());
-    EXPECT_TRUE(records.contains(u"U彩平台-欢乐分分彩"_s)) << records.toStdString();
+    EXPECT_TRUE(records.contains(u"U彩平台-欢乐五分彩"_s)) << records.toStdString();
     EXPECT_FALSE(records.contains(u"合乐平台-HI彩分分彩"_s)) << records.toStdString();
 }
