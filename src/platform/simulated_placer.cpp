@@ -3,7 +3,7 @@
 #include "support/clock.h"
 #include "support/md5.h"
 
-#include <limits>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,10 +29,10 @@ namespace {
 // which would cost more than the rest of a simulated bet.
 QString time_text(const support::Clock& clock)
 {
-    static qint64 read_at = std::numeric_limits<qint64>::min();
+    static std::optional<qint64> read_at;
     static QString text;
     const qint64 now = clock.msecs();
-    if (now - read_at >= 100 || now < read_at) {
+    if (!read_at || now - *read_at >= 100 || now < *read_at) {
         read_at = now;
         text = clock.local_now().toString(u"yyyy/M/d H:mm:ss"_s);
     }
