@@ -124,7 +124,7 @@ void AppCore::set_total_stops(const QString& profit, const QString& loss)
 
 void AppCore::check_total_stop()
 {
-    if (!total_profit_ && !total_loss_)
+    if ((!total_profit_ && !total_loss_) || total_stopped_)
         return;
     double income = 0;
     bool monitoring = false;
@@ -134,6 +134,8 @@ void AppCore::check_total_stop()
     }
     if (!monitoring || !((total_profit_ && income >= *total_profit_) || (total_loss_ && income <= *total_loss_)))
         return;
+    // Told once: a desk in its pass stops when the pass ends, its settlements still coming.
+    total_stopped_ = true;
     const QString text = u"达到总止盈或总止损额（合计收入"_s + support::money_text(income) + u"），停止所有彩种的监控和投注"_s;
     for (const auto& d : desks_) {
         d->stop(u"total stop"_s);

@@ -238,6 +238,7 @@ private:
     bool write_failure_told_ = false;
     std::optional<double> total_profit_;
     std::optional<double> total_loss_;
+    bool total_stopped_ = false; // until a desk starts again
     service::ServiceLink service_;
     std::vector<std::unique_ptr<Desk>> desks_; // last: they use everything above
 };

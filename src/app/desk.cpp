@@ -125,6 +125,8 @@ Desk::Desk(AppCore& core, int number)
         const QString why = stop_why_.isEmpty() ? u"stop rule"_s : stop_why_;
         if (on) {
             core_.records_.session_started(lottery_, now);
+            // A start after the total stop: stopped again while the totals are still reached.
+            core_.total_stopped_ = false;
             core_.check_total_stop();
         } else {
             core_.records_.session_stopped(why, now, lottery_);

@@ -103,6 +103,7 @@ TEST(Desks, ThreeLotteriesOfBothPlatformsEachBetOnTheirOwnDrawsAndTheTotalStopEn
         EXPECT_GE(settled, 1) << desk.lottery.toStdString();
         EXPECT_EQ(lines.filter(tag + u"monitoring off"_s).size(), 1) << desk.lottery.toStdString();
     }
+    EXPECT_EQ(lines.filter(u"[*] total_stop"_s).size(), 1);
     // The shared events carry "[*]".
     EXPECT_FALSE(lines.filter(u"[*] records "_s).isEmpty());
 }
