@@ -5,20 +5,13 @@
 #include "monitor/trend.h"
 #include "support/clock.h"
 #include "support/identity.h"
-#include "support/ini.h"
 #include "support/shell.h"
-#include "support/text.h"
 
 #include <QPointer>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::app {
-
-QString desk_section(int number)
-{
-    return u"desk_"_s + QString::number(number);
-}
 
 QString platform_of(const QString& lottery)
 {
@@ -156,11 +149,7 @@ Desk::~Desk() = default;
 std::pair<QString, QString> Desk::kept_stops() const
 {
     // Read at every settlement, as the window's boxes are: an amount changed in the file applies.
-    const QString section = desk_section(number_);
-    const QString profit = support::ini_read(section, u"stop_profit"_s, core_.settings_file_);
-    const QString loss = support::ini_read(section, u"stop_loss"_s, core_.settings_file_);
-    const DeskSettings defaults;
-    return {profit.isEmpty() ? defaults.stop_profit : profit, loss.isEmpty() ? defaults.stop_loss : loss};
+    return load_desk_stops(core_.settings_file_, number_);
 }
 
 void Desk::record_bet(int row)
@@ -258,9 +247,7 @@ LotteryChoice Desk::choose_lottery(const QString& name)
         choice.auto_bet = false;
     }
     choice.addresses = core_.service_.platform_addresses(choice.platform);
-    choice.saved_index = number_ == 1 ? plt_path_load(core_.settings_file_)
-                                      : support::to_int(support::ini_read(desk_section(number_), u"line"_s,
-                                                                          core_.settings_file_));
+    choice.saved_index = load_desk_line(core_.settings_file_, number_);
     feed_.endpoints().platform_base = choice.saved_index >= 0 && choice.saved_index < choice.addresses.size()
                                           ? choice.addresses[choice.saved_index]
                                           : QString();
@@ -278,9 +265,7 @@ void Desk::pick_address(const QString& address, int index)
     if (number_ == 1)
         core_.platform_.set_base(address);
     feed_.reload_awd();
-    core_.report_write(number_ == 1 ? plt_path_save(core_.settings_file_, index)
-                                    : support::ini_write(desk_section(number_), u"line"_s, QString::number(index),
-                                                         core_.settings_file_) != 0);
+    core_.report_write(save_desk_line(core_.settings_file_, number_, index));
 }
 
 void Desk::enter_address(const QString& address)

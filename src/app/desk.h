@@ -17,9 +17,6 @@ namespace zorvik::app {
 class AppCore;
 struct LotteryChoice;
 
-// Where a further desk keeps its settings.
-QString desk_section(int number);
-
 class Desk : public QObject {
     Q_OBJECT
 public:

@@ -1,7 +1,9 @@
 #include "app/options.h"
 
 #include "support/ini.h"
+#include "support/text.h"
 
+#include <tuple>
 #include <variant>
 
 using namespace Qt::Literals::StringLiterals;
@@ -172,29 +174,51 @@ bool save_platform_user(const QString& file, const QString& user)
                               file) != 0;
 }
 
+QString desk_section(int number)
+{
+    return u"desk_"_s + QString::number(number);
+}
+
+std::pair<QString, QString> load_desk_stops(const QString& file, int number)
+{
+    const QString section = desk_section(number);
+    const QString profit = support::ini_read(section, u"stop_profit"_s, file);
+    const QString loss = support::ini_read(section, u"stop_loss"_s, file);
+    const DeskSettings defaults;
+    return {profit.isEmpty() ? defaults.stop_profit : profit, loss.isEmpty() ? defaults.stop_loss : loss};
+}
+
 QVector<DeskSettings> load_desks(const QString& file)
 {
     QVector<DeskSettings> desks;
     for (int number = 2;; ++number) {
-        const QString section = u"desk_"_s + QString::number(number);
         DeskSettings d;
         d.number = number;
-        d.lottery = support::ini_read(section, u"lottery"_s, file);
+        d.lottery = support::ini_read(desk_section(number), u"lottery"_s, file);
         if (d.lottery.isEmpty())
             return desks;
-        const QString profit = support::ini_read(section, u"stop_profit"_s, file);
-        const QString loss = support::ini_read(section, u"stop_loss"_s, file);
-        if (!profit.isEmpty())
-            d.stop_profit = profit;
-        if (!loss.isEmpty())
-            d.stop_loss = loss;
+        std::tie(d.stop_profit, d.stop_loss) = load_desk_stops(file, number);
         desks << d;
     }
 }
 
+int load_desk_line(const QString& file, int number)
+{
+    if (number == 1)
+        return plt_path_load(file);
+    return support::to_int(support::ini_read(desk_section(number), u"line"_s, file));
+}
+
+bool save_desk_line(const QString& file, int number, int index)
+{
+    if (number == 1)
+        return plt_path_save(file, index);
+    return support::ini_write(desk_section(number), u"line"_s, QString::number(index), file) != 0;
+}
+
 bool save_desk(const QString& file, const DeskSettings& desk)
 {
-    const QString section = u"desk_"_s + QString::number(desk.number);
+    const QString section = desk_section(desk.number);
     bool ok = support::ini_write(section, u"lottery"_s, desk.lottery, file) != 0;
     ok = support::ini_write(section, u"stop_profit"_s, desk.stop_profit, file) != 0 && ok;
     return support::ini_write(section, u"stop_loss"_s, desk.stop_loss, file) != 0 && ok;

@@ -103,8 +103,15 @@ struct DeskSettings {
     QString stop_loss = QStringLiteral("-1000");
     bool operator==(const DeskSettings&) const = default;
 };
+// "desk_N": where a further desk keeps its settings.
+QString desk_section(int number);
 // The further desks kept, desk_2, desk_3, … up to the first section without a lottery.
 QVector<DeskSettings> load_desks(const QString& file);
+// A further desk's stop amounts as kept (止盈, 止损), the initial ones where absent.
+std::pair<QString, QString> load_desk_stops(const QString& file, int number);
+// A desk's draw line index: the first desk's is cai_cfg/plt_path, a further one's its `line`.
+int load_desk_line(const QString& file, int number);
+bool save_desk_line(const QString& file, int number, int index); // false: not written
 // False when a write failed.
 bool save_desk(const QString& file, const DeskSettings& desk);
 

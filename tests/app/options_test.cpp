@@ -123,3 +123,14 @@ TEST_F(OptionsFile, TotalStopsAreKeysOfTheirOwnAndAFileWithOneLotteryGetsNoDeskS
     ASSERT_TRUE(ini_write(u"tz_cfg"_s, u"total_zs"_s, u"-200"_s, file()));
     EXPECT_EQ(load_total_stops(file()), (std::pair<QString, QString>(u"300"_s, u"-200"_s)));
 }
+
+TEST_F(OptionsFile, EachDeskKeepsItsOwnDrawLine)
+{
+    ASSERT_TRUE(save_desk_line(file(), 1, 2));
+    ASSERT_TRUE(save_desk_line(file(), 3, 1));
+    EXPECT_EQ(plt_path_load(file()), 2); // the first desk's is the usual key
+    EXPECT_EQ(load_desk_line(file(), 1), 2);
+    EXPECT_EQ(load_desk_line(file(), 3), 1);
+    EXPECT_EQ(ini_read(u"desk_3"_s, u"line"_s, file()), u"1"_s);
+    EXPECT_EQ(load_desk_line(file(), 2), 0); // none kept
+}
