@@ -116,9 +116,9 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
     };
     connect(tz_plt_user_, &QLineEdit::textChanged, this, credentials);
     connect(tz_plt_pass_, &QLineEdit::textChanged, this, credentials);
-    connect(tz_plt_login, &QPushButton::clicked, &core_, &AppCore::login_clicked);
-    connect(&core_, &AppCore::login_enabled, tz_plt_login, &QWidget::setEnabled);
-    connect(&core_, &AppCore::login_shown, this, [this, tz_plt_login](bool shown) {
+    connect(tz_plt_login, &QPushButton::clicked, &core_, [this] { core_.login_clicked(); });
+    connect(&core_, &AppCore::login_enabled, tz_plt_login, [tz_plt_login](int, bool on) { tz_plt_login->setEnabled(on); });
+    connect(&core_, &AppCore::login_shown, this, [this, tz_plt_login](int, bool shown) {
         for (QWidget* w : {static_cast<QWidget*>(tips_.at(tips::kPasswordCaption)),
                            static_cast<QWidget*>(tz_plt_pass_), static_cast<QWidget*>(tz_plt_login),
                            static_cast<QWidget*>(tz_plt_user_)})

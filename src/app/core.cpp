@@ -24,24 +24,27 @@ namespace zorvik::app {
 AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::Clock& clock,
                  support::HttpClient& http, const NetConfig& net, QObject* parent)
     : QObject(parent), settings_file_(settings_path(data_dir)), shell_(shell), clock_(clock), net_(net),
-      simulated_(clock), http_(http), passwords_(settings_file_),
-      platform_(http, shell, clock, [this]() -> platform::PageBridge& { return bridge(); }),
+      simulated_(clock), http_(http),
       notify_urls_store_(settings_file_, 5000, QString::fromUtf16(keys::kAlertSection),
                          QString::fromUtf16(keys::kNotifyUrls)),
       service_(http, net.service_base, net.datacenter_default)
 {
-    platform::PlatformView view;
-    view.status = [this](const QString& text) { engine().set_line(monitor::Line::BetStatus, text); };
-    view.balance = [this](const QString& text) { engine().set_line(monitor::Line::Balance, text); };
-    view.show_login = [this](bool shown) { emit login_shown(shown); };
-    view.enable_login = [this](bool enabled) { emit login_enabled(enabled); };
-    view.logged = [this](const QString& text) { emit logged(text); };
-    // Bets turned away while a login or a balance read waited are placed now.
-    view.idle = [this] {
-        for (const auto& d : desks_)
-            d->engine().place_queued();
-    };
-    platform_.set_view(view);
+    for (int which = 0; which < kAccounts; ++which) {
+        accounts_[which] = std::make_unique<PlatformAccount>(*this, which);
+        platform::PlatformView view;
+        view.status = [this, which](const QString& text) { set_account_line(which, monitor::Line::BetStatus, text); };
+        view.balance = [this, which](const QString& text) { set_account_line(which, monitor::Line::Balance, text); };
+        view.show_login = [this, which](bool shown) { emit login_shown(which, shown); };
+        view.enable_login = [this, which](bool enabled) { emit login_enabled(which, enabled); };
+        view.logged = [this](const QString& text) { emit logged(text); };
+        // Bets turned away while a login, a balance read or another desk's order waited are
+        // placed now.
+        view.idle = [this] {
+            for (const auto& d : desks_)
+                d->engine().place_queued();
+        };
+        accounts_[which]->session.set_view(view);
+    }
     // The notification services: a failure is told once in the status line, and again only
     // after a delivery succeeded in between.
     connect(&apprise_, &notify::Apprise::delivered, this, [this](const QString& event, int index, const QString& scheme) {
@@ -86,6 +89,57 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     wire_desk(*desks_.emplace_back(std::make_unique<Desk>(*this, 1)));
     connect(&feed(), &feed::DrawFeed::started_up, this, [this] { emit announced(service_.fetch_announcements()); });
     connect(&desk(), &Desk::new_draw, this, &AppCore::new_draw);
+}
+
+AppCore::PlatformAccount::PlatformAccount(AppCore& core, int which)
+    : session(core.http_, core.shell_, core.clock_,
+              [&core, which]() -> platform::PageBridge& { return core.bridge(which); }),
+      passwords(which == 0 ? PasswordStore(core.settings_file_)
+                           : PasswordStore(core.settings_file_, 5000, QString::fromUtf16(kOtherAccountSection),
+                                           QString::fromUtf16(kOtherPassword)))
+{
+}
+
+int AppCore::account_of(const QString& lottery) const
+{
+    const QString platform = platform_of(lottery);
+    return !platform.isEmpty() && !desks_.empty() && platform != platform_of(desks_.front()->lottery()) ? 1 : 0;
+}
+
+QString AppCore::account_platform(int which) const
+{
+    const QString first = desks_.empty() ? QString() : platform_of(desks_.front()->lottery());
+    if (which == 0)
+        return first;
+    return first == u"hele"_s ? u"ucai"_s : u"hele"_s;
+}
+
+Desk* AppCore::home_desk(int which)
+{
+    if (which == 0)
+        return desks_.empty() ? nullptr : desks_.front().get();
+    for (const auto& d : desks_)
+        if (!d->lottery().isEmpty() && account_of(d->lottery()) == which)
+            return d.get();
+    return nullptr;
+}
+
+void AppCore::follow_home(int which)
+{
+    platform::PlatformSession& session = platform(which);
+    Desk* home = home_desk(which);
+    if (!home || session.busy())
+        return;
+    const feed::Lottery* lottery = feed::find_lottery(home->lottery());
+    session.set_lottery(home->lottery(), lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
+    session.set_base(home->feed().endpoints().platform_base);
+}
+
+void AppCore::set_account_line(int which, monitor::Line line, const QString& text)
+{
+    for (const auto& d : desks_)
+        if (account_of(d->lottery()) == which)
+            d->engine().set_line(line, text);
 }
 
 void AppCore::wire_desk(Desk& d)
@@ -179,8 +233,11 @@ AppCore::~AppCore()
 
 void AppCore::refresh_balance()
 {
-    if (!virtual_ && !account_.isEmpty())
-        platform_.refresh_balance();
+    if (virtual_)
+        return;
+    for (int which = 0; which < kAccounts; ++which)
+        if (!accounts_[which]->account.isEmpty() && home_desk(which))
+            platform(which).refresh_balance();
 }
 
 void AppCore::shutdown()
@@ -189,8 +246,9 @@ void AppCore::shutdown()
     // Nothing more is bet; every wait (a page, a script) ends now.
     for (const auto& d : desks_)
         d->stop(u"exit"_s);
-    if (web_bridge_)
-        web_bridge_->stop_waiting();
+    for (const auto& a : accounts_)
+        if (a->web)
+            a->web->stop_waiting();
 }
 
 QString AppCore::records_file() const
@@ -233,8 +291,9 @@ QString AppCore::record_order(const QString& lottery, const monitor::BetRow& row
     r.ref = QUuid::createUuid().toString(QUuid::WithoutBraces);
     if (!row.simulated) {
         // The balance before the order: an answer that never comes is resolved against it.
-        r.balance_before = platform_.balance_value();
-        platform_.expect_order(r.balance_before);
+        platform::PlatformSession& session = platform(account_of(lottery));
+        r.balance_before = session.balance_value();
+        session.expect_order(r.balance_before);
     }
     // Nothing is sent for simulated money: its row is written in the background like any other
     // (a failure is told in the status line). A real order waits for its row to be committed,
@@ -246,14 +305,15 @@ QString AppCore::record_order(const QString& lottery, const monitor::BetRow& row
     return records_.add_bet_now(r) ? r.ref : QString();
 }
 
-platform::PageBridge& AppCore::bridge()
+platform::PageBridge& AppCore::bridge(int which)
 {
     if (bridge_factory_)
         return bridge_factory_();
-    if (!web_bridge_) {
+    auto& web = accounts_[which]->web;
+    if (!web) {
         // The browser shares the session of the program's own HTTP client.
         auto* qt_http = dynamic_cast<support::QtHttpClient*>(&http_);
-        web_bridge_ = std::make_unique<platform::WebPageBridge>(
+        web = std::make_unique<platform::WebPageBridge>(
             shell_, qt_http ? qt_http->cookie_jar() : nullptr, [this](QWidget* browser) {
                 // Without a window to take it, the browser runs on its own, unseen.
                 if (!isSignalConnected(QMetaMethod::fromSignal(&AppCore::browser_made)))
@@ -262,34 +322,30 @@ platform::PageBridge& AppCore::bridge()
                 return true;
             });
         // A page's dialog was answered by the page itself; the user reads what it said.
-        connect(web_bridge_.get(), &platform::WebPageBridge::dialog, this, [this](const QString& text) {
-            engine().set_line(monitor::Line::BetStatus, u"平台页面弹窗："_s + text);
+        connect(web.get(), &platform::WebPageBridge::dialog, this, [this, which](const QString& text) {
+            set_account_line(which, monitor::Line::BetStatus, u"平台页面弹窗："_s + text);
             emit page_dialog(text);
         });
         if (stopping_)
-            web_bridge_->stop_waiting();
+            web->stop_waiting();
     }
-    return *web_bridge_;
+    return *web;
 }
 
 void AppCore::choose_placer()
 {
-    // One platform session, logged in on the first desk's platform: the desks of that platform
-    // share it; a desk of another platform says so and records and sends nothing.
-    const QString platform = desks_.empty() ? QString() : platform_of(desk().lottery());
+    // Each desk bets with the account of its platform; every order goes through its desk's
+    // placer, which has the account's session take the desk's lottery for it.
     for (const auto& d : desks_) {
         monitor::BetPlacer* placer = &no_account_;
         if (virtual_)
             placer = &simulated_;
-        else if (!account_.isEmpty())
-            placer = d->number() == 1 ? static_cast<monitor::BetPlacer*>(&platform_) : &d->shared_placer_;
+        else if (!accounts_[account_of(d->lottery())]->account.isEmpty())
+            placer = &d->shared_placer_;
         d->engine().set_placer(placer);
-        const bool other_platform = d->number() > 1 && !d->lottery().isEmpty() && platform_of(d->lottery()) != platform;
-        d->engine().set_bet_refusal(
-            !virtual_ && other_platform
-                ? u"真实投注只在第一个彩种的平台进行，本彩种不投注（勾选“我要装逼”可模拟投注）"_s
-                : QString());
     }
+    for (int which = 0; which < kAccounts; ++which)
+        follow_home(which);
 }
 
 void AppCore::set_virtual(bool on)
@@ -300,45 +356,58 @@ void AppCore::set_virtual(bool on)
     choose_placer();
 }
 
-void AppCore::set_credentials(const QString& account, const QString& password)
+void AppCore::set_credentials(const QString& account, const QString& password, int which)
 {
-    account_ = platform::account_name(account);
-    password_ = password;
-    platform_.set_credentials(account, password);
+    PlatformAccount& a = *accounts_[which];
+    a.account = platform::account_name(account);
+    a.password = password;
+    a.session.set_credentials(account, password);
     choose_placer();
 }
 
 void AppCore::login_at_start()
 {
-    if (!account_.isEmpty() && !virtual_)
-        login_clicked();
+    if (virtual_)
+        return;
+    for (int which = 0; which < kAccounts; ++which)
+        if (!accounts_[which]->account.isEmpty() && home_desk(which))
+            login_clicked(which);
 }
 
-void AppCore::login_clicked()
+void AppCore::login_clicked(int which)
 {
-    if (platform_.login()) {
+    PlatformAccount& a = *accounts_[which];
+    follow_home(which);
+    if (a.session.login()) {
         // The account in the settings file; the password where it is kept (cleared when empty).
-        const bool user_kept = save_platform_user(settings_file_, account_);
-        report_write(passwords_.save(password_) && user_kept);
+        const bool user_kept = which == 0 ? save_platform_user(settings_file_, a.account)
+                                          : save_other_user(settings_file_, a.account);
+        report_write(a.passwords.save(a.password) && user_kept);
         tell_password_place();
-        resolve_unconfirmed();
+        resolve_unconfirmed(which);
     }
 }
 
-QString AppCore::stored_password()
+QString AppCore::stored_account(int which) const
 {
-    const QString password = passwords_.load();
+    return which == 0 ? settings_load(settings_file_).plt_user : load_other_user(settings_file_);
+}
+
+QString AppCore::stored_password(int which)
+{
+    const QString password = accounts_[which]->passwords.load();
     tell_password_place();
     return password;
 }
 
 void AppCore::tell_password_place()
 {
-    if (password_place_told_ || passwords_.in_keyring().value_or(true))
+    const PasswordStore& passwords = accounts_[0]->passwords;
+    if (password_place_told_ || passwords.in_keyring().value_or(true))
         return;
     password_place_told_ = true;
-    engine().set_line(monitor::Line::BetStatus, passwords_.file_text());
-    emit password_place(passwords_.file_text());
+    engine().set_line(monitor::Line::BetStatus, passwords.file_text());
+    emit password_place(passwords.file_text());
 }
 
 namespace {
@@ -360,17 +429,17 @@ QStringList record_columns(const records::BetRecord& b, const QString& status)
 
 } // namespace
 
-void AppCore::resolve_unconfirmed()
+void AppCore::resolve_unconfirmed(int which)
 {
     // Orders a killed run left unconfirmed on this platform (for any of its desks' lotteries)
     // are judged by the balance as a late answer is: a drop by the order's cost confirms it, an
     // unchanged balance cancels it, anything else leaves it unconfirmed and says so.
-    const QString platform = platform_of(desk().lottery());
-    if (virtual_ || platform.isEmpty())
+    const QString on = account_platform(which);
+    if (virtual_ || on.isEmpty())
         return;
-    const auto desk_of = [this, &platform](const QString& lottery) -> Desk* {
+    const auto desk_of = [this, &on](const QString& lottery) -> Desk* {
         for (const auto& d : desks_)
-            if (d->lottery() == lottery && platform_of(lottery) == platform)
+            if (d->lottery() == lottery && platform_of(lottery) == on)
                 return d.get();
         return nullptr;
     };
@@ -384,7 +453,7 @@ void AppCore::resolve_unconfirmed()
             rows.append({d, b});
     if (rows.isEmpty())
         return;
-    const std::optional<double> now = platform_.balance_value();
+    const std::optional<double> now = platform(which).balance_value();
     for (const auto& [d, b] : std::as_const(rows)) {
         const QString mark = QString::fromUtf16(monitor::kUnconfirmedMark);
         if (now && b.balance_before && std::abs(*b.balance_before - *now) < 0.005) {

@@ -19,6 +19,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -72,7 +73,17 @@ public:
     // lottery until one is chosen.
     Desk& add_desk(int number);
     service::ServiceLink& service() { return service_; }
-    platform::PlatformSession& platform() { return platform_; }
+    // The platform accounts: 0 on the first desk's platform (the settings file's own keys), 1 on
+    // the other platform (section platform_2, ours). Each has its own session and browser page;
+    // the desks of one platform share its account.
+    static constexpr int kAccounts = 2;
+    platform::PlatformSession& platform(int which = 0) { return accounts_[which]->session; }
+    // The account a lottery bets with; "hele", "ucai" (or empty) for an account's platform.
+    int account_of(const QString& lottery) const;
+    QString account_platform(int which) const;
+    // The desk whose lottery and line an account's session follows between orders: the first
+    // desk of its platform (none: nullptr).
+    Desk* home_desk(int which);
     records::RecordWriter& records() { return records_; }
     // The draws known for the first desk's lottery, oldest first: the draw list's and the records'.
     QVector<monitor::HistoryDraw> known_draws() { return desk().known_draws(); }
@@ -116,16 +127,19 @@ public:
     // Where the window's options (saved at every start) and the stop amounts come from.
     void set_options_source(std::function<Options()> source) { options_source_ = std::move(source); }
 
-    // The platform account as typed (the account label's text and the password box's).
-    void set_credentials(const QString& account, const QString& password);
-    // The platform password as kept (the keyring, or the settings file where none answers; a
-    // password an older file holds moves into the keyring).
-    QString stored_password();
-    // "登录平台": logs in to the selected lottery's platform and keeps account and password.
-    void login_clicked();
-    // Orders a killed run left unconfirmed, judged by the balance now (after a login).
-    void resolve_unconfirmed();
-    // Real betting started from the command line: logs in when an account is there.
+    // A platform account as typed (the account label's text and the password box's).
+    void set_credentials(const QString& account, const QString& password, int which = 0);
+    // The account name and password as kept (the password in the keyring, or the settings file
+    // where none answers; a password an older file holds moves into the keyring).
+    QString stored_account(int which) const;
+    QString stored_password(int which = 0);
+    // "登录平台": logs in to the account's platform and keeps account and password.
+    void login_clicked(int which = 0);
+    // Orders a killed run left unconfirmed on the account's platform, judged by its balance now
+    // (after a login).
+    void resolve_unconfirmed(int which = 0);
+    // Real betting started from the command line: logs in every account that has a name and a
+    // desk of its platform.
     void login_at_start();
 
     // The webhook address (empty: no notifications), and a test event sent to it.
@@ -163,8 +177,9 @@ signals:
     void new_draw(const QString& issue, const QString& numbers);
     // The embedded browser was made; the window gives it its place.
     void browser_made(QWidget* browser);
-    void login_shown(bool shown);    // the password, its caption and the login button
-    void login_enabled(bool enabled);
+    // An account's password, its caption and the login button; the login button's state.
+    void login_shown(int which, bool shown);
+    void login_enabled(int which, bool enabled);
     void logged(const QString& text); // the status line after a login attempt
     // A bet's row (the bet log's columns) once the records hold it, or failed to take it (of
     // any desk).
@@ -208,22 +223,30 @@ private:
     // A bet was settled: real money's balance is read once the draw's settlement is over, and
     // the total stop applied.
     void settled();
+    // The account's session follows its home desk's lottery and line (not while it is busy).
+    void follow_home(int which);
     void tell_unconfirmed(const QString& lottery, const QStringList& columns);
     void notify(const QString& lottery, const QString& event, const QString& issue, const QString& monitor,
                 const QString& text, const NotifyMessage& message);
-    platform::PageBridge& bridge();
+    platform::PageBridge& bridge(int which);
+    // Sets a line of every desk betting with the account.
+    void set_account_line(int which, monitor::Line line, const QString& text);
 
     platform::SimulatedPlacer simulated_;
     NoAccountPlacer no_account_;
     support::HttpClient& http_;
-    PasswordStore passwords_;
     bool password_place_told_ = false;
     void tell_password_place();
-    std::unique_ptr<platform::WebPageBridge> web_bridge_;
     std::function<platform::PageBridge&()> bridge_factory_;
-    platform::PlatformSession platform_;
-    QString account_;
-    QString password_;
+    struct PlatformAccount {
+        PlatformAccount(AppCore& core, int which);
+        platform::PlatformSession session;
+        PasswordStore passwords;
+        QString account;
+        QString password;
+        std::unique_ptr<platform::WebPageBridge> web;
+    };
+    std::array<std::unique_ptr<PlatformAccount>, kAccounts> accounts_;
     bool records_failure_told_ = false;
     bool stopping_ = false;
     bool balance_due_ = false;

@@ -24,17 +24,14 @@ QString platform_of(const QString& lottery)
 
 monitor::BetResult Desk::SharedPlatformPlacer::place(const monitor::BetOrder& order)
 {
-    platform::PlatformSession& session = desk_.core_.platform_;
+    const int which = desk_.core_.account_of(desk_.lottery_);
+    platform::PlatformSession& session = desk_.core_.platform(which);
     if (session.busy())
         return session.place(order); // turned away: asked again once the session is idle
-    const auto follow = [&session](const QString& name) {
-        const feed::Lottery* lottery = feed::find_lottery(name);
-        session.set_lottery(name, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
-    };
-    const QString first = session.lottery();
-    follow(desk_.lottery_);
+    const feed::Lottery* lottery = feed::find_lottery(desk_.lottery_);
+    session.set_lottery(desk_.lottery_, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
     const monitor::BetResult result = session.place(order);
-    follow(first);
+    desk_.core_.follow_home(which);
     return result;
 }
 
@@ -71,8 +68,9 @@ Desk::Desk(AppCore& core, int number)
                          alert_message(lottery_, feed_.bet_iss(), alert_lines_));
         alerting_.clear();
         alert_lines_.clear();
-        if (number_ == 1)
-            core_.platform_.load_game_page();
+        for (int which = 0; which < AppCore::kAccounts; ++which)
+            if (core_.home_desk(which) == this)
+                core_.platform(which).load_game_page();
     });
     connect(&engine_, &monitor::MonitorEngine::alerted, this, [this](int position, const QString& title) {
         alerting_ << title;
@@ -89,7 +87,7 @@ Desk::Desk(AppCore& core, int number)
     connect(&engine_, &monitor::MonitorEngine::bet_added, this, [this](int row) {
         record_bet(row);
         if (!core_.virtual_)
-            core_.platform_.refresh_balance();
+            core_.platform(core_.account_of(lottery_)).refresh_balance();
     });
     // Every order is in the records before it is sent; real money is not sent without them.
     engine_.set_order_recorder([this](const monitor::BetRow& row) { return core_.record_order(lottery_, row); });
@@ -233,7 +231,6 @@ LotteryChoice Desk::choose_lottery(const QString& name)
     feed_.set_lottery(name);
     engine_.set_lottery(name);
     lottery_ = name;
-    core_.choose_placer(); // a desk of another platform than the first refuses real money
     LotteryChoice choice;
     choice.platform = u"hele"_s;
     choice.units = QString::fromUtf16(kUnits);
@@ -251,19 +248,14 @@ LotteryChoice Desk::choose_lottery(const QString& name)
     feed_.endpoints().platform_base = choice.saved_index >= 0 && choice.saved_index < choice.addresses.size()
                                           ? choice.addresses[choice.saved_index]
                                           : QString();
-    if (number_ == 1) {
-        const feed::Lottery* lottery = feed::find_lottery(name);
-        core_.platform_.set_lottery(name, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
-        core_.platform_.set_base(feed_.endpoints().platform_base);
-    }
+    core_.choose_placer(); // the desk bets with its platform's account; the sessions follow
     return choice;
 }
 
 void Desk::pick_address(const QString& address, int index)
 {
     feed_.endpoints().platform_base = address;
-    if (number_ == 1)
-        core_.platform_.set_base(address);
+    core_.choose_placer();
     feed_.reload_awd();
     core_.report_write(save_desk_line(core_.settings_file_, number_, index));
 }
@@ -271,8 +263,7 @@ void Desk::pick_address(const QString& address, int index)
 void Desk::enter_address(const QString& address)
 {
     feed_.endpoints().platform_base = address;
-    if (number_ == 1)
-        core_.platform_.set_base(address);
+    core_.choose_placer();
     feed_.reload_awd();
 }
 

@@ -207,6 +207,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     QObject::connect(&core, &AppCore::password_place,
                      [shared](const QString& text) { print(shared + u"password"_s, text); });
     core.set_credentials(options.plt_user, core.stored_password());
+    core.set_credentials(core.stored_account(1), core.stored_password(1), 1);
     core.set_webhook_url(options.webhook_url);
     core.stored_notify_urls();
     core.set_notify_choice(load_notify_choice(core.settings_file()));

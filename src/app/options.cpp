@@ -174,6 +174,16 @@ bool save_platform_user(const QString& file, const QString& user)
                               file) != 0;
 }
 
+QString load_other_user(const QString& file)
+{
+    return support::ini_read(QString::fromUtf16(kOtherAccountSection), u"user"_s, file);
+}
+
+bool save_other_user(const QString& file, const QString& user)
+{
+    return support::ini_write(QString::fromUtf16(kOtherAccountSection), u"user"_s, user, file) != 0;
+}
+
 QString desk_section(int number)
 {
     return u"desk_"_s + QString::number(number);

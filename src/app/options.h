@@ -93,6 +93,12 @@ bool save_split(const QString& file, const QList<int>& sizes);
 
 // The platform account name (the password has a store of its own).
 bool save_platform_user(const QString& file, const QString& user);
+// The account of the platform other than the first desk's: section platform_2 (ours), key
+// user; its password's key there (or in the keyring) is password.
+inline constexpr char16_t kOtherAccountSection[] = u"platform_2";
+inline constexpr char16_t kOtherPassword[] = u"password";
+QString load_other_user(const QString& file);
+bool save_other_user(const QString& file, const QString& user);
 
 // A further followed lottery: section "desk_N" (ours), keys lottery, list (its monitors, read and
 // written by its engine), stop_profit, stop_loss and line (the draw line's index).

@@ -78,9 +78,6 @@ public:
         order_recorder_ = std::move(recorder);
     }
     void set_lottery(const QString& name) { lottery_ = name; }
-    // Bets are refused with this reason (said in the status line) before anything is recorded or
-    // sent; empty: none.
-    void set_bet_refusal(const QString& reason) { bet_refusal_ = reason; }
     // Where the settings file keeps the list (by default alert_cfg/list).
     void set_list_place(const QString& section, const QString& key)
     {
@@ -211,7 +208,6 @@ private:
     bool alert_tips_ = true;
     bool alert_sound_ = true;
     QString lottery_;
-    QString bet_refusal_;
     std::function<DrawState()> draw_source_;
     std::function<std::pair<QString, QString>()> stop_source_;
     BetPlacer* placer_ = nullptr;

@@ -68,10 +68,6 @@ void MonitorEngine::ask_bet(const BetRequest& request)
         set_line(Line::BetStatus, u"当前不能投注，你必须选择合乐或U彩平台"_s);
         return;
     }
-    if (!bet_refusal_.isEmpty()) {
-        set_line(Line::BetStatus, bet_refusal_);
-        return;
-    }
     const DrawState state = draw_state();
     // A request belongs to the draw it was judged on: once another issue is on sale, that
     // draw's own rebuild asks again for what still alerts or chases.

@@ -102,7 +102,7 @@ class Platforms : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        zorvik::sim::Options options{1, 3600, 0, false, {{"ann", "p'w\\1", 100}, {"bob", "x", 0.5}}};
+        zorvik::sim::Options options{1, 3600, 0, false, {{"ann", "p'w\\1", 100}, {"bob", "x", 0.5}}, 0, {}};
         sim_ = std::make_unique<zorvik::sim::Simulator>(options);
         for (const std::string& line : sim_->start()) {
             const auto space = line.find(' ');
@@ -314,6 +314,29 @@ TEST_F(Platforms, AnOrderAnsweredLateIsTakenAndDebitedFirst)
     EXPECT_EQ(post("ucai", "/?controller=game&action=play", ucai_order(ucai_issue(), "1||||", 1, "0.2"), cookie)->body,
               "success");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+}
+
+TEST_F(Platforms, OrdersUnderWayAtOnceOnOnePlatformAreCounted)
+{
+    const std::string cookie = login("ucai", "ann", "p'w\\1");
+    const auto place = [&](const char* codes) {
+        return post("ucai", "/?controller=game&action=play", ucai_order(ucai_issue(), codes, 1, "0.2"), cookie)->body;
+    };
+    // One after another: never two at once.
+    EXPECT_EQ(place("0||||"), "success");
+    EXPECT_EQ(place("1||||"), "success");
+    const auto at_once = [&](const QString& platform) { return state()[u"orders_at_once"_s][platform].toInt(); };
+    EXPECT_EQ(at_once(u"ucai"_s), 1);
+    // A second order sent while the first one's answer waits.
+    fault("role=ucai&order_delay=1500");
+    std::string late;
+    std::thread sender([&] { late = place("2||||"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(place("3||||"), "success");
+    sender.join();
+    EXPECT_EQ(late, "success");
+    EXPECT_EQ(at_once(u"ucai"_s), 2);
+    EXPECT_EQ(at_once(u"hele"_s), 0); // no order there
 }
 
 } // namespace

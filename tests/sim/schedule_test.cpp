@@ -47,10 +47,27 @@ TEST(SimSchedule, NumbersFollowTheSeedAndTheIssue)
 TEST(SimSchedule, ScheduleAndForcedDraws)
 {
     Schedule s(1, 1.5, QDate(2015, 11, 12), 0);
-    EXPECT_EQ(s.newest(0), 0);
-    EXPECT_EQ(s.newest(1.4), 0);
-    EXPECT_EQ(s.newest(3.1), 2);
-    EXPECT_DOUBLE_EQ(s.seconds_left(3.0), 1.5);
+    const Game& g = *game_by_code(u"ucai_60s"_s);
+    EXPECT_EQ(s.newest(0, g), 0);
+    EXPECT_EQ(s.newest(1.4, g), 0);
+    EXPECT_EQ(s.newest(3.1, g), 2);
+    EXPECT_DOUBLE_EQ(s.seconds_left(3.0, g), 1.5);
     s.force();
-    EXPECT_EQ(s.newest(3.1), 3);
+    EXPECT_EQ(s.newest(3.1, g), 3);
+}
+
+TEST(SimSchedule, AGameWithItsOwnPeriodDrawsAtIt)
+{
+    Schedule s(1, 2, QDate(2015, 11, 12), 0);
+    const Game& own = *game_by_code(u"ucai_300s"_s);
+    const Game& other = *game_by_code(u"ucai_60s"_s);
+    s.set_period(own.code, 5);
+    EXPECT_EQ(s.newest(4.9, own), 0);
+    EXPECT_EQ(s.newest(5.0, own), 1);
+    EXPECT_EQ(s.newest(4.9, other), 2); // the others keep the schedule's period
+    EXPECT_DOUBLE_EQ(s.seconds_left(6.0, own), 4.0);
+    EXPECT_DOUBLE_EQ(s.seconds_left(6.0, other), 2.0);
+    s.force(); // a forced draw is one more of every game
+    EXPECT_EQ(s.newest(5.0, own), 2);
+    EXPECT_EQ(s.newest(5.0, other), 3);
 }

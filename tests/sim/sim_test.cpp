@@ -45,7 +45,7 @@ protected:
     }
 
     // Seed 1, a draw an hour (none comes during a test), any free ports.
-    zorvik::sim::Simulator sim_{zorvik::sim::Options{1, 3600, 0, false, {}}};
+    zorvik::sim::Simulator sim_{zorvik::sim::Options{1, 3600, 0, false, {}, 0, {}}};
     std::map<std::string, int> ports_;
 };
 

@@ -1,8 +1,9 @@
 // zorvik-sim: plays every outside endpoint of the program on loopback ports.
-// Usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release] [--account NAME:PASSWORD:BALANCE]...
+// Usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release] [--order-ms MS] [--game-period CODE=SECONDS]... [--account NAME:PASSWORD:BALANCE]...
 
 #include "sim.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -36,10 +37,22 @@ int main(int argc, char** argv)
             account.password = value.substr(first + 1, last - first - 1);
             account.balance = std::atof(value.c_str() + last + 1);
             options.accounts.push_back(account);
+        } else if (arg == "--order-ms" && has_value) {
+            options.order_ms = std::max(0, std::atoi(argv[++i]));
+        } else if (arg == "--game-period" && has_value) {
+            // CODE=SECONDS: one game drawn at its own period.
+            const std::string value = argv[++i];
+            const size_t eq = value.find('=');
+            const double seconds = eq == std::string::npos ? 0 : std::atof(value.c_str() + eq + 1);
+            if (eq == std::string::npos || eq == 0 || !(seconds > 0)) {
+                std::fprintf(stderr, "zorvik-sim: --game-period wants CODE=SECONDS, above 0\n");
+                return 2;
+            }
+            options.game_periods[value.substr(0, eq)] = seconds;
         } else if (arg == "--newer-release") {
             options.newer_release = true;
         } else {
-            std::fprintf(stderr, "usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release] [--account NAME:PASSWORD:BALANCE]...\n");
+            std::fprintf(stderr, "usage: zorvik-sim [--period SECONDS] [--seed N] [--port P] [--newer-release] [--order-ms MS] [--game-period CODE=SECONDS]... [--account NAME:PASSWORD:BALANCE]...\n");
             return 2;
         }
     }

@@ -154,9 +154,8 @@ qint64 Simulator::on_sale(const Game& game, const std::string& platform)
 
 void Simulator::settle_locked()
 {
-    const qint64 now = schedule_.newest(elapsed());
     for (Order& o : orders_) {
-        if (!o.accepted || o.settled || !o.game || !o.bet || o.draw > now)
+        if (!o.accepted || o.settled || !o.game || !o.bet || o.draw > schedule_.newest(elapsed(), *o.game))
             continue;
         const QString digits = schedule_.draw(*o.game, o.draw).numbers.remove(u',');
         o.returned = double(o.bet->wins(digits)) * o.bet->payout(o.prize) * o.stake;
@@ -187,9 +186,18 @@ void Simulator::answer_late(const std::string& platform)
     {
         std::lock_guard lock(mutex_);
         ms = std::exchange(order_delays_[platform], 0);
+        if (ms == 0)
+            ms = options_.order_ms;
     }
     if (ms > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void Simulator::order_flight(const std::string& platform, int step)
+{
+    std::lock_guard lock(mutex_);
+    const int now = in_flight_[platform] += step;
+    most_at_once_[platform] = std::max(most_at_once_[platform], now);
 }
 
 std::optional<int> Simulator::forced_order_code(const std::string& platform)
@@ -297,8 +305,10 @@ jQuery('#login').on('click', function () {
     });
     s.Post("/cp/confirmOrder.do", [this](const httplib::Request& req, httplib::Response& res) {
         serve("hele", res, kJson, [&] {
+            order_flight("hele", 1);
             std::string reply = hele_order(req);
             answer_late("hele"); // taken and debited; the answer comes later
+            order_flight("hele", -1);
             return reply;
         });
     });
@@ -448,8 +458,10 @@ jQuery('#confirm_no').on('click', function () { jQuery('#confirm').hide(); });
         }
         if (controller == "game" && action == "play")
             return serve("ucai", res, kText, [&] {
+                order_flight("ucai", 1);
                 std::string reply = ucai_order(req);
                 answer_late("ucai");
+                order_flight("ucai", -1);
                 return reply;
             });
         not_found(res);

@@ -43,15 +43,16 @@ Schedule::Schedule(std::uint64_t seed, double period_seconds, QDate start_date, 
 {
 }
 
-qint64 Schedule::newest(double elapsed) const
+qint64 Schedule::newest(double elapsed, const Game& game) const
 {
-    return qint64(std::floor(std::max(0.0, elapsed) / period_)) + forced_;
+    return qint64(std::floor(std::max(0.0, elapsed) / periods_.value(game.code, period_))) + forced_;
 }
 
-double Schedule::seconds_left(double elapsed) const
+double Schedule::seconds_left(double elapsed, const Game& game) const
 {
-    const double done = std::floor(std::max(0.0, elapsed) / period_);
-    return (done + 1) * period_ - elapsed;
+    const double period = periods_.value(game.code, period_);
+    const double done = std::floor(std::max(0.0, elapsed) / period);
+    return (done + 1) * period - elapsed;
 }
 
 QString Schedule::issue_at(const Game& game, qint64 index) const

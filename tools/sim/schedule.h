@@ -3,6 +3,7 @@
 // issue written in the form its source uses.
 
 #include <QDate>
+#include <QMap>
 #include <QString>
 #include <QVector>
 #include <cstdint>
@@ -36,10 +37,12 @@ class Schedule {
 public:
     Schedule(std::uint64_t seed, double period_seconds, QDate start_date, int start_seconds_of_day);
 
-    // The newest draw index at `elapsed` seconds since the start (forced draws included).
-    qint64 newest(double elapsed) const;
-    // Seconds from `elapsed` to the next scheduled draw.
-    double seconds_left(double elapsed) const;
+    // A game drawn at its own period (by default the schedule's).
+    void set_period(const QString& code, double seconds) { periods_[code] = seconds; }
+    // The game's newest draw index at `elapsed` seconds since the start (forced draws included).
+    qint64 newest(double elapsed, const Game& game) const;
+    // Seconds from `elapsed` to the game's next scheduled draw.
+    double seconds_left(double elapsed, const Game& game) const;
     void force() { ++forced_; }
 
     Draw draw(const Game& game, qint64 index) const;
@@ -51,6 +54,7 @@ private:
 
     std::uint64_t seed_;
     double period_;
+    QMap<QString, double> periods_;
     QDate start_date_;
     int start_seconds_;
     qint64 forced_ = 0;

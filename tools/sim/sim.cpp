@@ -31,6 +31,8 @@ Simulator::Simulator(const Options& options)
 {
     for (const Account& a : options.accounts)
         accounts_[a.name] = a;
+    for (const auto& [code, seconds] : options.game_periods)
+        schedule_.set_period(QString::fromStdString(code), seconds);
     QFile jquery(qEnvironmentVariableIsSet("ZORVIK_SIM_JQUERY")
                      ? qEnvironmentVariable("ZORVIK_SIM_JQUERY")
                      : u"/usr/share/javascript/jquery/jquery.min.js"_s);
@@ -48,11 +50,11 @@ double Simulator::elapsed() const
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
 }
 
-qint64 Simulator::newest(const Game&, const std::string& role)
+qint64 Simulator::newest(const Game& game, const std::string& role)
 {
     std::lock_guard lock(mutex_);
     const auto lag = lag_.find(role);
-    return schedule_.newest(elapsed()) - (lag == lag_.end() ? 0 : lag->second);
+    return schedule_.newest(elapsed(), game) - (lag == lag_.end() ? 0 : lag->second);
 }
 
 std::string Simulator::url_of(const std::string& role) const
@@ -171,7 +173,7 @@ std::string Simulator::datacenter_newest(const Game& game)
     double left = 0;
     {
         std::lock_guard lock(mutex_);
-        left = schedule_.seconds_left(elapsed());
+        left = schedule_.seconds_left(elapsed(), game);
     }
     QJsonObject info{{u"peroid"_s, d.issue},
                      {u"prize"_s, d.numbers},
@@ -255,7 +257,7 @@ void Simulator::routes_public(httplib::Server& s)
             double left = 0;
             {
                 std::lock_guard lock(mutex_);
-                left = schedule_.seconds_left(elapsed());
+                left = schedule_.seconds_left(elapsed(), *game_by_code(u"chongqing"_s));
             }
             return json(QJsonObject{{u"secondsLeft"_s, qint64(left * 1000)}});
         });
@@ -310,7 +312,7 @@ void Simulator::routes_hele(httplib::Server& s)
             double left = 0;
             {
                 std::lock_guard lock(mutex_);
-                left = schedule_.seconds_left(elapsed());
+                left = schedule_.seconds_left(elapsed(), *game);
             }
             const qint64 sale = on_sale(*game, "hele");
             const QString sale_issue = schedule_.draw(*game, sale).issue;
@@ -463,6 +465,7 @@ void Simulator::routes_admin(httplib::Server& s)
         QJsonArray orders;
         QJsonArray logins;
         QJsonObject balances;
+        QJsonObject at_once;
         {
             std::lock_guard lock(mutex_);
             settle_locked();
@@ -472,6 +475,7 @@ void Simulator::routes_admin(httplib::Server& s)
                                   {u"reply"_s, text(o.reply)}};
                 if (o.accepted) {
                     entry.insert(u"issue"_s, schedule_.draw(*o.game, o.draw).issue);
+                    entry.insert(u"game"_s, o.game->code);
                     entry.insert(u"settled"_s, o.settled);
                     entry.insert(u"returned"_s, o.returned);
                 }
@@ -484,13 +488,16 @@ void Simulator::routes_admin(httplib::Server& s)
                 uploads.append(QJsonObject{{u"cz"_s, text(cz)}, {u"list"_s, text(list)}});
             for (const auto& [role, n] : requests_)
                 requests.insert(text(role), n);
+            for (const auto& [platform, n] : most_at_once_)
+                at_once.insert(text(platform), n);
         }
         res.set_content(json(QJsonObject{{u"draws"_s, draws},
                                          {u"uploads"_s, uploads},
                                          {u"requests"_s, requests},
                                          {u"orders"_s, orders},
                                          {u"logins"_s, logins},
-                                         {u"balances"_s, balances}}),
+                                         {u"balances"_s, balances},
+                                         {u"orders_at_once"_s, at_once}}),
                         kJson);
     });
 }

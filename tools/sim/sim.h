@@ -48,6 +48,8 @@ struct Options {
     int port = 18080;
     bool newer_release = false;
     std::vector<Account> accounts; // the platforms' accounts
+    int order_ms = 0; // how long every order's answer takes (taken first, answered after)
+    std::map<std::string, double> game_periods; // a game code's own period in seconds
 };
 
 // The prize level of the Hele platform's accounts: an order must ask for exactly this.
@@ -103,6 +105,9 @@ private:
     // answer (taken; the order is taken and debited before it).
     std::string next_dialog(const std::string& platform);
     void answer_late(const std::string& platform);
+    // An order's request begins (+1) or ends (-1) on the platform: the most ever under way at
+    // once on one platform is kept (a page that sends an order before the last one's answer).
+    void order_flight(const std::string& platform, int step);
     void record_order(const std::string& platform, const std::string& account,
                       const QJsonObject& fields, bool accepted, const std::string& reply);
     void routes_admin(httplib::Server& s);
@@ -153,6 +158,8 @@ private:
     std::map<std::string, std::deque<int>> forced_codes_;
     std::map<std::string, std::string> dialogs_;
     std::map<std::string, int> order_delays_;
+    std::map<std::string, int> in_flight_;
+    std::map<std::string, int> most_at_once_;
     std::uint64_t next_sid_ = 1;
     std::uint64_t next_order_ = 1;
     std::string jquery_;
