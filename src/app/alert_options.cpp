@@ -35,8 +35,8 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
     auto* test = named<QPushButton>("alert_sound_test", u"测试铃声"_s);
     layout->addWidget(alert_type_tips_, 0, 0);
     layout->addWidget(alert_type_sound_, 0, 1);
-    layout->addWidget(alert_sound_file_, 1, 0, 1, 2);
-    layout->addWidget(test, 2, 0, 1, 2);
+    layout->addWidget(alert_sound_file_, 1, 0);
+    layout->addWidget(test, 1, 1);
     // Notifications for a user away from the screen.
     alert_cfg_webhook_ = named<QLineEdit>("alert_cfg_webhook");
     alert_cfg_webhook_->setPlaceholderText(u"通知地址（webhook，可不填）"_s);
@@ -45,9 +45,9 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
     // The services users read on their phones (through apprise), in a window of their own.
     auto* services = named<QPushButton>("alert_notify_services", u"通知服务…"_s);
     services->setToolTip(u"钉钉、Server酱、Telegram、Bark、ntfy、Gotify 等通知服务"_s);
-    layout->addWidget(alert_cfg_webhook_, 3, 0, 1, 2);
-    layout->addWidget(webhook_test, 4, 0);
-    layout->addWidget(services, 4, 1);
+    layout->addWidget(alert_cfg_webhook_, 2, 0, 1, 2);
+    layout->addWidget(webhook_test, 3, 0);
+    layout->addWidget(services, 3, 1);
     connect(services, &QPushButton::clicked, this, [this] {
         // Made once and kept (hidden when closed): saving may wait for the keyring in a nested
         // event loop, and a window deleted meanwhile would be returned into.
@@ -68,8 +68,7 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
     });
 
     const auto apply = [this] {
-        core_.engine().set_alert_options(alert_type_tips_->isChecked(),
-                                         alert_type_sound_->isChecked());
+        core_.set_alert_options(alert_type_tips_->isChecked(), alert_type_sound_->isChecked());
     };
     connect(alert_type_tips_, &QCheckBox::toggled, this, apply);
     connect(alert_type_sound_, &QCheckBox::toggled, this, apply);

@@ -155,8 +155,36 @@ Desk& AppCore::add_desk(int number)
 {
     Desk& d = *desks_.emplace_back(std::make_unique<Desk>(*this, number));
     d.engine().set_simulated(virtual_);
+    d.engine().set_alert_options(alert_tips_, alert_sound_);
     wire_desk(d);
     return d;
+}
+
+bool AppCore::remove_desk(int number)
+{
+    const auto it = std::find_if(desks_.begin(), desks_.end(), [number](const auto& d) { return d->number() == number; });
+    if (number == 1 || it == desks_.end() || (*it)->engine().monitoring())
+        return false;
+    desks_.erase(it);
+    report_write(app::remove_desk(settings_file_, number));
+    choose_placer();
+    return true;
+}
+
+int AppCore::free_desk_number() const
+{
+    for (int number = 2; number <= kMostDesks; ++number)
+        if (std::none_of(desks_.begin(), desks_.end(), [number](const auto& d) { return d->number() == number; }))
+            return number;
+    return 0;
+}
+
+void AppCore::set_alert_options(bool tips, bool sound)
+{
+    alert_tips_ = tips;
+    alert_sound_ = sound;
+    for (const auto& d : desks_)
+        d->engine().set_alert_options(tips, sound);
 }
 
 void AppCore::start_when_ready()

@@ -72,6 +72,13 @@ public:
     // Adds a desk (number 2, 3, …) keeping its settings in section desk_N; it follows no
     // lottery until one is chosen.
     Desk& add_desk(int number);
+    // Removes a further desk that does not monitor, with its section of the settings file;
+    // false (nothing done) for the first desk, an unknown one or one that monitors.
+    bool remove_desk(int number);
+    // The lowest desk number free (2 … kMostDesks), or 0 when every one is taken.
+    int free_desk_number() const;
+    // The alert options ("弹窗报警", "声音报警") of every desk, and of desks added later.
+    void set_alert_options(bool tips, bool sound);
     service::ServiceLink& service() { return service_; }
     // The platform accounts: 0 on the first desk's platform (the settings file's own keys), 1 on
     // the other platform (section platform_2, ours). Each has its own session and browser page;
@@ -262,6 +269,8 @@ private:
     std::optional<double> total_profit_;
     std::optional<double> total_loss_;
     bool total_stopped_ = false; // until a desk starts again
+    bool alert_tips_ = true;
+    bool alert_sound_ = true;
     service::ServiceLink service_;
     std::vector<std::unique_ptr<Desk>> desks_; // last: they use everything above
 };

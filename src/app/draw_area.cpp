@@ -18,8 +18,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::app {
 
-DrawArea::DrawArea(AppCore& core, TipsGroup& tips, QWidget* parent)
-    : QGroupBox(u"开奖信息"_s, parent), core_(core), tips_(tips)
+DrawArea::DrawArea(Desk& desk, TipsGroup& tips, QWidget* parent)
+    : QGroupBox(u"开奖信息"_s, parent), desk_(desk), tips_(tips)
 {
     setObjectName(u"frame_awd"_s);
     setFixedWidth(kDrawAreaWidth);
@@ -57,7 +57,7 @@ DrawArea::DrawArea(AppCore& core, TipsGroup& tips, QWidget* parent)
 
     connect(combox_select_caizhong_, &QComboBox::activated, this, &DrawArea::apply_caizhong);
     connect(awd_url_, &QComboBox::activated, this,
-            [this](int index) { core_.pick_address(awd_url_->currentText(), index); });
+            [this](int index) { desk_.pick_address(awd_url_->currentText(), index); });
     // Enter is handled on its release, once: the box's own handling of the key press would also
     // report it as a pick from the list (and save the index) when the text equals an item.
     // Leaving the box after typing an item's text is no pick either (the box would report it as
@@ -68,16 +68,16 @@ DrawArea::DrawArea(AppCore& core, TipsGroup& tips, QWidget* parent)
     disconnect(awd_url_->lineEdit(), &QLineEdit::returnPressed, awd_url_, nullptr);
     connect(awd_list_, &QTreeWidget::itemClicked, this, &DrawArea::toggle_draw_list);
     connect(awd_list_, &QTreeWidget::itemDoubleClicked, this,
-            [this] { core_.feed().refresh_awd_list(); });
+            [this] { desk_.feed().refresh_awd_list(); });
     connect(isshowawardtips_, &QCheckBox::toggled, this,
-            [this](bool on) { core_.feed().set_announce(on); });
+            [this](bool on) { desk_.feed().set_announce(on); });
 
-    feed::DrawFeed& feed = core_.feed();
+    feed::DrawFeed& feed = desk_.feed();
     connect(&feed, &feed::DrawFeed::labels_changed, this, &DrawArea::render_labels);
     connect(&feed, &feed::DrawFeed::countdown_changed, next_awd_countdown_, &QLabel::setText);
     connect(&feed, &feed::DrawFeed::rows_changed, this, &DrawArea::render_draws);
     // The lottery cannot be changed while monitoring runs.
-    connect(&core_.engine(), &monitor::MonitorEngine::monitoring_changed, this,
+    connect(&desk_.engine(), &monitor::MonitorEngine::monitoring_changed, this,
             [this](bool on) { combox_select_caizhong_->setEnabled(!on); });
 }
 
@@ -89,7 +89,7 @@ bool DrawArea::eventFilter(QObject* watched, QEvent* event)
         if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             return QGroupBox::eventFilter(watched, event);
         if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
-            core_.enter_address(awd_url_->currentText());
+            desk_.enter_address(awd_url_->currentText());
         return true;
     }
     return QGroupBox::eventFilter(watched, event);
@@ -97,7 +97,12 @@ bool DrawArea::eventFilter(QObject* watched, QEvent* event)
 
 void DrawArea::apply_caizhong()
 {
-    const LotteryChoice choice = core_.choose_lottery(combox_select_caizhong_->currentText());
+    if (check_ && !check_(combox_select_caizhong_->currentText())) {
+        const int own = combox_select_caizhong_->findText(desk_.lottery());
+        combox_select_caizhong_->setCurrentIndex(own >= 0 && !desk_.lottery().isEmpty() ? own : 0);
+        return;
+    }
+    const LotteryChoice choice = desk_.choose_lottery(combox_select_caizhong_->currentText());
     {
         const QSignalBlocker block(awd_url_);
         awd_url_->clear();
@@ -120,7 +125,7 @@ void DrawArea::render_labels(const QString& new_iss, const QString& next_iss,
 void DrawArea::render_draws()
 {
     awd_list_->clear();
-    for (const feed::DrawRow& row : core_.feed().rows())
+    for (const feed::DrawRow& row : desk_.feed().rows())
         awd_list_->addTopLevelItem(new QTreeWidgetItem({row.issue, row.numbers}));
 }
 

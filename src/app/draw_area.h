@@ -3,6 +3,7 @@
 // the "自动报号" box and the draw list.
 
 #include <QGroupBox>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -11,7 +12,7 @@ class QTreeWidget;
 
 namespace zorvik::app {
 
-class AppCore;
+class Desk;
 class TipsGroup;
 
 inline constexpr int kDrawAreaWidth = 290;
@@ -19,7 +20,7 @@ inline constexpr int kDrawAreaWidth = 290;
 class DrawArea : public QGroupBox {
     Q_OBJECT
 public:
-    DrawArea(AppCore& core, TipsGroup& tips, QWidget* parent = nullptr);
+    DrawArea(Desk& desk, TipsGroup& tips, QWidget* parent = nullptr);
 
     QComboBox* lottery_box() const { return combox_select_caizhong_; }
     QCheckBox* announce_box() const { return isshowawardtips_; }
@@ -27,6 +28,9 @@ public:
     void apply_caizhong();
     // The draw list large in place of the tabs, or back.
     void toggle_draw_list();
+    // Says whether a lottery chosen in the box may be taken (another desk follows it: no, and
+    // the box goes back to the desk's own).
+    void set_lottery_check(std::function<bool(const QString&)> check) { check_ = std::move(check); }
 
 signals:
     // The lottery chosen: whether automatic betting is offered, and the money units.
@@ -40,8 +44,9 @@ private:
     void render_labels(const QString& new_iss, const QString& next_iss, const QString& new_award);
     void render_draws();
 
-    AppCore& core_;
+    Desk& desk_;
     TipsGroup& tips_;
+    std::function<bool(const QString&)> check_;
     QComboBox* combox_select_caizhong_ = nullptr;
     QComboBox* awd_url_ = nullptr;
     QLabel* new_iss_ = nullptr;

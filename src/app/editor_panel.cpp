@@ -21,8 +21,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::app {
 
-EditorPanel::EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent)
-    : QWidget(parent), core_(core), tips_(tips)
+EditorPanel::EditorPanel(Desk& desk, TipsGroup& tips, QWidget* parent)
+    : QWidget(parent), desk_(desk), tips_(tips)
 {
     setObjectName(u"zorvik_cfg"_s);
     auto* form = new QGridLayout(this);
@@ -160,7 +160,7 @@ void EditorPanel::show_platform_warning()
     const QString title = rules::display_name(rules::group_name(letters), r.play);
     const QString numbers = r.numbers.trimmed().isEmpty() ? u"1"_s : r.numbers.trimmed();
     platform_warning_->setVisible(r.auto_bet && !letters.isEmpty() &&
-                                  core_.feed().lottery().contains(u"合乐"_s) &&
+                                  desk_.feed().lottery().contains(u"合乐"_s) &&
                                   !platform::hele_supports(title, numbers));
 }
 
@@ -300,7 +300,7 @@ void EditorPanel::save_monitor()
     apply_threshold_default(); // a threshold left at 0 or empty is saved as its default
     alert_cfg_error_tips_->hide();
     monitor::EditorRecord r = editor_record();
-    const QString error = core_.engine().save_monitor(r);
+    const QString error = desk_.engine().save_monitor(r);
     if (!error.isEmpty()) {
         alert_cfg_error_tips_->setPlainText(error);
         alert_cfg_error_tips_->show();

@@ -18,13 +18,13 @@ class QPushButton;
 
 namespace zorvik::app {
 
-class AppCore;
+class Desk;
 class TipsGroup;
 
 class EditorPanel : public QWidget {
     Q_OBJECT
 public:
-    EditorPanel(AppCore& core, TipsGroup& tips, QWidget* parent = nullptr);
+    EditorPanel(Desk& desk, TipsGroup& tips, QWidget* parent = nullptr);
 
     // The boxes as a record, and a record shown in the boxes.
     monitor::EditorRecord editor_record() const;
@@ -47,7 +47,7 @@ private:
     void show_number_example();
     void save_monitor();
 
-    AppCore& core_;
+    Desk& desk_;
     TipsGroup& tips_;
     bool applying_ = false;
     // The boxes as the editor state was last made from them; nothing before the first time.

@@ -4,6 +4,9 @@
 #include "app/backtest_dialog.h"
 #include "app/betting_panel.h"
 #include "app/core.h"
+#include "app/desk.h"
+#include "feed/catalogue.h"
+#include "support/money.h"
 #include "app/data_dir.h"
 #include "app/draw_area.h"
 #include "app/editor_panel.h"
@@ -31,6 +34,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QSignalBlocker>
+#include <QPointer>
+#include <QMenu>
+#include <QTabBar>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -77,7 +85,7 @@ MainWindow::MainWindow(const QString& data_dir, support::Shell* shell, const Net
     core_ = std::make_unique<AppCore>(data_dir_, *shell_, *clock_, *http, net);
 
     build_ui();
-    own_shell_->set_window_tip([this](const QString& text) { monitor_panel_->show_tip(text); });
+    own_shell_->set_window_tip([this](const QString& text) { page().monitors->show_tip(text); });
     setWindowIcon(program_icon());
     core_->init_var();
     own_shell_->tray().show_tray(true, windowIcon(), QString());
@@ -88,12 +96,24 @@ MainWindow::MainWindow(const QString& data_dir, support::Shell* shell, const Net
 
     connect(core_.get(), &AppCore::announced, this, &MainWindow::show_announcement);
     core_->set_options_source([this] { return options(); });
-    engine().set_alert_options(alert_options_->tips_box()->isChecked(),
-                               alert_options_->sound_box()->isChecked());
+    core_->set_alert_options(alert_options_->tips_box()->isChecked(), alert_options_->sound_box()->isChecked());
     engine().load();
     // The restored lottery is applied as the user's choice would be.
     if (draw_area_->lottery_box()->currentIndex() > 0)
         draw_area_->apply_caizhong();
+    // The further desks kept, each with its lottery and monitors.
+    for (const DeskSettings& kept : load_desks(settings_file_)) {
+        if (!feed::find_lottery(kept.lottery) ||
+            std::any_of(pages_.begin(), pages_.end(), [&kept](const auto& p) { return p->desk->lottery() == kept.lottery; }))
+            continue;
+        Desk& desk = core_->add_desk(kept.number);
+        DeskPage& p = make_page(desk);
+        p.draw->lottery_box()->setCurrentIndex(p.draw->lottery_box()->findText(kept.lottery));
+        p.draw->apply_caizhong();
+        desk.engine().load();
+    }
+    desk_tabs_->setCurrentIndex(0);
+    select_page(0);
     core_->start();
 
     // A session shutdown closes the window without asking.
@@ -124,80 +144,339 @@ void MainWindow::build_ui()
 
     auto* central = named<QWidget>("zorvik");
     auto* grid = new QGridLayout(central);
-    grid->setContentsMargins(8, 8, 8, 8);
+    grid->setContentsMargins(8, 4, 8, 8);
     grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(4);
 
-    draw_area_ = new DrawArea(*core_, *tips_);
-    monitor_panel_ = new MonitorPanel(*core_, *shell_, *tips_);
-    editor_panel_ = new EditorPanel(*core_, *tips_);
     alert_options_ = new AlertOptions(*core_, *shell_);
     betting_ = new BettingPanel(*core_, *tips_, this);
-
-    zorvik_main_ = named<QTabWidget>("zorvik_main");
-    zorvik_main_->addTab(monitor_panel_, u"监控列表"_s);
-    // The editor scrolls when the window is small rather than making the window taller (an
-    // error shown under the numbers takes room of its own).
-    auto* editor_scroll = named<QScrollArea>("editor_scroll");
-    editor_scroll->setWidget(editor_panel_);
-    editor_scroll->setWidgetResizable(true);
-    editor_scroll->setFrameShape(QFrame::NoFrame);
-    zorvik_main_->addTab(editor_scroll, u"添加/修改监控"_s);
-    zorvik_main_->addTab(new HistoryPanel(*core_), u"投注历史"_s);
-    // The platform's page, once a platform is first used.
-    connect(core_.get(), &AppCore::browser_made, this,
-            [this](QWidget* browser) { zorvik_main_->addTab(browser, u"平台页面"_s); });
+    // Each desk's areas, switched by the desk tabs.
+    draw_stack_ = named<QStackedWidget>("draw_stack");
+    main_stack_ = named<QStackedWidget>("main_stack");
+    log_stack_ = named<QStackedWidget>("log_stack");
+    draw_stack_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    QLayout* desk_bar = build_desk_bar();
+    const DeskPage& first = make_page(core_->desk());
+    draw_area_ = first.draw;
+    monitor_panel_ = first.monitors;
+    editor_panel_ = first.editor;
+    zorvik_main_ = first.tabs;
+    // The platforms' pages, once a platform is first used, with the first desk's tabs.
+    connect(core_.get(), &AppCore::browser_made, this, [this](QWidget* browser) {
+        const bool second = zorvik_main_->count() > 3;
+        zorvik_main_->addTab(browser, second ? u"平台页面2"_s : u"平台页面"_s);
+    });
 
     // The lists and options above, the bet log below; the user moves the split between them
     // (kept in the settings file).
     auto* upper = new QWidget;
     auto* upper_layout = new QVBoxLayout(upper);
     upper_layout->setContentsMargins(0, 0, 0, 0);
-    upper_layout->addWidget(zorvik_main_, 1);
+    upper_layout->addWidget(main_stack_, 1);
     auto* options_row = new QHBoxLayout;
     options_row->addWidget(alert_options_);
     options_row->addWidget(betting_->settings_box(), 1);
     upper_layout->addLayout(options_row);
     main_split_ = named<QSplitter>("main_split", Qt::Vertical);
     main_split_->addWidget(upper);
-    main_split_->addWidget(betting_->log_box());
+    main_split_->addWidget(log_stack_);
     main_split_->setChildrenCollapsible(false);
     main_split_->setStretchFactor(0, 3);
     main_split_->setStretchFactor(1, 2);
     connect(main_split_, &QSplitter::splitterMoved, this, [this] {
         core_->report_write(save_split(settings_file_, main_split_->sizes()));
     });
-    auto* right = new QVBoxLayout;
-    right->addWidget(main_split_, 1);
 
-    grid->addWidget(draw_area_, 0, 0);
-    grid->addLayout(right, 0, 1);
+    grid->addLayout(desk_bar, 0, 0, 1, 2);
+    grid->addWidget(draw_stack_, 1, 0);
+    grid->addWidget(main_split_, 1, 1);
     grid->setColumnStretch(1, 1);
-    grid->addLayout(build_footer(), 1, 0, 1, 2);
+    grid->setRowStretch(1, 1);
+    grid->addLayout(build_footer(), 2, 0, 1, 2);
     setCentralWidget(central);
     resize(1280, 700);
 
-    // What spans the areas.
-    connect(draw_area_, &DrawArea::lottery_applied, editor_panel_, &EditorPanel::offer_auto_bet);
-    connect(draw_area_, &DrawArea::lottery_applied, monitor_panel_, &MonitorPanel::show_empty_hint);
-    connect(draw_area_, &DrawArea::expanded, this, [this](bool on) { zorvik_main_->setVisible(!on); });
-    connect(monitor_panel_, &MonitorPanel::backtest_requested, this, &MainWindow::open_backtest);
-    connect(monitor_panel_, &MonitorPanel::detail_shown, this,
-            [this](bool shown) { betting_->keep_log_rows(shown ? 4 : 8); });
-    connect(monitor_panel_, &MonitorPanel::new_requested, this, [this] {
-        editor_panel_->new_monitor();
-        zorvik_main_->setCurrentIndex(1);
-    });
-    QCheckBox* announce = draw_area_->announce_box();
-    QCheckBox* alert_tips = alert_options_->tips_box();
-    // Ticking the pop-up alerts unticks "自动报号"; ticking "自动报号" against them asks first.
-    connect(alert_tips, &QCheckBox::toggled, this, [announce](bool on) {
+    // Ticking the pop-up alerts unticks every desk's "自动报号".
+    connect(alert_options_->tips_box(), &QCheckBox::toggled, this, [this](bool on) {
         if (on)
-            announce->setChecked(false);
+            for (const auto& p : pages_)
+                p->draw->announce_box()->setChecked(false);
     });
-    connect(announce, &QCheckBox::clicked, this, [this, announce, alert_tips] {
+}
+
+QLayout* MainWindow::build_desk_bar()
+{
+    desk_tabs_ = named<QTabBar>("desk_tabs");
+    desk_tabs_->setExpanding(false);
+    desk_tabs_->setUsesScrollButtons(true);
+    desk_tabs_->setDrawBase(false);
+    desk_tabs_->addTab(QString());
+    desk_tabs_->addTab(u"+"_s);
+    desk_tabs_->setTabToolTip(1, u"再监控一个彩种"_s);
+    desk_tabs_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(desk_tabs_, &QTabBar::currentChanged, this, [this](int tab) {
+        if (tab < int(pages_.size())) {
+            select_page(tab);
+            return;
+        }
+        // "+": the tab shown stays; the lotteries not followed yet are offered.
+        const QSignalBlocker block(desk_tabs_);
+        desk_tabs_->setCurrentIndex(draw_stack_->currentIndex());
+        offer_lotteries();
+    });
+    connect(desk_tabs_, &QTabBar::customContextMenuRequested, this, &MainWindow::desk_menu);
+
+    total_zy_ = named<QLineEdit>("total_zy");
+    total_zs_ = named<QLineEdit>("total_zs");
+    for (QLineEdit* box : {total_zy_, total_zs_}) {
+        box->setFixedWidth(70);
+        box->setPlaceholderText(u"不设"_s);
+        box->setToolTip(u"所有彩种本次监控的合计收入达到此额时，停止所有彩种的监控和投注"_s);
+        connect(box, &QLineEdit::editingFinished, this, [this] {
+            core_->set_total_stops(total_zy_->text(), total_zs_->text());
+            core_->report_write(save_total_stops(settings_file_, total_zy_->text().trimmed(), total_zs_->text().trimmed()));
+        });
+    }
+    auto* start_all = named<QPushButton>("start_all", u"全部启动"_s);
+    auto* stop_all = named<QPushButton>("stop_all", u"全部停止"_s);
+    connect(start_all, &QPushButton::clicked, this, &MainWindow::start_all);
+    connect(stop_all, &QPushButton::clicked, this, &MainWindow::stop_all);
+
+    auto* bar = new QHBoxLayout;
+    bar->setSpacing(6);
+    bar->addWidget(desk_tabs_, 1);
+    bar->addWidget(caption(u"总止盈："_s));
+    bar->addWidget(total_zy_);
+    bar->addWidget(caption(u"总止损："_s));
+    bar->addWidget(total_zs_);
+    bar->addWidget(start_all);
+    bar->addWidget(stop_all);
+    return bar;
+}
+
+MainWindow::DeskPage& MainWindow::make_page(Desk& desk)
+{
+    auto owned = std::make_unique<DeskPage>();
+    DeskPage& p = *owned;
+    p.desk = &desk;
+    p.tips = new TipsGroup;
+    p.tips->setParent(this);
+    connect(p.tips, &TipsGroup::clicked, this, &MainWindow::link_dispatch);
+    p.draw = new DrawArea(desk, *p.tips);
+    p.monitors = new MonitorPanel(desk, *shell_, *p.tips);
+    p.editor = new EditorPanel(desk, *p.tips);
+    p.tabs = named<QTabWidget>("zorvik_main");
+    p.tabs->addTab(p.monitors, u"监控列表"_s);
+    // The editor scrolls when the window is small rather than making the window taller (an
+    // error shown under the numbers takes room of its own).
+    auto* editor_scroll = named<QScrollArea>("editor_scroll");
+    editor_scroll->setWidget(p.editor);
+    editor_scroll->setWidgetResizable(true);
+    editor_scroll->setFrameShape(QFrame::NoFrame);
+    p.tabs->addTab(editor_scroll, u"添加/修改监控"_s);
+    p.tabs->addTab(new HistoryPanel(*core_), u"投注历史"_s);
+    p.log = betting_->make_log_box(desk);
+    const int tab = int(pages_.size());
+    pages_.push_back(std::move(owned));
+    draw_stack_->insertWidget(tab, p.draw);
+    main_stack_->insertWidget(tab, p.tabs);
+    log_stack_->insertWidget(tab, p.log);
+    if (tab > 0)
+        desk_tabs_->insertTab(tab, QString());
+
+    // What spans the desk's areas.
+    connect(p.draw, &DrawArea::lottery_applied, p.editor, &EditorPanel::offer_auto_bet);
+    connect(p.draw, &DrawArea::lottery_applied, p.monitors, &MonitorPanel::show_empty_hint);
+    connect(p.draw, &DrawArea::lottery_applied, this, [this, &p] {
+        if (p.desk->number() > 1)
+            core_->report_write(save_desk_lottery(settings_file_, p.desk->number(), p.desk->lottery()));
+        show_desk_tab(p);
+        // The platform, and with it the account shown, may have changed.
+        betting_->select_desk(*page().desk);
+    });
+    p.draw->set_lottery_check([this, &p](const QString& name) {
+        for (const auto& other : pages_)
+            if (other.get() != &p && other->desk->lottery() == name) {
+                shell_->message(u"“"_s + name + u"”已在另一个彩种页签中监控"_s);
+                return false;
+            }
+        return true;
+    });
+    connect(p.draw, &DrawArea::expanded, this, [this, &p](bool on) {
+        p.expanded = on;
+        if (&p == &page())
+            main_stack_->setVisible(!on);
+    });
+    connect(p.monitors, &MonitorPanel::backtest_requested, this, &MainWindow::open_backtest);
+    connect(p.monitors, &MonitorPanel::detail_shown, this,
+            [this](bool shown) { betting_->keep_log_rows(shown ? 4 : 8); });
+    connect(p.monitors, &MonitorPanel::new_requested, this, [&p] {
+        p.editor->new_monitor();
+        p.tabs->setCurrentIndex(1);
+    });
+    QCheckBox* announce = p.draw->announce_box();
+    // Ticking "自动报号" against the pop-up alerts asks first.
+    connect(announce, &QCheckBox::clicked, this, [this, announce] {
         announce->setChecked(
-            core_->show_award_tips_clicked(announce->isChecked(), alert_tips->isChecked()));
+            core_->show_award_tips_clicked(announce->isChecked(), alert_options_->tips_box()->isChecked()));
     });
+    // The tab says the desk's income and whether it monitors.
+    connect(&desk.engine(), &monitor::MonitorEngine::monitoring_changed, this, [this, &p] { show_desk_tab(p); });
+    connect(&desk.engine(), &monitor::MonitorEngine::line_changed, this, [this, &p](monitor::Line line) {
+        if (line == monitor::Line::Income)
+            show_desk_tab(p);
+    });
+    show_desk_tab(p);
+    return p;
+}
+
+MainWindow::DeskPage& MainWindow::page()
+{
+    const int tab = draw_stack_->currentIndex();
+    return *pages_[tab >= 0 && tab < int(pages_.size()) ? tab : 0];
+}
+
+Desk& MainWindow::selected_desk()
+{
+    return *page().desk;
+}
+
+void MainWindow::select_page(int tab)
+{
+    draw_stack_->setCurrentIndex(tab);
+    main_stack_->setCurrentIndex(tab);
+    log_stack_->setCurrentIndex(tab);
+    const DeskPage& p = page();
+    main_stack_->setVisible(!p.expanded);
+    betting_->select_desk(*p.desk);
+}
+
+void MainWindow::show_desk_tab(const DeskPage& p)
+{
+    const auto at = std::find_if(pages_.begin(), pages_.end(), [&p](const auto& q) { return q.get() == &p; });
+    if (at == pages_.end())
+        return;
+    const int tab = int(at - pages_.begin());
+    const monitor::MonitorEngine& engine = p.desk->engine();
+    const QString name = p.desk->lottery().isEmpty() ? u"未选择彩种"_s : p.desk->lottery();
+    desk_tabs_->setTabText(tab, (engine.monitoring() ? u"● "_s : QString()) + name + u"  "_s +
+                                    support::money_text(engine.session().income));
+    desk_tabs_->setTabToolTip(tab, engine.monitoring() ? u"监控中"_s : u"未监控"_s);
+}
+
+void MainWindow::offer_lotteries()
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(u"add_desk_menu"_s);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const feed::Lottery& lottery : feed::catalogue()) {
+        const QString& name = lottery.name;
+        if (std::any_of(pages_.begin(), pages_.end(), [&name](const auto& p) { return p->desk->lottery() == name; }))
+            continue;
+        menu->addAction(name, this, [this, name] { add_desk(name); });
+    }
+    if (menu->isEmpty()) {
+        delete menu;
+        shell_->message(u"所有彩种都已在监控页签中"_s);
+        return;
+    }
+    menu->popup(desk_tabs_->mapToGlobal(desk_tabs_->tabRect(desk_tabs_->count() - 1).bottomLeft()));
+}
+
+bool MainWindow::add_desk(const QString& lottery)
+{
+    const int number = core_->free_desk_number();
+    if (!feed::find_lottery(lottery) || number == 0 ||
+        std::any_of(pages_.begin(), pages_.end(), [&lottery](const auto& p) { return p->desk->lottery() == lottery; }))
+        return false;
+    DeskSettings kept;
+    kept.number = number;
+    kept.lottery = lottery;
+    core_->report_write(save_desk(settings_file_, kept));
+    Desk& desk = core_->add_desk(number);
+    DeskPage& p = make_page(desk);
+    p.draw->lottery_box()->setCurrentIndex(p.draw->lottery_box()->findText(lottery));
+    p.draw->apply_caizhong();
+    desk.engine().load();
+    desk.feed().start();
+    desk_tabs_->setCurrentIndex(int(pages_.size()) - 1);
+    return true;
+}
+
+void MainWindow::desk_menu(const QPoint& at)
+{
+    const int tab = desk_tabs_->tabAt(at);
+    if (tab < 0 || tab >= int(pages_.size()))
+        return;
+    auto* menu = new QMenu(this);
+    menu->setObjectName(u"desk_menu"_s);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(u"删除此彩种"_s, this, [this, desk = QPointer<Desk>(pages_[tab]->desk)] {
+        for (size_t i = 0; desk && i < pages_.size(); ++i)
+            if (pages_[i]->desk == desk)
+                remove_desk(int(i));
+    });
+    menu->popup(desk_tabs_->mapToGlobal(at));
+}
+
+bool MainWindow::remove_desk(int tab)
+{
+    if (tab < 0 || tab >= int(pages_.size()))
+        return false;
+    DeskPage& p = *pages_[tab];
+    Desk& desk = *p.desk;
+    const QString name = desk.lottery().isEmpty() ? u"未选择彩种"_s : desk.lottery();
+    if (desk.number() == 1) {
+        shell_->message(u"第一个彩种页签不能删除，可以在它的页面上改选彩种"_s);
+        return false;
+    }
+    if (desk.engine().monitoring()) {
+        shell_->message(u"“"_s + name + u"”正在监控，请先停止监控再删除"_s);
+        return false;
+    }
+    if (!shell_->confirm(u"确认删除彩种“"_s + name + u"”？它的监控列表和止盈止损设置将一并删除。"_s,
+                         QString::fromUtf16(support::kTitle) + u" - 删除彩种"_s))
+        return false;
+    // The views go before the desk whose rows they read.
+    const int number = desk.number();
+    betting_->forget_desk(desk);
+    disconnect(&desk.engine(), nullptr, this, nullptr);
+    const QSignalBlocker block(desk_tabs_);
+    desk_tabs_->removeTab(tab);
+    delete p.draw;
+    delete p.tabs;
+    delete p.log;
+    delete p.tips;
+    pages_.erase(pages_.begin() + tab);
+    core_->remove_desk(number);
+    const int shown = std::min(tab, int(pages_.size()) - 1);
+    desk_tabs_->setCurrentIndex(shown);
+    select_page(shown);
+    return true;
+}
+
+void MainWindow::start_all()
+{
+    // Each desk with draw history starts now; one still waiting for it, at its first draw.
+    for (const auto& p : pages_) {
+        Desk& desk = *p->desk;
+        if (desk.lottery().isEmpty() || desk.engine().monitoring())
+            continue;
+        if (desk.feed().awd_history().isEmpty())
+            desk.start_when_ready();
+        else
+            desk.start_monitoring();
+    }
+}
+
+void MainWindow::stop_all()
+{
+    if (std::none_of(pages_.begin(), pages_.end(), [](const auto& p) { return p->desk->engine().monitoring(); }))
+        return;
+    if (!shell_->confirm(u"确认要停止所有彩种的监控？"_s, QString::fromUtf16(support::kTitle) + u" - 确认停止"_s))
+        return;
+    for (const auto& p : pages_)
+        p->desk->stop(u"button"_s);
 }
 
 QLayout* MainWindow::build_footer()
@@ -251,6 +530,11 @@ void MainWindow::load_settings()
     alert_options_->webhook_box()->setText(o.webhook_url);
     betting_->account_box()->setText(o.plt_user);
     betting_->password_box()->setText(core_->stored_password());
+    betting_->load_account(1, core_->stored_account(1), core_->stored_password(1));
+    const auto [total_profit, total_loss] = load_total_stops(settings_file_);
+    total_zy_->setText(total_profit);
+    total_zs_->setText(total_loss);
+    core_->set_total_stops(total_profit, total_loss);
     core_->stored_notify_urls();
     core_->set_notify_choice(load_notify_choice(settings_file_));
     betting_->stop_loss_box()->setText(o.plt_tz_zs);
@@ -275,10 +559,10 @@ Options MainWindow::options() const
     o.alert_type_sound = alert_options_->sound_box()->isChecked();
     o.alert_sound_file = alert_options_->sound_file_box()->text();
     o.webhook_url = alert_options_->webhook_box()->text().trimmed();
-    o.plt_user = betting_->account_box()->text();
-    o.plt_pass = betting_->password_box()->text();
-    o.plt_tz_zs = betting_->stop_loss_box()->text();
-    o.plt_tz_zy = betting_->stop_profit_box()->text();
+    o.plt_user = betting_->first_account().first;
+    o.plt_pass = betting_->first_account().second;
+    o.plt_tz_zy = betting_->first_stops().first;
+    o.plt_tz_zs = betting_->first_stops().second;
     return o;
 }
 
@@ -304,39 +588,46 @@ void MainWindow::show_editor(const monitor::EditorRecord& record)
 
 void MainWindow::modify_selected()
 {
-    const auto editor =
-        engine().modify_monitor(monitor_panel_->selected_position(), editor_record());
+    DeskPage& p = page();
+    const auto editor = p.desk->engine().modify_monitor(p.monitors->selected_position(), p.editor->editor_record());
     if (!editor)
         return;
-    show_editor(*editor);
-    zorvik_main_->setCurrentIndex(1);
+    p.editor->show_editor(*editor);
+    p.tabs->setCurrentIndex(1);
 }
 
 // The 回测 window over the draws the program holds, for every monitor or the selected one.
 void MainWindow::open_backtest()
 {
+    // The selected desk's draws and monitors.
+    DeskPage& p = page();
+    monitor::MonitorEngine& engine = p.desk->engine();
     QString selected;
     quint64 uid = 0;
-    if (const auto position = monitor_panel_->selected_position())
-        if (const auto record = engine().list().at(*position)) {
+    if (const auto position = p.monitors->selected_position())
+        if (const auto record = engine.list().at(*position)) {
             selected = u"|"_s + record->text();
             uid = record->uid();
         }
-    auto* dialog = new BacktestDialog(*shell_, core_->feed().awd_history(), engine().list().text(),
-                                      selected, this, betting_->stop_profit_box()->text(),
-                                      betting_->stop_loss_box()->text());
+    auto* dialog = new BacktestDialog(*shell_, p.desk->feed().awd_history(), engine.list().text(), selected, this,
+                                      betting_->stop_profit_box()->text(), betting_->stop_loss_box()->text());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog->sweep(), &SweepPanel::variant_chosen, this,
-            [this, uid](const monitor::SweepVariant& v) { apply_variant(uid, v); });
+            [this, uid, desk = QPointer<Desk>(p.desk)](const monitor::SweepVariant& v) {
+                if (desk)
+                    apply_variant(*desk, uid, v);
+            });
     dialog->show();
 }
 
 // A swept variant into the editor, modifying the monitor it was swept for; the user saves it
 // with 确定修改.
-void MainWindow::apply_variant(quint64 uid, const monitor::SweepVariant& v)
+void MainWindow::apply_variant(Desk& desk, quint64 uid, const monitor::SweepVariant& v)
 {
-    const int position = engine().list().position_of(uid);
-    auto editor = position ? engine().modify_monitor(position, editor_record()) : std::nullopt;
+    const auto at = std::find_if(pages_.begin(), pages_.end(), [&desk](const auto& p) { return p->desk == &desk; });
+    DeskPage& p = **at;
+    const int position = desk.engine().list().position_of(uid);
+    auto editor = position ? desk.engine().modify_monitor(position, p.editor->editor_record()) : std::nullopt;
     if (!editor) {
         shell_->message(u"寻优的监控已不在监控列表中"_s);
         return;
@@ -345,8 +636,9 @@ void MainWindow::apply_variant(quint64 uid, const monitor::SweepVariant& v)
     editor->plan = v.plan;
     editor->unit_index = v.unit;
     editor->auto_bet = true;
-    show_editor(*editor);
-    zorvik_main_->setCurrentIndex(1);
+    desk_tabs_->setCurrentIndex(int(at - pages_.begin()));
+    p.editor->show_editor(*editor);
+    p.tabs->setCurrentIndex(1);
     raise();
     activateWindow();
 }
@@ -355,16 +647,16 @@ void MainWindow::link_dispatch(int index)
 {
     switch (index) {
     case tips::kFoldDetail:
-        monitor_panel_->fold_detail_panel();
+        page().monitors->fold_detail_panel();
         break;
     case tips::kCopyNumbers:
-        monitor_panel_->copy_numbers();
+        page().monitors->copy_numbers();
         break;
     case tips::kModifySelected:
         modify_selected();
         break;
     case tips::kDrawListHint:
-        core_->feed().refresh_awd_list();
+        page().desk->feed().refresh_awd_list();
         break;
     case tips::kBalanceLine:
         core_->refresh_balance();
@@ -379,12 +671,13 @@ void MainWindow::link_dispatch(int index)
 
 void MainWindow::show_announcement(const service::Announcement& a)
 {
-    QPushButton* begin_plan = monitor_panel_->begin_plan();
-    if (!engine().monitoring())
-        begin_plan->setText(a.begin_plan);
+    for (const auto& p : pages_)
+        if (!p->desk->engine().monitoring())
+            p->monitors->begin_plan()->setText(a.begin_plan);
     if (!a.reached)
         return;
-    begin_plan->setEnabled(true);
+    for (const auto& p : pages_)
+        p->monitors->begin_plan()->setEnabled(true);
     info_qq_->setText(a.qq);
     info_tips_->setText(a.tips);
     tips_->at(tips::kNewVersionLink)->setText(a.new_version_caption);

@@ -9,13 +9,18 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace zorvik::monitor {
 struct SweepVariant;
 }
 
+class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QSplitter;
+class QStackedWidget;
+class QTabBar;
 class QTabWidget;
 
 namespace zorvik::support {
@@ -35,6 +40,7 @@ namespace zorvik::app {
 
 class AlertOptions;
 class AppCore;
+class Desk;
 class BettingPanel;
 class DrawArea;
 class EditorPanel;
@@ -70,17 +76,46 @@ public:
     // Ticks "我要装逼" as the user would.
     void bet_with_simulated_money();
 
+    // The desk tabs: a further desk following `lottery` (one no desk follows), selected; and a
+    // desk removed as its tab's menu does (asking first; refused for the first desk and while
+    // it monitors). False when nothing was done.
+    bool add_desk(const QString& lottery);
+    bool remove_desk(int tab);
+    // The desk of the selected tab.
+    Desk& selected_desk();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    // What a desk shows below the tab bar: its draw area, its monitor list and editor tabs (its
+    // own clickable labels) and its bet log.
+    struct DeskPage {
+        Desk* desk = nullptr;
+        TipsGroup* tips = nullptr;
+        DrawArea* draw = nullptr;
+        QTabWidget* tabs = nullptr;
+        MonitorPanel* monitors = nullptr;
+        EditorPanel* editor = nullptr;
+        QGroupBox* log = nullptr;
+        bool expanded = false; // the draw list shown large
+    };
     void build_ui();
+    QLayout* build_desk_bar();
+    DeskPage& make_page(Desk& desk);
+    DeskPage& page();
+    void select_page(int tab);
+    void show_desk_tab(const DeskPage& page);
+    void offer_lotteries();
+    void desk_menu(const QPoint& at);
+    void start_all();
+    void stop_all();
     QLayout* build_footer();
     void load_settings();
     void modify_selected();
     void open_backtest();
-    void apply_variant(quint64 uid, const monitor::SweepVariant& variant);
+    void apply_variant(Desk& desk, quint64 uid, const monitor::SweepVariant& variant);
     void show_announcement(const service::Announcement& a);
 
     QString data_dir_;
@@ -93,6 +128,14 @@ private:
     bool closing_without_question_ = false;
 
     TipsGroup* tips_ = nullptr;
+    std::vector<std::unique_ptr<DeskPage>> pages_; // in tab order
+    QTabBar* desk_tabs_ = nullptr;                 // a tab a desk, then "+"
+    QStackedWidget* draw_stack_ = nullptr;
+    QStackedWidget* main_stack_ = nullptr;
+    QStackedWidget* log_stack_ = nullptr;
+    QLineEdit* total_zy_ = nullptr;
+    QLineEdit* total_zs_ = nullptr;
+    // The first desk's areas.
     DrawArea* draw_area_ = nullptr;
     QTabWidget* zorvik_main_ = nullptr;
     QSplitter* main_split_ = nullptr; // the lists above, the bet log below

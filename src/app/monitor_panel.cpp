@@ -24,16 +24,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::app {
 
-MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips, QWidget* parent)
-    : QWidget(parent), core_(core), shell_(shell), tips_(tips)
+MonitorPanel::MonitorPanel(Desk& desk, support::Shell& shell, TipsGroup& tips, QWidget* parent)
+    : QWidget(parent), desk_(desk), shell_(shell), tips_(tips)
 {
-    monitor::MonitorEngine& engine = core_.engine();
+    monitor::MonitorEngine& engine = desk_.engine();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
 
     alert_list_ = table_view("alert_list");
-    model_ = new MonitorTableModel(engine, [this] { return core_.feed().awd_iss(); }, alert_list_);
+    model_ = new MonitorTableModel(engine, [this] { return desk_.feed().awd_iss(); }, alert_list_);
     alert_list_->setModel(model_);
     for (int i = 0; i < int(std::size(monitor::kMonitorColumns)); ++i)
         alert_list_->setColumnWidth(i, monitor::kMonitorColumns[i].width);
@@ -104,10 +104,10 @@ MonitorPanel::MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips
 
     connect(alert_new, &QPushButton::clicked, this, &MonitorPanel::new_requested);
     connect(alert_del, &QPushButton::clicked, this,
-            [this] { core_.engine().delete_monitor(selected_position()); });
-    connect(alert_delall, &QPushButton::clicked, this, [this] { core_.engine().delete_all(); });
+            [this] { desk_.engine().delete_monitor(selected_position()); });
+    connect(alert_delall, &QPushButton::clicked, this, [this] { desk_.engine().delete_all(); });
     connect(backtest, &QPushButton::clicked, this, &MonitorPanel::backtest_requested);
-    connect(begin_plan_, &QPushButton::clicked, this, [this] { core_.begin_plan_clicked(); });
+    connect(begin_plan_, &QPushButton::clicked, this, [this] { desk_.begin_plan_clicked(); });
     connect(alert_list_, &QTableView::clicked, this, &MonitorPanel::show_detail_panel);
     // An open detail panel follows the selection (keyboard, rebuilds), so what it shows is
     // always the row that copy and modify act on.
@@ -175,7 +175,7 @@ void MonitorPanel::show_empty_hint()
     empty_hint_->setGeometry(alert_list_->viewport()->rect());
     if (!empty)
         return;
-    empty_hint_->setText(!feed::find_lottery(core_.feed().lottery())
+    empty_hint_->setText(!feed::find_lottery(desk_.feed().lottery())
                              ? u"第一步：在左侧“彩种”中选择要跟踪的彩种；第二步：点击下方“添加监控”，"
                                u"选择位置和玩法，输入号码和报警条件。"_s
                              : u"还没有监控：点击下方“添加监控”，选择位置和玩法，输入号码和报警条件。"_s);
@@ -204,7 +204,7 @@ void MonitorPanel::show_detail_panel()
     const auto position = selected_position();
     if (!position)
         return;
-    const auto record = core_.engine().list().at(*position);
+    const auto record = desk_.engine().list().at(*position);
     if (!record) {
         fold_detail_panel();
         return;
@@ -220,7 +220,7 @@ void MonitorPanel::show_detail_panel()
     const QString info = monitor::detail_text(*record);
     alert_show_tz_info_->setText(info);
     alert_show_tz_info_->setVisible(!info.isEmpty()); // no blank band for a monitor that does not bet
-    trend_->show_trend(monitor::compute_trend(*record, core_.known_draws()));
+    trend_->show_trend(monitor::compute_trend(*record, desk_.known_draws()));
 }
 
 void MonitorPanel::fold_detail_panel()

@@ -17,14 +17,14 @@ class Shell;
 
 namespace zorvik::app {
 
-class AppCore;
+class Desk;
 class MonitorTableModel;
 class TipsGroup;
 
 class MonitorPanel : public QWidget {
     Q_OBJECT
 public:
-    MonitorPanel(AppCore& core, support::Shell& shell, TipsGroup& tips, QWidget* parent = nullptr);
+    MonitorPanel(Desk& desk, support::Shell& shell, TipsGroup& tips, QWidget* parent = nullptr);
 
     // The list position of the selected row, if a row is selected.
     std::optional<int> selected_position() const;
@@ -54,7 +54,7 @@ private:
     void rows_rebuilt();
     void follow_selection();
 
-    AppCore& core_;
+    Desk& desk_;
     support::Shell& shell_;
     TipsGroup& tips_;
     QTableView* alert_list_ = nullptr;

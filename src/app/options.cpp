@@ -201,15 +201,16 @@ std::pair<QString, QString> load_desk_stops(const QString& file, int number)
 QVector<DeskSettings> load_desks(const QString& file)
 {
     QVector<DeskSettings> desks;
-    for (int number = 2;; ++number) {
+    for (int number = 2; number <= kMostDesks; ++number) {
         DeskSettings d;
         d.number = number;
         d.lottery = support::ini_read(desk_section(number), u"lottery"_s, file);
         if (d.lottery.isEmpty())
-            return desks;
+            continue;
         std::tie(d.stop_profit, d.stop_loss) = load_desk_stops(file, number);
         desks << d;
     }
+    return desks;
 }
 
 int load_desk_line(const QString& file, int number)
@@ -228,16 +229,46 @@ bool save_desk_line(const QString& file, int number, int index)
 
 bool save_desk(const QString& file, const DeskSettings& desk)
 {
-    const QString section = desk_section(desk.number);
-    bool ok = support::ini_write(section, u"lottery"_s, desk.lottery, file) != 0;
-    ok = support::ini_write(section, u"stop_profit"_s, desk.stop_profit, file) != 0 && ok;
-    return support::ini_write(section, u"stop_loss"_s, desk.stop_loss, file) != 0 && ok;
+    const bool kept = support::ini_write(desk_section(desk.number), u"lottery"_s, desk.lottery, file) != 0;
+    return save_desk_stops(file, desk.number, desk.stop_profit, desk.stop_loss) && kept;
+}
+
+bool save_desk_stops(const QString& file, int number, const QString& profit, const QString& loss)
+{
+    const QString section = desk_section(number);
+    const bool ok = support::ini_write(section, u"stop_profit"_s, profit, file) != 0;
+    return support::ini_write(section, u"stop_loss"_s, loss, file) != 0 && ok;
+}
+
+bool save_desk_lottery(const QString& file, int number, const QString& lottery)
+{
+    return support::ini_write(desk_section(number), u"lottery"_s, lottery, file) != 0;
+}
+
+bool remove_desk(const QString& file, int number)
+{
+    return support::ini_delete_section(desk_section(number), file) != 0;
 }
 
 std::pair<QString, QString> load_total_stops(const QString& file)
 {
     const QString section = QString::fromUtf16(keys::kTzSection);
     return {support::ini_read(section, u"total_zy"_s, file), support::ini_read(section, u"total_zs"_s, file)};
+}
+
+} // namespace zorvik::app
+
+namespace zorvik::app {
+
+bool save_total_stops(const QString& file, const QString& profit, const QString& loss)
+{
+    const QString section = QString::fromUtf16(keys::kTzSection);
+    const auto keep = [&](const QString& key, const QString& value) {
+        return value.isEmpty() ? support::ini_delete(section, key, file) != 0
+                               : support::ini_write(section, key, value, file) != 0;
+    };
+    const bool profit_kept = keep(u"total_zy"_s, profit);
+    return keep(u"total_zs"_s, loss) && profit_kept;
 }
 
 } // namespace zorvik::app

@@ -111,7 +111,8 @@ struct DeskSettings {
 };
 // "desk_N": where a further desk keeps its settings.
 QString desk_section(int number);
-// The further desks kept, desk_2, desk_3, … up to the first section without a lottery.
+// The further desks kept, the sections desk_2 to desk_8 with a lottery (a removed desk leaves
+// a gap in the numbers).
 QVector<DeskSettings> load_desks(const QString& file);
 // A further desk's stop amounts as kept (止盈, 止损), the initial ones where absent.
 std::pair<QString, QString> load_desk_stops(const QString& file, int number);
@@ -120,9 +121,17 @@ int load_desk_line(const QString& file, int number);
 bool save_desk_line(const QString& file, int number, int index); // false: not written
 // False when a write failed.
 bool save_desk(const QString& file, const DeskSettings& desk);
+bool save_desk_stops(const QString& file, int number, const QString& profit, const QString& loss);
+bool save_desk_lottery(const QString& file, int number, const QString& lottery);
+// Removes a further desk's section; false when the file could not be written.
+bool remove_desk(const QString& file, int number);
+// The most desks: one for each lottery offered.
+inline constexpr int kMostDesks = 8;
 
 // Totals over every desk's income that stop them all (tz_cfg, keys of ours total_zy and
 // total_zs; empty: none).
 std::pair<QString, QString> load_total_stops(const QString& file);
+// An empty amount removes its key.
+bool save_total_stops(const QString& file, const QString& profit, const QString& loss);
 
 } // namespace zorvik::app

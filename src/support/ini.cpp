@@ -268,6 +268,26 @@ int ini_delete(const QString& section, const QString& key, const QString& file)
     return write_lines(file, lines, old);
 }
 
+int ini_delete_section(const QString& section, const QString& file)
+{
+    QFile existing(file);
+    if (file.isEmpty() || !existing.exists())
+        return 1; // nothing to remove
+    if (!existing.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray old = existing.readAll();
+    existing.close();
+    QVector<Line> lines = split_lines(old);
+    const Location loc = locate(lines, section_or_boot(section), QString());
+    if (loc.section < 0)
+        return 1;
+    qsizetype end = loc.section + 1;
+    while (end < lines.size() && !header_name(lines[end].text))
+        ++end;
+    lines.remove(loc.section, end - loc.section);
+    return write_lines(file, lines, old);
+}
+
 namespace {
 
 int write_lines(const QString& file, const QVector<Line>& lines, const QByteArray& old)

@@ -20,6 +20,11 @@ int ini_write(const QString& section, const QString& key, const QString& value,
 // never there), 0 when the file could not be written.
 int ini_delete(const QString& section, const QString& key, const QString& file);
 
+// Removes [section] (the first of that name) with every line up to the next section, keeping
+// every other byte; non-zero when it is gone (or was never there), 0 when the file could not be
+// written.
+int ini_delete_section(const QString& section, const QString& file);
+
 // The value of key in [section] ("Boot" when empty), or "" when absent. Section and key names
 // match without regard to case; surrounding blanks and one pair of enclosing quotes are dropped.
 QString ini_read(const QString& section, const QString& key, const QString& file);

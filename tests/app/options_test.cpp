@@ -90,16 +90,17 @@ TEST_F(OptionsFile, SavingKeepsTheMonitorListAndOtherKeys)
     EXPECT_EQ(ini_read(u"cai_cfg"_s, u"plt_path"_s, file()), u"2"_s);
 }
 
-TEST_F(OptionsFile, FurtherDesksAreReadUpToTheFirstSectionWithoutALottery)
+TEST_F(OptionsFile, FurtherDesksAreTheSectionsWithALotteryUpToTheEighthAndARemovedOneLeavesNothing)
 {
     EXPECT_TRUE(load_desks(file()).isEmpty());
     ASSERT_TRUE(save_desk(file(), {2, u"合乐平台-HI彩分分彩"_s, u"500"_s, u"-200"_s}));
-    // desk_3 has no lottery: desk_4 beyond it is not read.
+    // desk_3 has no lottery: it is no desk, and desk_4 beyond the gap still is.
     ASSERT_TRUE(ini_write(u"desk_3"_s, u"stop_profit"_s, u"1"_s, file()));
     ASSERT_TRUE(save_desk(file(), {4, u"U彩平台-欢乐五分彩"_s, u"1"_s, u"-1"_s}));
     const QVector<DeskSettings> desks = load_desks(file());
-    ASSERT_EQ(desks.size(), 1);
+    ASSERT_EQ(desks.size(), 2);
     EXPECT_EQ(desks[0], (DeskSettings{2, u"合乐平台-HI彩分分彩"_s, u"500"_s, u"-200"_s}));
+    EXPECT_EQ(desks[1], (DeskSettings{4, u"U彩平台-欢乐五分彩"_s, u"1"_s, u"-1"_s}));
     // A desk without stop amounts has the window's initial ones.
     ASSERT_TRUE(ini_write(u"desk_3"_s, u"lottery"_s, u"U彩平台-欢乐分分彩"_s, file()));
     ASSERT_TRUE(zorvik::support::ini_delete(u"desk_3"_s, u"stop_profit"_s, file()));
@@ -107,6 +108,25 @@ TEST_F(OptionsFile, FurtherDesksAreReadUpToTheFirstSectionWithoutALottery)
     ASSERT_EQ(three.size(), 3);
     EXPECT_EQ(three[1], (DeskSettings{3, u"U彩平台-欢乐分分彩"_s, u"1000"_s, u"-1000"_s}));
     EXPECT_EQ(three[2].number, 4);
+    // The eighth is the last read.
+    ASSERT_TRUE(save_desk(file(), {8, u"U彩平台-三分彩"_s, u"1"_s, u"-1"_s}));
+    ASSERT_TRUE(save_desk(file(), {9, u"经纬-重庆时时彩"_s, u"1"_s, u"-1"_s}));
+    const QVector<DeskSettings> more = load_desks(file());
+    ASSERT_EQ(more.size(), 4);
+    EXPECT_EQ(more.back().number, 8);
+    // Removing a desk takes its whole section away, the others untouched.
+    ASSERT_TRUE(ini_write(u"desk_3"_s, u"list"_s, u"|A~B"_s, file()));
+    ASSERT_TRUE(remove_desk(file(), 3));
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    EXPECT_FALSE(text.contains("desk_3"));
+    EXPECT_FALSE(text.contains("|A~B"));
+    EXPECT_TRUE(text.contains("[desk_2]"));
+    EXPECT_TRUE(text.contains("[desk_4]"));
+    EXPECT_EQ(load_desks(file()).size(), 3);
+    EXPECT_EQ(save_desk_stops(file(), 4, u"7"_s, u"-7"_s), true);
+    EXPECT_EQ(load_desk_stops(file(), 4), (std::pair<QString, QString>(u"7"_s, u"-7"_s)));
 }
 
 TEST_F(OptionsFile, TotalStopsAreKeysOfTheirOwnAndAFileWithOneLotteryGetsNoDeskSection)

@@ -107,6 +107,21 @@ TEST_F(IniFile, DeletingOneKeyKeepsEveryOtherByte)
     EXPECT_FALSE(QFile::exists(path(u"none.ini"_s)));
 }
 
+TEST_F(IniFile, DeletingASectionTakesItsLinesUpToTheNextAndKeepsEveryOtherByte)
+{
+    const QByteArray file = "[a]\r\nx=1\r\n[desk_2]\r\nlottery=L\r\n; note\r\n\r\nlist=|A\r\n[b]\r\ny=2\r\n[desk_3]\r\nz=3";
+    write_bytes(file);
+    ASSERT_NE(ini_delete_section(u"DESK_2"_s, path()), 0);
+    EXPECT_EQ(bytes(), QByteArray("[a]\r\nx=1\r\n[b]\r\ny=2\r\n[desk_3]\r\nz=3"));
+    // The last section goes to the file's end; one that is not there is gone already.
+    ASSERT_NE(ini_delete_section(u"desk_3"_s, path()), 0);
+    EXPECT_EQ(bytes(), QByteArray("[a]\r\nx=1\r\n[b]\r\ny=2\r\n"));
+    ASSERT_NE(ini_delete_section(u"desk_9"_s, path()), 0);
+    EXPECT_EQ(bytes(), QByteArray("[a]\r\nx=1\r\n[b]\r\ny=2\r\n"));
+    EXPECT_NE(ini_delete_section(u"a"_s, path(u"none.ini"_s)), 0);
+    EXPECT_FALSE(QFile::exists(path(u"none.ini"_s)));
+}
+
 TEST_F(IniFile, NewKeysJoinTheirSectionAndNewSectionsGoAtTheEnd)
 {
     write_bytes(kWindowsFile);
