@@ -185,6 +185,9 @@ void BettingPanel::select_desk(Desk& desk)
         plt_tz_zy_->setText(profit);
         plt_tz_zs_->setText(loss);
     }
+    // The shown desk's simulated balance (each desk has its own).
+    const QString balance = desk.engine().line(monitor::Line::Balance);
+    tz_virtual_m_->setText(balance.isEmpty() ? QString::fromUtf16(monitor::kVirtualBalance) : balance);
     which_ = core_.account_of(desk.lottery());
     show_account();
 }
