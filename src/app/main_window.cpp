@@ -327,6 +327,8 @@ MainWindow::DeskPage& MainWindow::make_page(Desk& desk)
             show_desk_tab(p);
     });
     show_desk_tab(p);
+    if (announcement_)
+        show_begin_plan(p);
     return p;
 }
 
@@ -669,15 +671,22 @@ void MainWindow::link_dispatch(int index)
     }
 }
 
+void MainWindow::show_begin_plan(const DeskPage& p)
+{
+    QPushButton* begin_plan = p.monitors->begin_plan();
+    if (!p.desk->engine().monitoring())
+        begin_plan->setText(announcement_->begin_plan);
+    if (announcement_->reached)
+        begin_plan->setEnabled(true);
+}
+
 void MainWindow::show_announcement(const service::Announcement& a)
 {
+    announcement_ = std::make_shared<const service::Announcement>(a);
     for (const auto& p : pages_)
-        if (!p->desk->engine().monitoring())
-            p->monitors->begin_plan()->setText(a.begin_plan);
+        show_begin_plan(*p);
     if (!a.reached)
         return;
-    for (const auto& p : pages_)
-        p->monitors->begin_plan()->setEnabled(true);
     info_qq_->setText(a.qq);
     info_tips_->setText(a.tips);
     tips_->at(tips::kNewVersionLink)->setText(a.new_version_caption);

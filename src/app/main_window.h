@@ -144,6 +144,9 @@ private:
     EditorPanel* editor_panel_ = nullptr;
     AlertOptions* alert_options_ = nullptr;
     BettingPanel* betting_ = nullptr;
+    // The service's last announcement, for the start buttons of desks added after it.
+    std::shared_ptr<const service::Announcement> announcement_;
+    void show_begin_plan(const DeskPage& page);
     QLabel* info_qq_ = nullptr;
     QLabel* info_tips_ = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "fakes/recording_shell.h"
 #include "gui/find_child.h"
 #include "monitor/engine.h"
+#include "service/service_link.h"
 #include "support/gbk.h"
 #include "support/ini.h"
 
@@ -231,11 +232,18 @@ TEST_F(Desks, AddSwitchAndRemoveDesksEachWithItsOwnListAndStopAmounts)
     EXPECT_EQ(tabs()->currentIndex(), 0);
     EXPECT_EQ(window_->core().desks().size(), 1u);
     EXPECT_FALSE(file_bytes().contains("desk_2"));
-    // Its number is free again, and the lottery may be followed anew, with nothing of before.
+    // Its number is free again, and the lottery may be followed anew, with nothing of before;
+    // its start button is ready as the others are once the service has answered.
+    zorvik::service::Announcement answered;
+    answered.reached = true;
+    answered.begin_plan = u"点击此处启动监控"_s;
+    emit window_->core().announced(answered);
     ASSERT_TRUE(window_->add_desk(u"合乐平台-HI彩分分彩"_s));
     EXPECT_EQ(window_->selected_desk().number(), 2);
     EXPECT_EQ(window_->selected_desk().engine().list().size(), 1);
     EXPECT_EQ(line(u"plt_tz_zs"_s)->text(), u"-1000"_s);
+    EXPECT_TRUE(shown<QPushButton>(u"begin_plan"_s)->isEnabled());
+    EXPECT_EQ(shown<QPushButton>(u"begin_plan"_s)->text(), u"点击此处启动监控"_s);
 }
 
 TEST_F(Desks, TheAccountBoxesFollowTheShownDesksPlatformAndTheTotalsAreKept)
