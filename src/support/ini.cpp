@@ -251,15 +251,31 @@ int ini_write(const QString& section, const QString& key, const QString& value,
     return write_lines(file, lines, old);
 }
 
-int ini_delete(const QString& section, const QString& key, const QString& file)
+namespace {
+
+// Reads the file a removal edits; false, with what the removal returns, when there is no file
+// (1: nothing to remove) or it cannot be read (0).
+bool read_for_removal(const QString& file, QByteArray& old, int& result)
 {
     QFile existing(file);
-    if (file.isEmpty() || key.isEmpty() || !existing.exists())
-        return 1; // nothing to remove
+    result = 1;
+    if (file.isEmpty() || !existing.exists())
+        return false;
+    result = 0;
     if (!existing.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray old = existing.readAll();
-    existing.close();
+        return false;
+    old = existing.readAll();
+    return true;
+}
+
+} // namespace
+
+int ini_delete(const QString& section, const QString& key, const QString& file)
+{
+    QByteArray old;
+    int result = 1;
+    if (key.isEmpty() || !read_for_removal(file, old, result))
+        return result;
     QVector<Line> lines = split_lines(old);
     const Location loc = locate(lines, section_or_boot(section), trimmed_text(key));
     if (loc.key < 0)
@@ -270,13 +286,10 @@ int ini_delete(const QString& section, const QString& key, const QString& file)
 
 int ini_delete_section(const QString& section, const QString& file)
 {
-    QFile existing(file);
-    if (file.isEmpty() || !existing.exists())
-        return 1; // nothing to remove
-    if (!existing.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray old = existing.readAll();
-    existing.close();
+    QByteArray old;
+    int result = 1;
+    if (!read_for_removal(file, old, result))
+        return result;
     QVector<Line> lines = split_lines(old);
     const Location loc = locate(lines, section_or_boot(section), QString());
     if (loc.section < 0)

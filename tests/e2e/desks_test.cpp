@@ -21,6 +21,51 @@ struct Desk {
     QString game; // the simulator's
 };
 
+// What a desk's lines (tagged with its lottery) told: each draw and settlement checked against
+// its own game's draws.
+struct Told {
+    int draws = 0;
+    int settled = 0;
+    QString first_after_stop; // the first draw after the line `stop_at`
+    QStringList bet_issues;
+};
+
+Told told(const QStringList& lines, const Desk& desk, const std::map<QString, std::pair<int, QString>>& made,
+          qsizetype stop_at)
+{
+    Told t;
+    const QString tag = u'[' + desk.lottery + u"] "_s;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        const qsizetype at = line.indexOf(tag);
+        if (at < 0)
+            continue;
+        EXPECT_EQ(at, 20) << line.toStdString(); // right after the time
+        const QString rest = line.mid(at + tag.size());
+        const bool draw = rest.startsWith(u"draw "_s);
+        if (draw || rest.startsWith(u"settled "_s)) {
+            // A draw, or a settlement by its own lottery's draw of that issue.
+            const QStringList row = draw ? rest.split(u' ').mid(1) : rest.mid(8).split(u'\t');
+            const auto it = made.find(row.value(0));
+            if (it == made.end()) {
+                ADD_FAILURE() << "not a draw of " << desk.game.toStdString() << ": " << line.toStdString();
+                continue;
+            }
+            EXPECT_EQ(it->second.second, row.value(1)) << line.toStdString();
+            if (!draw) {
+                ++t.settled;
+                continue;
+            }
+            ++t.draws;
+            if (i > stop_at && t.first_after_stop.isEmpty())
+                t.first_after_stop = row.value(0);
+        } else if (rest.startsWith(u"bet "_s)) {
+            t.bet_issues << rest.mid(4).section(u'\t', 0, 0);
+        }
+    }
+    return t;
+}
+
 } // namespace
 
 TEST(Desks, ThreeLotteriesOfBothPlatformsEachBetOnTheirOwnDrawsAndTheTotalStopEndsAll)
@@ -62,44 +107,16 @@ TEST(Desks, ThreeLotteriesOfBothPlatformsEachBetOnTheirOwnDrawsAndTheTotalStopEn
     for (const Desk& desk : desks) {
         const QString tag = u'[' + desk.lottery + u"] "_s;
         const auto made = sim.draws(desk.game);
-        int draws = 0;
-        int settled = 0;
-        QString first_after_stop; // the first draw after the total stop
-        QStringList bet_issues;
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const QString& line = lines[i];
-            const qsizetype at = line.indexOf(tag);
-            if (at < 0)
-                continue;
-            EXPECT_EQ(at, 20) << line.toStdString(); // right after the time
-            const QString rest = line.mid(at + tag.size());
-            if (rest.startsWith(u"draw "_s)) {
-                const QStringList parts = rest.split(u' ');
-                const auto it = made.find(parts.value(1));
-                ASSERT_NE(it, made.end()) << line.toStdString();
-                EXPECT_EQ(it->second.second, parts.value(2)) << line.toStdString();
-                ++draws;
-                if (i > stop_at && first_after_stop.isEmpty())
-                    first_after_stop = parts.value(1);
-            } else if (rest.startsWith(u"settled "_s)) {
-                // Settled by its own lottery's draw of that issue.
-                const QStringList row = rest.mid(8).split(u'\t');
-                const auto it = made.find(row.value(0));
-                ASSERT_NE(it, made.end()) << line.toStdString();
-                EXPECT_EQ(it->second.second, row.value(1)) << line.toStdString();
-                ++settled;
-            } else if (rest.startsWith(u"bet "_s)) {
-                bet_issues << rest.mid(4).section(u'\t', 0, 0);
-            }
-        }
+        const Told t = told(lines, desk, made, stop_at);
+        const QString& first_after_stop = t.first_after_stop;
         // A bet is told once its record is written, perhaps after the stop; but none was placed
         // on a draw after it (its issue would follow that draw's).
         ASSERT_FALSE(first_after_stop.isEmpty()) << desk.lottery.toStdString();
-        EXPECT_FALSE(bet_issues.isEmpty());
-        for (const QString& issue : std::as_const(bet_issues))
+        EXPECT_FALSE(t.bet_issues.isEmpty());
+        for (const QString& issue : t.bet_issues)
             EXPECT_LE(made.at(issue).first, made.at(first_after_stop).first) << issue.toStdString();
-        EXPECT_GE(draws, 2) << desk.lottery.toStdString();
-        EXPECT_GE(settled, 1) << desk.lottery.toStdString();
+        EXPECT_GE(t.draws, 2) << desk.lottery.toStdString();
+        EXPECT_GE(t.settled, 1) << desk.lottery.toStdString();
         EXPECT_EQ(lines.filter(tag + u"monitoring off"_s).size(), 1) << desk.lottery.toStdString();
     }
     EXPECT_EQ(lines.filter(u"[*] total_stop"_s).size(), 1);
@@ -175,35 +192,13 @@ TEST(Desks, WithRealMoneyEachPlatformsAccountBetsForItsLotteriesOneOrderAtATime)
     for (const Desk& desk : desks) {
         const QString tag = u'[' + desk.lottery + u"] "_s;
         const auto made = sim.draws(desk.game);
-        QString first_after_stop;
-        int bets = 0;
-        int settled = 0;
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const QString& line = lines[i];
-            const qsizetype at = line.indexOf(tag);
-            if (at < 0)
-                continue;
-            const QString rest = line.mid(at + tag.size());
-            if (rest.startsWith(u"draw "_s)) {
-                const QStringList parts = rest.split(u' ');
-                const auto it = made.find(parts.value(1));
-                ASSERT_NE(it, made.end()) << line.toStdString();
-                EXPECT_EQ(it->second.second, parts.value(2)) << line.toStdString();
-                if (i > stop_at && first_after_stop.isEmpty())
-                    first_after_stop = parts.value(1);
-            } else if (rest.startsWith(u"settled "_s)) {
-                const QStringList row = rest.mid(8).split(u'\t');
-                const auto it = made.find(row.value(0));
-                ASSERT_NE(it, made.end()) << line.toStdString();
-                EXPECT_EQ(it->second.second, row.value(1)) << line.toStdString();
-                ++settled;
-            } else if (rest.startsWith(u"bet "_s)) {
-                // Every bet told is an order its own game's platform took for that issue.
-                const QString issue = rest.mid(4).section(u'\t', 0, 0);
-                EXPECT_TRUE(taken.value(desk.game).contains(issue)) << line.toStdString();
-                ++bets;
-            }
-        }
+        const Told t = told(lines, desk, made, stop_at);
+        const QString& first_after_stop = t.first_after_stop;
+        // Every bet told is an order its own game's platform took for that issue.
+        for (const QString& issue : t.bet_issues)
+            EXPECT_TRUE(taken.value(desk.game).contains(issue)) << issue.toStdString();
+        const int bets = int(t.bet_issues.size());
+        const int settled = t.settled;
         EXPECT_GE(bets, 1) << desk.lottery.toStdString();
         EXPECT_GE(settled, 1) << desk.lottery.toStdString();
         EXPECT_EQ(lines.filter(tag + u"monitoring off"_s).size(), 1) << desk.lottery.toStdString();
