@@ -371,6 +371,8 @@ void AppCore::choose_placer()
         else if (!accounts_[account_of(d->lottery())]->account.isEmpty())
             placer = &d->shared_placer_;
         d->engine().set_placer(placer);
+        // With several lotteries, an alert tip says whose it is.
+        d->engine().set_tip_prefix(desks_.size() > 1 && !d->lottery().isEmpty() ? u'【' + d->lottery() + u'】' : QString());
     }
     for (int which = 0; which < kAccounts; ++which)
         follow_home(which);

@@ -136,7 +136,7 @@ void MonitorEngine::raise_alerts()
     // One rebuild raises one tip and one sound, for its first alerting row.
     if (any_alert) {
         if (alert_tips_)
-            shell_.tip(QString::fromUtf16(kAlertTip));
+            shell_.tip(tip_prefix_ + QString::fromUtf16(kAlertTip));
         if (alert_sound_)
             shell_.alert_sound(QString());
     }

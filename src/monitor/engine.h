@@ -78,6 +78,8 @@ public:
         order_recorder_ = std::move(recorder);
     }
     void set_lottery(const QString& name) { lottery_ = name; }
+    // Put before the alert tip (the lottery's name, where several are followed).
+    void set_tip_prefix(const QString& prefix) { tip_prefix_ = prefix; }
     // Where the settings file keeps the list (by default alert_cfg/list).
     void set_list_place(const QString& section, const QString& key)
     {
@@ -205,6 +207,7 @@ private:
     MonitorList list_;
     QVector<MonitorRow> rows_;
     bool monitoring_ = false;
+    QString tip_prefix_;
     bool alert_tips_ = true;
     bool alert_sound_ = true;
     QString lottery_;

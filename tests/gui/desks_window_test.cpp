@@ -148,6 +148,18 @@ TEST_F(Desks, AddSwitchAndRemoveDesksEachWithItsOwnListAndStopAmounts)
     zorvik::app::Desk& second = window_->selected_desk();
     EXPECT_EQ(second.number(), 2);
     EXPECT_EQ(second.lottery(), u"合乐平台-HI彩分分彩"_s);
+    // An alert tip of the second desk names its lottery.
+    shell_.clear();
+    zorvik::monitor::EditorRecord alerting;
+    alerting.ticked = {true, true, true, false, false};
+    alerting.play = u"直选复式"_s;
+    alerting.numbers = u"0123"_s;
+    alerting.threshold = u"0"_s; // ≥0 from a current 0: at once
+    alerting.initial_status = u"0"_s;
+    ASSERT_EQ(second.engine().save_monitor(alerting), QString());
+    ASSERT_FALSE(shell_.tips.isEmpty());
+    EXPECT_TRUE(shell_.tips.first().startsWith(u"【合乐平台-HI彩分分彩】"_s)) << shell_.tips.first().toStdString();
+    second.engine().delete_all();
     // A lottery followed already is no second desk.
     EXPECT_FALSE(window_->add_desk(u"合乐平台-HI彩分分彩"_s));
     EXPECT_FALSE(window_->add_desk(u"U彩平台-欢乐分分彩"_s));

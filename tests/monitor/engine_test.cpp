@@ -87,6 +87,11 @@ TEST_F(Engine, AMonitorMeetingItsConditionAlertsRightAfterAdding)
     EXPECT_EQ(shell_.sounds, QStringList{QString()});
     EXPECT_TRUE(engine_.rows()[0].marked);
     EXPECT_EQ(shell_.messages, QStringList{u"添加成功"_s});
+    // Where several lotteries are followed, the tip names its own.
+    shell_.clear();
+    engine_.set_tip_prefix(u"【U彩平台-欢乐分分彩】"_s);
+    add(u"0124"_s, u"0"_s, u"0"_s);
+    EXPECT_EQ(shell_.tips, QStringList{u"【U彩平台-欢乐分分彩】"_s + QString::fromUtf16(kAlertTip)});
 }
 
 TEST_F(Engine, OneTipAndSoundPerRebuildWhateverAlerts)
