@@ -66,6 +66,42 @@ Told told(const QStringList& lines, const Desk& desk, const std::map<QString, st
     return t;
 }
 
+// The settings of three desks, each with `monitor` and no stop of its own; `tz_cfg` holds the
+// first desk's other keys, and `more` sections of the file's end.
+QString three_desks(const Desk (&desks)[3], const QString& monitor, const QString& tz_cfg, const QString& more = {})
+{
+    QString text = u"[cai_cfg]\r\ncombox_select_caizhong="_s + desks[0].lottery + u"\r\n[alert_cfg]\r\nlist="_s +
+                   monitor + u"\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\nplt_tz_zs=-100000\r\n"_s + tz_cfg;
+    for (int n = 2; n <= 3; ++n)
+        text += u"[desk_"_s + QString::number(n) + u"]\r\nlottery="_s + desks[n - 1].lottery + u"\r\nlist="_s + monitor +
+                u"\r\nstop_profit=100000\r\nstop_loss=-100000\r\n"_s;
+    return text + more;
+}
+
+// Runs headless on the settings until the total stop, then `after_ms` longer; its lines.
+QStringList run_to_total_stop(const Sim& sim, const QTemporaryDir& data, const QStringList& options, int after_ms)
+{
+    QProcess program;
+    program.start(QStringLiteral(ZORVIK_PATH),
+                  QStringList{u"--headless"_s, u"--start"_s, u"--data-dir"_s, data.path(), u"--service-base"_s,
+                              sim.url(u"service"_s), u"--public-base"_s, sim.url(u"public"_s), u"--trend-base"_s,
+                              sim.url(u"trend"_s)} +
+                      options);
+    EXPECT_TRUE(program.waitForStarted());
+    QString out;
+    QElapsedTimer waited;
+    waited.start();
+    while (!out.contains(u"[*] total_stop"_s) && waited.elapsed() < 150000) {
+        program.waitForReadyRead(500);
+        out += QString::fromUtf8(program.readAllStandardOutput());
+    }
+    QTest::qWait(after_ms);
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(15000));
+    out += QString::fromUtf8(program.readAllStandardOutput());
+    return out.split(u'\n', Qt::SkipEmptyParts);
+}
+
 } // namespace
 
 TEST(Desks, ThreeLotteriesOfBothPlatformsEachBetOnTheirOwnDrawsAndTheTotalStopEndsAll)
@@ -76,33 +112,11 @@ TEST(Desks, ThreeLotteriesOfBothPlatformsEachBetOnTheirOwnDrawsAndTheTotalStopEn
                           {u"合乐平台-HI彩分分彩"_s, u"hele_fenfen"_s},
                           {u"U彩平台-欢乐五分彩"_s, u"ucai_300s"_s}};
     QTemporaryDir data;
-    write_settings(data, u"[cai_cfg]\r\ncombox_select_caizhong="_s + desks[0].lottery + u"\r\n[alert_cfg]\r\nlist="_s +
-                             kMonitor +
-                             u"\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\nplt_tz_zs=-100000\r\ntotal_zy=9\r\ntotal_zs=-25\r\n"
-                             u"[desk_2]\r\nlottery="_s +
-                             desks[1].lottery + u"\r\nlist="_s + kMonitor +
-                             u"\r\nstop_profit=100000\r\nstop_loss=-100000\r\n[desk_3]\r\nlottery="_s +
-                             desks[2].lottery + u"\r\nlist="_s + kMonitor + u"\r\n"_s);
-    QProcess program;
-    program.start(QStringLiteral(ZORVIK_PATH),
-                  {u"--headless"_s, u"--start"_s, u"--virtual"_s, u"--data-dir"_s, data.path(), u"--service-base"_s,
-                   sim.url(u"service"_s), u"--public-base"_s, sim.url(u"public"_s), u"--trend-base"_s,
-                   sim.url(u"trend"_s)});
-    ASSERT_TRUE(program.waitForStarted());
-    QString out;
-    QElapsedTimer waited;
-    waited.start();
-    while (!out.contains(u"[*] total_stop"_s) && waited.elapsed() < 120000) {
-        program.waitForReadyRead(500);
-        out += QString::fromUtf8(program.readAllStandardOutput());
-    }
-    QTest::qWait(6000); // a draw after the stop: nothing more is bet
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(15000));
-    out += QString::fromUtf8(program.readAllStandardOutput());
-    const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+    write_settings(data, three_desks(desks, kMonitor, u"total_zy=9\r\ntotal_zs=-25\r\n"_s));
+    // Then a draw after the stop: nothing more is bet.
+    const QStringList lines = run_to_total_stop(sim, data, {u"--virtual"_s}, 6000);
     const qsizetype stop_at = lines.indexOf(lines.filter(u"[*] total_stop"_s).value(0));
-    ASSERT_GE(stop_at, 0) << out.toStdString();
+    ASSERT_GE(stop_at, 0) << lines.join(u'\n').toStdString();
 
     for (const Desk& desk : desks) {
         const QString tag = u'[' + desk.lottery + u"] "_s;
@@ -142,31 +156,11 @@ TEST(Desks, WithRealMoneyEachPlatformsAccountBetsForItsLotteriesOneOrderAtATime)
                           {u"合乐平台-HI彩分分彩"_s, u"hele_fenfen"_s},
                           {u"U彩平台-欢乐五分彩"_s, u"ucai_300s"_s}};
     QTemporaryDir data;
-    write_settings(data, u"[cai_cfg]\r\ncombox_select_caizhong="_s + desks[0].lottery + u"\r\n[alert_cfg]\r\nlist="_s +
-                             monitor +
-                             u"\r\n[tz_cfg]\r\nplt_user=ann\r\nplt_pass=pw\r\nplt_tz_zy=100000\r\nplt_tz_zs=-100000\r\n"
-                             u"total_zs=-4.5\r\n[platform_2]\r\nuser=bob\r\npassword=pw2\r\n[desk_2]\r\nlottery="_s +
-                             desks[1].lottery + u"\r\nlist="_s + monitor +
-                             u"\r\nstop_profit=100000\r\nstop_loss=-100000\r\n[desk_3]\r\nlottery="_s + desks[2].lottery +
-                             u"\r\nlist="_s + monitor + u"\r\nstop_profit=100000\r\nstop_loss=-100000\r\n"_s);
-    QProcess program;
-    program.start(QStringLiteral(ZORVIK_PATH),
-                  {u"--headless"_s, u"--start"_s, u"--data-dir"_s, data.path(), u"--service-base"_s,
-                   sim.url(u"service"_s), u"--public-base"_s, sim.url(u"public"_s), u"--trend-base"_s,
-                   sim.url(u"trend"_s)});
-    ASSERT_TRUE(program.waitForStarted());
-    QString out;
-    QElapsedTimer waited;
-    waited.start();
-    while (!out.contains(u"[*] total_stop"_s) && waited.elapsed() < 150000) {
-        program.waitForReadyRead(500);
-        out += QString::fromUtf8(program.readAllStandardOutput());
-    }
-    QTest::qWait(20000); // a draw of every lottery after the stop: nothing more is bet
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(15000));
-    out += QString::fromUtf8(program.readAllStandardOutput());
-    const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+    write_settings(data, three_desks(desks, monitor, u"plt_user=ann\r\nplt_pass=pw\r\ntotal_zs=-4.5\r\n"_s,
+                                     u"[platform_2]\r\nuser=bob\r\npassword=pw2\r\n"_s));
+    // Then a draw of every lottery after the stop: nothing more is bet.
+    const QStringList lines = run_to_total_stop(sim, data, {}, 20000);
+    const QString out = lines.join(u'\n');
     const qsizetype stop_at = lines.indexOf(lines.filter(u"[*] total_stop"_s).value(0));
     ASSERT_GE(stop_at, 0) << out.toStdString();
     EXPECT_EQ(lines.filter(u"[*] total_stop"_s).size(), 1);
