@@ -100,28 +100,33 @@ AppCore::PlatformAccount::PlatformAccount(AppCore& core, int which)
 {
 }
 
-int AppCore::account_of(const QString& lottery) const
-{
-    const QString platform = platform_of(lottery);
-    return !platform.isEmpty() && !desks_.empty() && platform != platform_of(desks_.front()->lottery()) ? 1 : 0;
-}
-
 QString AppCore::account_platform(int which) const
 {
-    const QString first = desks_.empty() ? QString() : platform_of(desks_.front()->lottery());
-    if (which == 0)
+    // The first account's platform is the first desk's, or where that one bets on none (a
+    // Jingwei lottery), the first platform a desk bets on; the second account's is the other.
+    QString first;
+    for (const auto& d : desks_)
+        if (first.isEmpty())
+            first = platform_of(d->lottery());
+    if (which == 0 || first.isEmpty())
         return first;
     return first == u"hele"_s ? u"ucai"_s : u"hele"_s;
 }
 
+int AppCore::account_of(const QString& lottery) const
+{
+    const QString platform = platform_of(lottery);
+    return !platform.isEmpty() && platform == account_platform(1) ? 1 : 0;
+}
+
 Desk* AppCore::home_desk(int which)
 {
-    if (which == 0)
-        return desks_.empty() ? nullptr : desks_.front().get();
+    const QString platform = account_platform(which);
     for (const auto& d : desks_)
-        if (!d->lottery().isEmpty() && account_of(d->lottery()) == which)
+        if (!platform.isEmpty() && platform_of(d->lottery()) == platform)
             return d.get();
-    return nullptr;
+    // Without a desk on a platform, the first account stays with the first desk.
+    return which == 0 && !desks_.empty() ? desks_.front().get() : nullptr;
 }
 
 void AppCore::follow_home(int which)

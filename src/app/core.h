@@ -89,7 +89,7 @@ public:
     int account_of(const QString& lottery) const;
     QString account_platform(int which) const;
     // The desk whose lottery and line an account's session follows between orders: the first
-    // desk of its platform (none: nullptr).
+    // desk of its platform (none: nullptr; the first account, the first desk).
     Desk* home_desk(int which);
     records::RecordWriter& records() { return records_; }
     // The draws known for the first desk's lottery, oldest first: the draw list's and the records'.

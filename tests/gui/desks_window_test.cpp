@@ -295,4 +295,28 @@ TEST_F(Desks, TheAccountBoxesFollowTheShownDesksPlatformAndTheTotalsAreKept)
     EXPECT_EQ(shell_.messages.value(0), u"所有彩种都已在监控页签中"_s);
 }
 
+TEST_F(Desks, TheFirstAccountIsOnTheFirstPlatformADeskBetsOn)
+{
+    write(QString(kOneLottery).replace(u"U彩平台-欢乐分分彩"_s, u"经纬平台-幸运分分彩"_s));
+    open();
+    zorvik::app::AppCore& core = window_->core();
+    // A Jingwei lottery bets on no platform: the first account stays with its desk.
+    EXPECT_EQ(core.home_desk(0), &core.desk());
+    EXPECT_EQ(core.home_desk(1), nullptr);
+    ASSERT_TRUE(window_->add_desk(u"合乐平台-HI彩分分彩"_s));
+    ASSERT_TRUE(window_->add_desk(u"U彩平台-欢乐分分彩"_s));
+    const auto& desks = core.desks();
+    ASSERT_EQ(desks.size(), 3u);
+    // The first platform a desk bets on is the first account's, the other the second's: never
+    // both platforms through one session.
+    EXPECT_EQ(core.account_platform(0), u"hele"_s);
+    EXPECT_EQ(core.account_platform(1), u"ucai"_s);
+    EXPECT_EQ(core.account_of(u"合乐平台-HI彩分分彩"_s), 0);
+    EXPECT_EQ(core.account_of(u"U彩平台-欢乐分分彩"_s), 1);
+    EXPECT_EQ(core.home_desk(0), desks[1].get());
+    EXPECT_EQ(core.home_desk(1), desks[2].get());
+    EXPECT_EQ(core.platform(0).lottery(), u"合乐平台-HI彩分分彩"_s);
+    EXPECT_EQ(core.platform(1).lottery(), u"U彩平台-欢乐分分彩"_s);
+}
+
 } // namespace
