@@ -272,6 +272,7 @@ bool MainWindow::remove_desk(int tab)
         return false;
     // The views go before the desk whose rows they read.
     const int number = desk.number();
+    const int current = desk_tabs_->currentIndex();
     betting_->forget_desk(desk);
     disconnect(&desk.engine(), nullptr, this, nullptr);
     const QSignalBlocker block(desk_tabs_);
@@ -282,7 +283,8 @@ bool MainWindow::remove_desk(int tab)
     delete p.tips;
     pages_.erase(pages_.begin() + tab);
     core_->remove_desk(number);
-    const int shown = std::min(tab, int(pages_.size()) - 1);
+    // The tab shown stays; in place of a removed one, its neighbour.
+    const int shown = current > tab ? current - 1 : current == tab ? std::min(tab, int(pages_.size()) - 1) : current;
     desk_tabs_->setCurrentIndex(shown);
     select_page(shown);
     return true;

@@ -284,6 +284,12 @@ TEST_F(Desks, TheAccountBoxesFollowTheShownDesksPlatformAndTheTotalsAreKept)
     line(u"total_zs"_s)->clear();
     emit line(u"total_zs"_s)->editingFinished();
     EXPECT_FALSE(file_bytes().contains("total_zs"));
+    // Removing a desk not shown leaves the shown one in view.
+    tabs()->setCurrentIndex(2);
+    zorvik::app::Desk* shown_desk = &window_->selected_desk();
+    EXPECT_TRUE(window_->remove_desk(1));
+    EXPECT_EQ(&window_->selected_desk(), shown_desk);
+    EXPECT_EQ(tabs()->currentIndex(), 1);
     // Every lottery is followed at most once: with all eight, "+" offers nothing.
     for (const zorvik::feed::Lottery& lottery : zorvik::feed::catalogue())
         window_->add_desk(lottery.name);
