@@ -28,7 +28,9 @@ QJsonArray orders(const Sim& sim)
 
 TEST(RealBetting, HeleLogsInBetsAndGoesThroughRefusalsAndALostSession)
 {
-    Sim sim(5, {u"--account"_s, kAccount});
+    // Draws every 7 s, not every 5: with the feed's 5-second poll, a login that holds the
+    // program up could lock the poll just before each draw, every order then a draw late.
+    Sim sim(7, {u"--account"_s, kAccount});
     ASSERT_EQ(sim.urls_.size(), 6);
     Betting program(sim, u"合乐平台-HI彩分分彩"_s,
                     u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
@@ -92,7 +94,7 @@ TEST(RealBetting, HeleLogsInBetsAndGoesThroughRefusalsAndALostSession)
 
 TEST(RealBetting, UcaiLogsInBetsAndGoesThroughARefusalAndALostSession)
 {
-    Sim sim(5, {u"--account"_s, kAccount});
+    Sim sim(7, {u"--account"_s, kAccount}); // not the feed's poll interval (see above)
     ASSERT_EQ(sim.urls_.size(), 6);
     Betting program(sim, u"U彩平台-欢乐分分彩"_s,
                     u"|CDE~定位胆~后三(定位胆)~1*23*4~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"

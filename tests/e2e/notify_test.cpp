@@ -52,14 +52,16 @@ private:
     zorvik::testing::LoopbackServer site_; // last: stopped before what its handlers use
 };
 
-// A headless session betting with simulated money on every draw, with these addresses.
+// A headless session betting with simulated money on every draw, with these addresses. Every
+// digit of 前一 is bet (ten lines, 2.00 a bet), so each bet wins one line back (1.92): the
+// session loses exactly 0.08 a draw.
 void start_session(QProcess& program, const QTemporaryDir& dir, const Sim& sim, const QString& urls,
-                   const QString& stop_profit)
+                   const QString& stop_loss)
 {
     write_settings(dir, u"[alert_cfg]\r\nnotify_urls="_s + urls +
-                            u"\r\nlist=|A~定位胆~前一(定位胆)~01234~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
-                            u"1,2,4,8~2~false~0~5:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy="_s + stop_profit +
-                            u"\r\nplt_tz_zs=-100000\r\n"_s);
+                            u"\r\nlist=|A~定位胆~前一(定位胆)~0123456789~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                            u"1,2,4,8~2~false~0~10:0:0:1920~0\r\n[tz_cfg]\r\nplt_tz_zy=100000\r\nplt_tz_zs="_s +
+                            stop_loss + u"\r\n"_s);
     start_simulated(program, dir, sim, u"U彩平台-欢乐分分彩"_s);
 }
 
@@ -79,9 +81,10 @@ TEST(Notifications, AlertsBetsAndTheStopReachBothServices)
     const QString json = u"json://"_s + receiver.host() + u"/secret-json-token"_s;
     const QString ntfy = u"ntfy://"_s + receiver.host() + u"/secret-ntfy-topic"_s;
     QTemporaryDir dir;
-    // Bets on every draw; the first win passes the stop-profit of 0.5 and stops the session.
+    // Bets on every draw; the second settlement passes the stop-loss of -0.1 and stops the
+    // session.
     QProcess program;
-    start_session(program, dir, sim, json + u' ' + ntfy, u"0.5"_s);
+    start_session(program, dir, sim, json + u' ' + ntfy, u"-0.1"_s);
     ASSERT_TRUE(program.waitForStarted());
     QString out;
     for (int waited = 0; waited < 60000 && !out.contains(u" notify stop ntfy OK"_s); waited += 250) {
@@ -115,7 +118,7 @@ TEST(Notifications, AServiceThatHangsNeverHoldsUpADraw)
     Receiver hanging(true);
     QTemporaryDir dir;
     QProcess program;
-    start_session(program, dir, sim, u"json://"_s + hanging.host() + u"/hook"_s, u"100000"_s);
+    start_session(program, dir, sim, u"json://"_s + hanging.host() + u"/hook"_s, u"-100000"_s);
     ASSERT_TRUE(program.waitForStarted());
     QTest::qWait(16000);
     program.terminate();
