@@ -123,6 +123,11 @@ monitor::MonitorEngine& MainWindow::engine()
 MainWindow::~MainWindow()
 {
     own_shell_->tray().show_tray(false);
+    // The core stops every desk as it goes: nothing it says from here reaches the window, whose
+    // pages and areas go first.
+    core_->disconnect(this);
+    for (const auto& p : pages_)
+        p->desk->engine().disconnect(this);
     // The areas (their views read the core's rows) go before the core, which the members below
     // hold: a view must never ask a freed engine for its rows.
     delete takeCentralWidget();

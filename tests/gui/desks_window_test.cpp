@@ -301,6 +301,22 @@ TEST_F(Desks, TheAccountBoxesFollowTheShownDesksPlatformAndTheTotalsAreKept)
     EXPECT_EQ(shell_.messages.value(0), u"所有彩种都已在监控页签中"_s);
 }
 
+// Closing while every desk monitors: each desk stops as the core goes, after the window's pages
+// (run under the sanitizers, a page used after it went fails), and the desks are kept.
+TEST_F(Desks, TheWindowClosesWhileEveryDeskMonitorsAndKeepsTheDesks)
+{
+    ASSERT_TRUE(window_->add_desk(u"合乐平台-HI彩分分彩"_s));
+    for (const auto& desk : window_->core().desks())
+        desk->engine().set_monitoring(true, false);
+    window_.reset();
+    open();
+    ASSERT_EQ(desks(), 2);
+    for (const auto& desk : window_->core().desks())
+        EXPECT_FALSE(desk->engine().monitoring());
+    EXPECT_FALSE(tabs()->tabText(1).startsWith(u"● "_s));
+    EXPECT_EQ(ini_read(u"desk_2"_s, u"lottery"_s, window_->settings_file()), u"合乐平台-HI彩分分彩"_s);
+}
+
 TEST_F(Desks, TheFirstAccountIsOnTheFirstPlatformADeskBetsOn)
 {
     write(QString(kOneLottery).replace(u"U彩平台-欢乐分分彩"_s, u"经纬平台-幸运分分彩"_s));
