@@ -223,7 +223,7 @@ void AppCore::check_total_stop()
         return;
     // Told once: a desk in its pass stops when the pass ends, its settlements still coming.
     total_stopped_ = true;
-    const QString text = u"达到总止盈或总止损额（合计收入"_s + support::money_text(income) + u"），停止所有彩种的监控和投注"_s;
+    const QString text = u"达到总止盈或总止损额（合计收入"_s + support::amount_text(income) + u"），停止所有彩种的监控和投注"_s;
     for (const auto& d : desks_) {
         d->stop(u"total stop"_s);
         d->engine().set_line(monitor::Line::BetStatus, text);
@@ -309,7 +309,8 @@ records::BetRecord AppCore::bet_record(const QString& lottery, const monitor::Be
     r.issue = bet.columns[monitor::kBetIssue];
     r.multiplier = bet.columns[monitor::kBetMultiplier].toInt();
     r.cost = bet.columns[monitor::kBetCost].toDouble();
-    r.prize = note.value(2).toDouble();
+    // The line's prize as the platform computes it, finer than the note's text.
+    r.prize = bet.plan ? bet.line_prize : note.value(2).toDouble();
     r.order_no = bet.columns[monitor::kBetOrder];
     r.simulated = bet.simulated;
     r.placed_at = records::record_time(clock_.local_now());
@@ -454,12 +455,12 @@ QStringList record_columns(const records::BetRecord& b, const QString& status)
             QString::fromUtf16(monitor::kOpen),
             b.monitor,
             QString::number(b.multiplier),
-            support::money_text(b.cost),
+            support::amount_text(b.cost),
             status,
             QString::fromUtf16(monitor::kOpen),
             b.order_no,
             b.numbers,
-            b.positions + u'|' + b.play + u'|' + support::money_text(b.prize)};
+            b.positions + u'|' + b.play + u'|' + support::amount_text(b.prize)};
 }
 
 } // namespace

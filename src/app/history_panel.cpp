@@ -87,11 +87,11 @@ QVariant RecordsModel::data(const QModelIndex& index, int role) const
     case 2: return b.simulated ? b.monitor + u"（模拟）"_s : b.monitor;
     case 3: return b.issue;
     case 4: return b.multiplier;
-    case 5: return support::money_text(b.cost);
+    case 5: return support::amount_text(b.cost);
     case 6: return open ? u"---"_s : b.draw;
     case 7: return !b.confirmed() ? QString::fromUtf16(monitor::kUnconfirmedMark) : open ? u"---"_s : b.result;
-    case 8: return open ? u"---"_s : support::money_text(b.returned);
-    case 9: return support::money_text(running_[index.row()]);
+    case 8: return open ? u"---"_s : support::amount_text(b.returned);
+    case 9: return support::amount_text(running_[index.row()]);
     case 10: return b.order_no;
     }
     return {};
@@ -197,8 +197,8 @@ void HistoryPanel::show_rows()
     QStringList lines;
     for (const records::DayTotals& d : store_->day_totals(filter))
         lines << d.day + (d.simulated ? u"（模拟）"_s : u"（真实）"_s) + u"：投注"_s + QString::number(d.bets) +
-                     u"次，成本"_s + support::money_text(d.cost) + u"，返奖"_s +
-                     support::money_text(d.returned) + u"，收入"_s + support::money_text(d.income());
+                     u"次，成本"_s + support::amount_text(d.cost) + u"，返奖"_s +
+                     support::amount_text(d.returned) + u"，收入"_s + support::amount_text(d.income());
     totals_->setText(lines.isEmpty() ? u"没有投注记录"_s : lines.join(u'\n'));
 }
 

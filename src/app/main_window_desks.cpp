@@ -193,7 +193,7 @@ void MainWindow::show_desk_tab(const DeskPage& p)
     const monitor::MonitorEngine& engine = p.desk->engine();
     const QString name = p.desk->lottery().isEmpty() ? u"未选择彩种"_s : p.desk->lottery();
     desk_tabs_->setTabText(tab, (engine.monitoring() ? u"● "_s : QString()) + name + u"  "_s +
-                                    support::money_text(engine.session().income));
+                                    support::amount_text(engine.session().income));
     desk_tabs_->setTabToolTip(tab, engine.monitoring() ? u"监控中"_s : u"未监控"_s);
 }
 

@@ -89,8 +89,8 @@ NotifyMessage summary_message(const QDate& day, const QVector<records::BetRecord
         const Totals& t = it.value();
         lines << it.key().first + (it.key().second ? u"（模拟）"_s : QString()) + u"：投注"_s +
                      QString::number(t.bets) + u"次，中奖"_s + QString::number(t.wins) + u"次，成本"_s +
-                     support::money_text(t.cost) + u"，返奖"_s + support::money_text(t.returned) + u"，收入"_s +
-                     support::money_text(t.returned - t.cost);
+                     support::amount_text(t.cost) + u"，返奖"_s + support::amount_text(t.returned) + u"，收入"_s +
+                     support::amount_text(t.returned - t.cost);
     }
     if (lines.isEmpty())
         lines << u"当天没有投注"_s;

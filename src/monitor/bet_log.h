@@ -38,7 +38,8 @@ struct BetRow {
     // the row is settled from its texts.
     std::shared_ptr<const BetPlan> plan;
     double cost_value = 0;
-    double prize_value = 0;
+    double prize_value = 0;  // a one-line hit's return
+    double line_prize = 0;   // a winning line's prize as the platform computes it
     QString prize_shown;
     quint64 monitor = 0; // the identity of the monitor that bet
     QString ref;         // the order's reference in the records (empty: not recorded)

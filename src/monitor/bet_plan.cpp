@@ -14,6 +14,11 @@ double money_value(const QString& text)
     return ok ? v : 0;
 }
 
+double hit_return(double line_prize, qint64 lines)
+{
+    return double(support::whole_li(line_prize * double(lines))) / 1000;
+}
+
 BetPlan make_bet_plan(const Monitor& m)
 {
     BetPlan plan;
@@ -36,11 +41,12 @@ BetPlan make_bet_plan(const Monitor& m)
             e.multiplier = multiplier;
             e.multiplier_text = QString::number(multiplier);
             e.cost = rules::bet_cost(double(plan.count), multiplier, unit);
-            e.prize = rules::win_amount(title, multiplier, unit, plan.odds);
-            e.placed_amount = support::money_text(money_value(e.cost));
+            e.line_prize = rules::win_value(title, multiplier, unit, plan.odds);
+            e.prize = support::amount_text(e.line_prize);
+            e.placed_amount = support::amount_text(money_value(e.cost));
             e.placed_value = money_value(e.placed_amount);
-            e.prize_value = money_value(e.prize);
-            e.prize_shown = support::money_text(e.prize_value);
+            e.prize_value = hit_return(e.line_prize, 1);
+            e.prize_shown = support::amount_text(e.prize_value);
             e.bet_info = plan.count_text + u':' + e.placed_amount + u':' + e.prize + u':' + plan.odds;
             e.note = plan.positions + u'|' + plan.play + u'|' + e.prize;
         }

@@ -18,14 +18,15 @@ struct StakeEntry {
     int multiplier = 0;      // 0: the entry is not a positive whole number
     QString multiplier_text;
     QString cost;            // money text of multiplier × count × price, the order's amount
-    QString prize;           // money text of what one hit returns
+    QString prize;           // amount text of what one winning line returns
     // The amount as a placer that charged the cost reports it (money text), the monitor's bet
     // information with it, and both numbers as the settlement reads them back.
     QString placed_amount;
     QString bet_info;        // count ":" placed amount ":" prize ":" odds
     double placed_value = 0;
-    double prize_value = 0;
-    QString prize_shown;     // money text of the prize value: a winning row's return
+    double prize_value = 0;  // one winning line's return, to the 厘
+    double line_prize = 0;   // one winning line's return as the platform computes it
+    QString prize_shown;     // amount text of the prize value: the return of a one-line hit
     QString note;            // the row's note: positions "|" play "|" prize
 };
 
@@ -40,6 +41,10 @@ struct BetPlan {
     std::optional<rules::CompiledHit> rule;
     std::vector<StakeEntry> entries;
 };
+
+// What a hit of `lines` winning lines returns, to the 厘: the line's prize times the lines, as
+// the platform pays it.
+double hit_return(double line_prize, qint64 lines);
 
 // The plan of a monitor as its fields are now (the engine's composition of a bet).
 BetPlan make_bet_plan(const Monitor& m);

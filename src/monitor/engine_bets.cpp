@@ -139,6 +139,7 @@ void MonitorEngine::ask_bet(const BetRequest& request)
     row.simulated = simulated_;
     row.plan = plan;
     row.prize_value = stake.prize_value;
+    row.line_prize = stake.line_prize;
     row.prize_shown = stake.prize_shown;
     // Under way from here: recording the order may wait (the balance is read), and a rebuild
     // nested in that wait must not ask for this monitor again.
@@ -191,7 +192,7 @@ void MonitorEngine::ask_bet(const BetRequest& request)
     const bool as_planned = !unconfirmed && result.amount == stake.cost;
     const QString amount = unconfirmed  ? stake.cost
                            : as_planned ? stake.placed_amount
-                                        : support::money_text(number(result.amount).value_or(0));
+                                        : support::amount_text(number(result.amount).value_or(0));
     // Written into the monitor the bet was made for, wherever the list holds it now; a monitor
     // deleted meanwhile still has its bet in the log. An order not confirmed counts as placed
     // here: it is never sent again for this issue.
@@ -307,16 +308,22 @@ bool MonitorEngine::settle_bets(const DrawState& state, bool stop_rule)
         bool hit = false;
         double returned = 0;
         if (row.plan) {
-            hit = row.plan->rule && digits
-                      ? row.plan->rule->hit(*digits)
-                      : rules::bet_hit(draw, row.plan->positions, row.columns[kBetNumbers], row.plan->play).hit;
-            returned = hit ? row.prize_value : 0;
-            row.columns[kBetReturn] = hit ? row.prize_shown : zero;
+            const BetPlan& plan = *row.plan;
+            const bool compiled = plan.rule && digits;
+            hit = compiled ? plan.rule->hit(*digits)
+                           : rules::bet_hit(draw, plan.positions, row.columns[kBetNumbers], plan.play).hit;
+            // A hit pays every line it wins; most win one, whose texts are made already.
+            const qint64 lines = !hit ? 0
+                                 : compiled ? plan.rule->lines(*digits)
+                                            : rules::bet_lines(draw, plan.positions, row.columns[kBetNumbers], plan.play);
+            returned = lines == 1 ? row.prize_value : hit_return(row.line_prize, lines);
+            row.columns[kBetReturn] = !hit ? zero : lines == 1 ? row.prize_shown : support::amount_text(returned);
         } else {
             const QStringList note = row.columns[kBetNote].split(u'|');
-            hit = rules::bet_hit(draw, note.value(0), row.columns[kBetNumbers], note.value(1)).hit;
-            returned = hit ? number(note.value(2)).value_or(0) : 0;
-            row.columns[kBetReturn] = support::money_text(returned);
+            const qint64 lines = rules::bet_lines(draw, note.value(0), row.columns[kBetNumbers], note.value(1));
+            hit = lines > 0;
+            returned = hit_return(number(note.value(2)).value_or(0), lines);
+            row.columns[kBetReturn] = support::amount_text(returned);
             row.cost_value = number(row.columns[kBetCost]).value_or(0);
         }
         row.columns[kBetDraw] = draw;
@@ -384,8 +391,8 @@ void MonitorEngine::refresh_lines(bool summary)
             summarized_ = {simulated_, now};
             summary_text_ = u"投注"_s + QString::number(now.bets) + u"次，中奖"_s +
                             QString::number(now.wins) + u"次\n最大盈利"_s +
-                            support::money_text(now.best) + u"，最小收益"_s +
-                            support::money_text(now.worst);
+                            support::amount_text(now.best) + u"，最小收益"_s +
+                            support::amount_text(now.worst);
         }
         set_line(Line::BetSummary, summary_text_);
         return;
@@ -393,7 +400,7 @@ void MonitorEngine::refresh_lines(bool summary)
     if (!summarized_income_ || summarized_income_->first != simulated_ ||
         summarized_income_->second != now.income) {
         summarized_income_ = {simulated_, now.income};
-        income_text_ = u"当前收入："_s + support::money_text(now.income);
+        income_text_ = u"当前收入："_s + support::amount_text(now.income);
     }
     set_line(Line::Income, income_text_);
 }

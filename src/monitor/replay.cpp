@@ -5,6 +5,7 @@
 #include "monitor/monitor.h"
 #include "monitor/view.h"
 #include "rules/hit.h"
+#include "support/money.h"
 #include "support/text.h"
 
 #include <algorithm>
@@ -39,6 +40,7 @@ struct Stake {
     qint64 cost = 0;
     qint64 prize = 0;
     qint64 prize_shown = 0;
+    double line_prize = 0; // a hit of several lines returns their prizes, to the 厘
 };
 
 // A monitor's bets and its outcome while replaying.
@@ -88,9 +90,11 @@ bool add_stakes(const Monitor& m, Bettor& b, std::vector<Stake>& stakes, std::ve
             const auto cost = li(e.placed_value);
             const auto prize = li(e.prize_value);
             const auto shown = li(money_value(e.prize_shown));
-            if (!cost || !prize || !shown)
+            // Every line of the bet winning at once still counts exactly.
+            const auto most = li(e.line_prize * double(std::max<qint64>(plan.count, 1)));
+            if (!cost || !prize || !shown || !most)
                 return false;
-            s = {true, *cost, *prize, *shown};
+            s = {true, *cost, *prize, *shown, e.line_prize};
         }
         stakes.push_back(s);
     }
@@ -134,14 +138,19 @@ struct Slice {
                     }
                 }
                 if (b.open) {
+                    const bool compiled = b.rule >= 0 && digits;
                     const bool won = hit && b.own_hit ? *hit
-                                     : b.rule >= 0 && digits
-                                         ? bet_rules[size_t(b.rule)].hit(*digits)
-                                         : rules::bet_hit(draw.numbers, m.field(kPositions), m.field(kNumbers),
-                                                          support::trim_blanks(m.field(kPlay)))
-                                               .hit;
-                    const qint64 shown = won ? b.bet.prize_shown : 0;
-                    settled += (won ? b.bet.prize : 0) - b.bet.cost;
+                                     : compiled ? bet_rules[size_t(b.rule)].hit(*digits)
+                                                : rules::bet_hit(draw.numbers, m.field(kPositions), m.field(kNumbers),
+                                                                 support::trim_blanks(m.field(kPlay)))
+                                                      .hit;
+                    const qint64 lines = !won ? 0
+                                         : compiled ? bet_rules[size_t(b.rule)].lines(*digits)
+                                                    : rules::bet_lines(draw.numbers, m.field(kPositions), m.field(kNumbers),
+                                                                       support::trim_blanks(m.field(kPlay)));
+                    const qint64 several = lines > 1 ? support::whole_li(b.bet.line_prize * double(lines)) : 0;
+                    const qint64 shown = lines == 0 ? 0 : lines == 1 ? b.bet.prize_shown : several;
+                    settled += (lines == 0 ? 0 : lines == 1 ? b.bet.prize : several) - b.bet.cost;
                     b.cost += b.bet.cost;
                     b.returned += shown;
                     b.wins += won;

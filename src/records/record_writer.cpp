@@ -1,6 +1,7 @@
 #include "records/record_writer.h"
 
 #include "rules/hit.h"
+#include "support/money.h"
 #include "support/text.h"
 
 #include <atomic>
@@ -125,8 +126,10 @@ void RecordWriter::settle_open(const QString& lottery, const QHash<QString, QStr
                 numbers = s.draw_numbers(b.lottery, b.issue);
             if (numbers.isEmpty())
                 continue;
-            const rules::HitResult hit = rules::bet_hit(numbers, b.positions, b.numbers, b.play);
-            ok = s.settle(b.lottery, b.issue, b.order_no, numbers, hit.mark, hit.hit ? b.prize : 0, at) && ok;
+            // A hit pays every line it wins.
+            const qint64 lines = rules::bet_lines(numbers, b.positions, b.numbers, b.play);
+            const double returned = double(support::whole_li(b.prize * double(lines))) / 1000;
+            ok = s.settle(b.lottery, b.issue, b.order_no, numbers, lines > 0 ? u"中"_s : u"挂"_s, returned, at) && ok;
         }
         return ok;
     });

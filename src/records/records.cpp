@@ -425,13 +425,13 @@ QString bets_csv(const QVector<BetRecord>& bets)
                                     b.numbers,
                                     b.issue,
                                     QString::number(b.multiplier),
-                                    support::money_text(b.cost),
-                                    support::money_text(b.prize),
+                                    support::amount_text(b.cost),
+                                    support::amount_text(b.prize),
                                     b.order_no,
                                     b.simulated ? u"1"_s : u"0"_s,
                                     b.draw,
                                     b.result,
-                                    b.result.isEmpty() ? QString() : support::money_text(b.returned),
+                                    b.result.isEmpty() ? QString() : support::amount_text(b.returned),
                                     b.settled_at,
                                     b.state};
         QStringList quoted;

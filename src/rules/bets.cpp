@@ -146,11 +146,11 @@ qint64 bet_count(const QString& display_name, const QString& numbers)
 QString bet_cost(double count, double multiplier, const QString& unit)
 {
     const Unit u = unit_of(unit);
-    return support::money_text(multiplier * (count * u.price / u.divisor));
+    return support::amount_text(multiplier * (count * u.price / u.divisor));
 }
 
-QString win_amount(const QString& display_name, double multiplier, const QString& unit,
-                   const QString& odds)
+double win_value(const QString& display_name, double multiplier, const QString& unit,
+                 const QString& odds)
 {
     using support::round_as_read;
     const Unit un = unit_of(unit);
@@ -166,13 +166,13 @@ QString win_amount(const QString& display_name, double multiplier, const QString
                key))
         t = u / 100;
     else if (listed(u"|前三(不定位:一码)|中三(不定位:一码)|后三(不定位:一码)|", key))
-        t = round_as_read(u / 100 / 2.7 - 0.05, 1);
+        t = u / 270;
     else if (listed(u"|五星(定位胆)|后三(定位胆)|后二(定位胆)|", key))
         t = u / 100;
     else if (listed(u"|前三(不定位:二码)|中三(不定位:二码)|后三(不定位:二码)|", key))
-        t = round_as_read(u / 10 / 5.4 - 0.05, 1);
+        t = u / 54;
     else if (listed(u"|前二(不定位:一码)|后二(不定位:一码)|", key))
-        t = round_as_read(u / 100 / 1.899, 2);
+        t = u / 189.9;
     else if (listed(u"|不定位-四星一码|", key))
         t = round_as_read(u / 100 / 3.5 + 0.05, 2);
     else if (listed(u"|不定位-四星二码|", key))
@@ -200,7 +200,13 @@ QString win_amount(const QString& display_name, double multiplier, const QString
         t = std::trunc(u * 100);
     else if (listed(u"|五星组选60|", key))
         t = round_as_read(std::trunc(u * 100) / 60, 1);
-    return support::money_text(multiplier * (t / un.divisor) / un.halving);
+    return multiplier * (t / un.divisor) / un.halving;
+}
+
+QString win_amount(const QString& display_name, double multiplier, const QString& unit,
+                   const QString& odds)
+{
+    return support::amount_text(win_value(display_name, multiplier, unit, odds));
 }
 
 QString unit_name(int code)

@@ -1,6 +1,7 @@
 #include "rules/compiled_hit.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace zorvik::rules {
 
@@ -121,6 +122,21 @@ std::optional<CompiledHit> CompiledHit::compile_rule(QStringView letters, QStrin
             c.twice_ |= c.mask_ & digit_bit(item);
             c.mask_ |= digit_bit(item);
         });
+        c.by_position_ = !two && play != u"不定位:一码";
+        if (c.by_position_) {
+            // Each position's digits: its own "*" part, or every digit of the bet.
+            const bool starred = numbers.contains(u'*');
+            size_t set = 0;
+            for (QChar ch : numbers) {
+                if (ch == u'*')
+                    ++set;
+                else if (set < c.sets_.size())
+                    c.sets_[set] |= digit_bit(ch);
+            }
+            if (!starred)
+                c.sets_.fill(c.mask_);
+            c.starred_ = starred;
+        }
         return c;
     }
     if (play.contains(u"复式")) {
@@ -168,11 +184,69 @@ std::optional<CompiledHit> CompiledHit::compile_rule(QStringView letters, QStrin
         else
             singles->sorted.push_back(value);
     }
+    // Tickets written more than once win once each.
+    {
+        std::vector<quint32> tickets;
+        qsizetype start = -1;
+        for (qsizetype i = 0; i <= numbers.size(); ++i) {
+            const bool digit = i < numbers.size() && is_digit(numbers[i]);
+            if (digit && start < 0)
+                start = i;
+            if (digit || start < 0)
+                continue;
+            if (i - start == c.n_) {
+                quint32 value = 0;
+                for (qsizetype k = start; k < i; ++k)
+                    value = value * 10 + (numbers[k].unicode() - u'0');
+                tickets.push_back(value);
+            }
+            start = -1;
+        }
+        std::sort(tickets.begin(), tickets.end());
+        for (size_t i = 0; i < tickets.size();) {
+            size_t j = i;
+            while (j < tickets.size() && tickets[j] == tickets[i])
+                ++j;
+            if (j - i > 1)
+                singles->repeated.emplace_back(tickets[i], quint32(j - i));
+            i = j;
+        }
+    }
     std::sort(singles->sorted.begin(), singles->sorted.end());
     singles->sorted.erase(std::unique(singles->sorted.begin(), singles->sorted.end()),
                           singles->sorted.end());
     c.singles_ = std::move(singles);
     return c;
+}
+
+qint64 CompiledHit::lines(const DrawDigits& draw) const
+{
+    switch (rule_) {
+    case Rule::AnyItem:
+    case Rule::TwoItems: {
+        if (by_position_) {
+            qint64 n = 0;
+            for (int i = 0; i < n_; ++i)
+                n += (sets_[size_t(i)] >> draw.d[positions_[size_t(i)]]) & 1;
+            return std::max<qint64>(n, 1);
+        }
+        quint16 drawn = 0;
+        for (int i = 0; i < n_; ++i)
+            drawn |= quint16(1u << draw.d[positions_[size_t(i)]]);
+        const qint64 p = std::popcount(quint16(drawn & mask_));
+        return std::max<qint64>(rule_ == Rule::AnyItem ? p : p * (p - 1) / 2, 1);
+    }
+    case Rule::Single: {
+        quint32 value = 0;
+        for (int i = 0; i < n_; ++i)
+            value = value * 10 + draw.d[positions_[size_t(i)]];
+        const auto& repeated = singles_->repeated;
+        const auto found = std::lower_bound(repeated.begin(), repeated.end(), std::pair<quint32, quint32>(value, 0));
+        return found != repeated.end() && found->first == value ? found->second : 1;
+    }
+    default:
+        return 1;
+    }
 }
 
 } // namespace zorvik::rules

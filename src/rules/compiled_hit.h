@@ -24,6 +24,8 @@ public:
     static std::optional<CompiledHit> compile(QStringView letters, QStringView numbers,
                                               QStringView play);
     bool hit(const DrawDigits& draw) const;
+    // win_lines' answer for a draw this hits (an answer for a miss is meaningless).
+    qint64 lines(const DrawDigits& draw) const;
 
 private:
     enum class Rule : quint8 { AnyItem, TwoItems, Compound, Never, Single };
@@ -33,6 +35,8 @@ private:
     struct Singles {
         std::vector<quint64> bits;
         std::vector<quint32> sorted;
+        // Tickets (runs of exactly n digits) the text holds more than once, with their count.
+        std::vector<std::pair<quint32, quint32>> repeated;
     };
 
     static std::optional<CompiledHit> compile_rule(QStringView letters, QStringView numbers,
@@ -49,6 +53,8 @@ private:
     std::array<quint8, 5> positions_{};
     quint16 mask_ = 0;              // AnyItem, TwoItems: digits the bet holds
     quint16 twice_ = 0;             // TwoItems: digits that are two items or more
+    bool by_position_ = false;      // AnyItem as 定位胆: a line per position hit, from sets_
+    bool starred_ = false;          // by_position_ with a "*" part per position: hits by sets_
     std::array<quint16, 5> sets_{}; // Compound: digits each position may hold
     std::shared_ptr<const Singles> singles_;
     bool tabled_ = false;
@@ -74,6 +80,12 @@ inline bool CompiledHit::hit_by_rule(const DrawDigits& draw) const
         return false;
     case Rule::AnyItem:
     case Rule::TwoItems: {
+        if (starred_) {
+            for (int i = 0; i < n_; ++i)
+                if ((sets_[size_t(i)] >> draw.d[positions_[size_t(i)]]) & 1)
+                    return true;
+            return false;
+        }
         quint16 drawn = 0;
         for (int i = 0; i < n_; ++i)
             drawn |= quint16(1u << draw.d[positions_[size_t(i)]]);

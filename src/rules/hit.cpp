@@ -1,6 +1,10 @@
 #include "rules/hit.h"
 
+#include "rules/compiled_hit.h"
 #include "support/text.h"
+
+#include <bit>
+#include <optional>
 
 #include <QHash>
 #include <QSet>
@@ -383,6 +387,65 @@ QString triple_form(const QString& a, const QString& b, const QString& c)
     }
 }
 
+namespace {
+
+quint16 digit_bits(QStringView text)
+{
+    quint16 bits = 0;
+    for (QChar c : text)
+        if (c >= u'0' && c <= u'9')
+            bits |= quint16(1u << (c.unicode() - u'0'));
+    return bits;
+}
+
+// The digits of a five-digit draw at the positions A to E; nothing for another draw or letter.
+std::optional<QVarLengthArray<int, 5>> drawn_digits(QStringView draw, QStringView letters)
+{
+    const std::optional<DrawDigits> digits = read_draw(draw);
+    if (!digits || letters.size() > 5)
+        return std::nullopt;
+    QVarLengthArray<int, 5> drawn;
+    for (QChar letter : letters) {
+        const int index = letter.unicode() - u'A';
+        if (index < 0 || index >= 5)
+            return std::nullopt;
+        drawn.append(digits->d[size_t(index)]);
+    }
+    return drawn;
+}
+
+// 定位胆 with a "*" part per position: the positions whose drawn digit is in their own part.
+// Nothing where the draw or the positions are not plain digits (the item rule judges then).
+std::optional<qint64> starred_positions_hit(QStringView draw, QStringView letters, QStringView numbers)
+{
+    const auto drawn = drawn_digits(draw, letters);
+    if (!drawn)
+        return std::nullopt;
+    qint64 lines = 0;
+    qsizetype at = 0;
+    for (int digit : *drawn) {
+        quint16 set = 0;
+        if (at <= numbers.size()) {
+            qsizetype end = numbers.indexOf(u'*', at);
+            if (end < 0)
+                end = numbers.size();
+            set = digit_bits(numbers.mid(at, end - at));
+            at = end + 1;
+        }
+        lines += (set >> digit) & 1;
+    }
+    return lines;
+}
+
+// 定位胆 (and a play text inside its list) with its numbers in "*" parts, one per position.
+bool by_starred_position(QStringView play, QStringView numbers)
+{
+    return QStringView(u"|定位胆|不定位:一码|").contains(play) && play != u"不定位:一码" &&
+           numbers.contains(u'*') && !numbers.contains(u',');
+}
+
+} // namespace
+
 HitResult hit_test(QStringView draw, QStringView letters, QStringView numbers, QStringView play_text)
 {
     const QStringView play = play_text.trimmed();
@@ -400,7 +463,12 @@ HitResult hit_test(QStringView draw, QStringView letters, QStringView numbers, Q
 
     bool hit = false;
     const bool any_item = QStringView(u"|定位胆|不定位:一码|").contains(play);
-    if (any_item || play == u"不定位:二码") {
+    const std::optional<qint64> starred =
+        by_starred_position(play, numbers) ? starred_positions_hit(draw, letters, numbers) : std::nullopt;
+    if (starred) {
+        // Each position is bet with its own digits, as the platform takes the order.
+        hit = *starred > 0;
+    } else if (any_item || play == u"不定位:二码") {
         hit = item_hit(drawn, numbers, any_item ? 1 : 2);
     } else if (play.contains(u"复式")) {
         hit = compound_hit(drawn, letters.size(), numbers, play);
@@ -410,6 +478,54 @@ HitResult hit_test(QStringView draw, QStringView letters, QStringView numbers, Q
         hit = numbers.contains(drawn.build(buffer));
     }
     return hit ? HitResult{true, u"中"_s} : HitResult{false, u"挂"_s};
+}
+
+qint64 win_lines(QStringView draw, QStringView letters, QStringView numbers, QStringView play_text)
+{
+    if (!hit_test(draw, letters, numbers, play_text).hit)
+        return 0;
+    // Beyond a hit, lines are counted for five-digit draws at the positions A to E only.
+    const auto drawn = drawn_digits(draw, letters);
+    if (!drawn)
+        return 1;
+    const QStringView play = play_text.trimmed();
+    qint64 lines = 0;
+    if (play == u"不定位:一码" || play == u"不定位:二码") {
+        quint16 present = 0;
+        for (int digit : *drawn)
+            present |= quint16(1u << digit);
+        const qint64 p = std::popcount(quint16(digit_bits(numbers) & present));
+        lines = play == u"不定位:一码" ? p : p * (p - 1) / 2;
+    } else if (by_starred_position(play, numbers)) {
+        lines = starred_positions_hit(draw, letters, numbers).value_or(1);
+    } else if (QStringView(u"|定位胆|不定位:一码|").contains(play)) {
+        // One set for every position: a line per position whose digit is in it.
+        const quint16 set = digit_bits(numbers);
+        for (int digit : *drawn)
+            lines += (set >> digit) & 1;
+    } else if (!play.contains(u"复式")) {
+        // Tickets are the runs of digits; each one equal to the drawn number wins.
+        const qsizetype n = drawn->size();
+        qsizetype start = -1;
+        for (qsizetype i = 0; i <= numbers.size(); ++i) {
+            const bool digit = i < numbers.size() && numbers[i] >= u'0' && numbers[i] <= u'9';
+            if (digit && start < 0)
+                start = i;
+            if (digit || start < 0)
+                continue;
+            bool same = i - start == n;
+            for (qsizetype k = 0; same && k < n; ++k)
+                same = numbers[start + k].unicode() - u'0' == (*drawn)[k];
+            lines += same;
+            start = -1;
+        }
+    }
+    return std::max<qint64>(lines, 1);
+}
+
+qint64 bet_lines(const QString& draw, const QString& letters, const QString& numbers, const QString& play)
+{
+    return win_lines(draw, letters, support::trim_blanks(numbers), play);
 }
 
 HitResult bet_hit(const QString& draw, const QString& letters, const QString& numbers, const QString& play)

@@ -1,5 +1,6 @@
 #include "support/money.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -65,6 +66,27 @@ QString money_text(double value)
     const float rounded = std::strtof(buf, nullptr);
     std::snprintf(buf, sizeof buf, "%.7g", double(rounded));
     return QString::fromStdString(plain_decimal(buf));
+}
+
+QString amount_text(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) >= 1e15)
+        return money_text(value);
+    const qint64 li = whole_li(value);
+    if (li % 10 == 0)
+        return money_text(double(li) / 1000);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s%lld.%03lld", li < 0 ? "-" : "", std::llabs(li) / 1000,
+                  std::llabs(li) % 1000);
+    return QString::fromLatin1(buf);
+}
+
+qint64 whole_li(double value)
+{
+    const double li = round_as_read(value, 3) * 1000;
+    if (!std::isfinite(li))
+        return 0;
+    return std::llround(std::clamp(li, -9e18, 9e18));
 }
 
 double round_as_read(double value, int decimals)

@@ -97,7 +97,11 @@ TEST(BetCost, PriceAndDivisorOfTheUnit)
     EXPECT_EQ(bet_cost(10, 1, u"2角"_s), u"2"_s);
     EXPECT_EQ(bet_cost(10, 1, u"2厘"_s), u"0.02"_s);
     EXPECT_EQ(bet_cost(10, 1, u"美元"_s), u"20"_s);
-    EXPECT_EQ(bet_cost(3, 1, u"厘"_s), u"0.01"_s); // 0.006 rounded
+    // What the platform debits, to the 厘: three 厘 lines cost 0.006, not 0.01.
+    EXPECT_EQ(bet_cost(3, 1, u"厘"_s), u"0.006"_s);
+    EXPECT_EQ(bet_cost(1, 1, u"厘"_s), u"0.002"_s);
+    EXPECT_EQ(bet_cost(5, 1, u"厘"_s), u"0.01"_s); // no third decimal: the text it always had
+    EXPECT_EQ(bet_cost(3, 7, u"厘"_s), u"0.042"_s);
 }
 
 TEST(WinAmount, StraightPlaysAndUnits)
@@ -120,14 +124,28 @@ TEST(WinAmount, RoundedPlaysRoundTheDecimalFormHalfUp)
     EXPECT_EQ(win(u"中三(组三单式)", 1, u"元", u"1920"), u"640"_s);   // 640 - 0.05 → 640.0
     EXPECT_EQ(win(u"后三(组三复式)", 1, u"元", u"1900"), u"633"_s);   // 633 - 0.05 → 633.0
     EXPECT_EQ(win(u"前二(组选单式)", 1, u"元", u"1950"), u"97.5"_s);  // 97.45 → 97.5
-    EXPECT_EQ(win(u"前三(不定位:一码)", 1, u"元", u"1920"), u"7.1"_s); // 7.061 → 7.1
-    EXPECT_EQ(win(u"后三(不定位:二码)", 1, u"元", u"1920"), u"35.5"_s); // 35.5055 → 35.5
-    EXPECT_EQ(win(u"前二(不定位:一码)", 1, u"元", u"1920"), u"10.11"_s);
     EXPECT_EQ(win(u"不定位-四星一码", 1, u"元", u"1920"), u"5.54"_s);
     EXPECT_EQ(win(u"不定位-四星二码", 1, u"元", u"1920"), u"19.64"_s);
     EXPECT_EQ(win(u"不定位-五星二码", 1, u"元", u"1920"), u"12.8"_s);
     EXPECT_EQ(win(u"不定位-五星三码", 1, u"元", u"1920"), u"43.74"_s);
     EXPECT_EQ(win(u"五星组选60", 1, u"元", u"1920"), u"3200"_s);
+}
+
+// The 不定位 lines pay the odds' own share, as the platform pays them (1920 / 270 = 7.1111 a
+// 三星一码 line), shown to the 厘; a line that needs no third decimal reads as it always has.
+TEST(WinAmount, UnplacedLinesAndSmallUnitsAsThePlatformPays)
+{
+    EXPECT_EQ(win(u"前三(不定位:一码)", 1, u"元", u"1920"), u"7.111"_s);
+    EXPECT_EQ(win(u"后三(不定位:一码)", 1, u"角", u"1920"), u"0.711"_s);
+    EXPECT_EQ(win(u"后三(不定位:二码)", 1, u"元", u"1920"), u"35.556"_s);
+    EXPECT_EQ(win(u"前二(不定位:一码)", 1, u"元", u"1920"), u"10.111"_s);
+    EXPECT_EQ(win(u"前三(不定位:一码)", 27, u"元", u"1920"), u"192"_s);
+    EXPECT_DOUBLE_EQ(win_value(u"前三(不定位:一码)"_s, 1, u"元"_s, u"1920"_s), 1920.0 / 270);
+    EXPECT_DOUBLE_EQ(win_value(u"中三(不定位:二码)"_s, 2, u"角"_s, u"1920"_s), 2 * 1920.0 / 54 / 10);
+    // 十位(定位胆) at 分 pays 0.192, not 0.19; at 厘 0.0192 shows its 厘.
+    EXPECT_EQ(win(u"十位(定位胆)", 1, u"分", u"1920"), u"0.192"_s);
+    EXPECT_EQ(win(u"十位(定位胆)", 1, u"厘", u"1920"), u"0.019"_s);
+    EXPECT_EQ(win(u"十位(定位胆)", 1, u"角", u"1920"), u"1.92"_s);
 }
 
 TEST(WinAmount, OddsAndNames)

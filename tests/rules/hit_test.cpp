@@ -101,6 +101,10 @@ TEST(HitTest, PositionalPlays)
         {u"0,0,7,0,0", u"CDE", u"定位胆", u"7", true},
         {u"0,0,0,0,7", u"CDE", u"定位胆", u"7", true},
         {u"7,7,0,0,0", u"CDE", u"定位胆", u"7", false},
+        // With a "*" part per position each position is bet with its own digits.
+        {u"0,0,2,1,0", u"CDE", u"定位胆", u"01*2*3", false},
+        {u"0,0,1,1,3", u"CDE", u"定位胆", u"01*2*3", true},
+        {u"0,0,9,9,3", u"CDE", u"定位胆", u"01*2*3", true},
         {u"1,2,3,4,9", u"ABCDE", u"不定位:一码", u"9", true},
         {u"1,2,3,4,5", u"ABCDE", u"不定位:一码", u"9", false},
         {u"0,1,2,3,0", u"BCD", u"不定位:二码", u"12", true},
@@ -126,6 +130,62 @@ TEST(HitTest, InputsOutsideTheContractMissQuietly)
     const QString many(1 << 20, u'1');
     EXPECT_FALSE(hit_test(u"1,2,3,4,5"_s, u"ABCDE"_s, many, u"直选复式"_s).hit);
     EXPECT_TRUE(hit_test(u"1,1,1,1,1"_s, u"ABCDE"_s, many, u"直选复式"_s).hit);
+}
+
+// Lines a draw wins, as the platform pays them: several on 定位胆 over several positions, 不定位
+// and repeated tickets; none exactly on a miss.
+TEST(WinLines, EveryWinningLineIsCounted)
+{
+    const struct {
+        const char16_t* draw;
+        const char16_t* letters;
+        const char16_t* play;
+        const char16_t* numbers;
+        qint64 lines;
+    } cases[] = {
+        {u"0,7,0,5,3", u"CDE", u"不定位:一码", u"358", 2},
+        {u"0,7,0,5,3", u"CDE", u"不定位:一码", u"3", 1},
+        {u"0,7,0,5,3", u"CDE", u"不定位:一码", u"1246789", 0},
+        {u"3,3,3,0,0", u"ABC", u"不定位:一码", u"3", 1},     // a digit drawn thrice is one line
+        {u"0,7,5,1,1", u"ABC", u"不定位:二码", u"057", 3},
+        {u"0,7,5,1,1", u"ABC", u"不定位:二码", u"05", 1},
+        {u"0,7,5,1,1", u"ABC", u"不定位:二码", u"0589", 1},
+        {u"0,7,5,1,1", u"ABC", u"不定位:二码", u"0189", 0},  // one digit of the bet drawn
+        {u"0,7,5,1,1", u"ABC", u"不定位:二码", u"00", 1},    // written twice: one pair
+        {u"0,1,2,3,4", u"ABCDE", u"不定位:二码", u"0123456789", 10},
+        {u"1,2,7,7,7", u"CDE", u"定位胆", u"7", 3},
+        {u"1,2,7,0,7", u"CDE", u"定位胆", u"07", 3},
+        {u"1,2,7,0,8", u"CDE", u"定位胆", u"7", 1},
+        {u"7,7,0,0,0", u"CDE", u"定位胆", u"7", 0},
+        {u"1,2,3,4,5", u"ABCDE", u"定位胆", u"12345", 5},
+        {u"1,2,3,4,5", u"A", u"定位胆", u"0123456789", 1},
+        {u"0,0,0,2,3", u"CDE", u"定位胆", u"01*2*3", 3},     // each position its own set
+        {u"0,0,0,3,2", u"CDE", u"定位胆", u"01*2*3", 1},
+        {u"0,0,2,1,0", u"CDE", u"定位胆", u"01*2*3", 0},     // its digits, at other positions
+        {u"0,0,5,2,9", u"CDE", u"定位胆", u"5**", 1},
+        {u"1,2,3,0,0", u"ABC", u"直选单式", u"123 456 123", 2},
+        {u"1,2,3,0,0", u"ABC", u"直选单式", u"123 456", 1},
+        {u"1,2,3,0,0", u"ABC", u"直选单式", u"321 456", 0},
+        {u"1,2,3,0,0", u"ABC", u"直选单式", u"1234", 1},     // a hit inside a longer number
+        {u"1,1,2,0,0", u"ABC", u"组三单式", u"112\r\n112", 2},
+        {u"1,2,3,0,0", u"ABC", u"直选复式", u"1*2*3", 1},
+        {u"1,2,3,0,0", u"ABC", u"直选复式", u"0123456789", 1},
+        {u"1,2,3,0,0", u"ABC", u"组六复式", u"0123", 1},
+        {u"1,2,3,0,0", u"ABC", u"直选复式", u"1*2*4", 0},
+        {u"1,2,3,0,0", u"ABC", u"直选复式", u"", 0},
+    };
+    for (const auto& c : cases) {
+        const QString numbers = QString::fromUtf16(c.numbers);
+        EXPECT_EQ(win_lines(QString::fromUtf16(c.draw), QString::fromUtf16(c.letters), numbers,
+                            QString::fromUtf16(c.play)),
+                  c.lines)
+            << QString::fromUtf16(c.play).toStdString() << ' ' << numbers.toStdString() << ' '
+            << QString::fromUtf16(c.draw).toStdString();
+    }
+    // A placed bet is counted on its numbers without surrounding blanks, as it is judged.
+    EXPECT_EQ(bet_lines(u"1,2,3,0,0"_s, u"ABC"_s, u" 123 123 "_s, u"直选单式"_s), 2);
+    // An odd draw still hits by the text rule, with one line.
+    EXPECT_EQ(win_lines(u"1,2,3"_s, u"ABC"_s, u"123 123"_s, u"直选单式"_s), 1);
 }
 
 // The compiled hit test answers as hit_test does on every input it accepts: a property test on
@@ -159,7 +219,11 @@ TEST(CompiledHit, AgreesWithTheTextRule)
         if (!program || !digits)
             continue;
         ++compiled;
-        ASSERT_EQ(program->hit(*digits), hit_test(draw, letters, numbers, play).hit)
+        const bool hit = program->hit(*digits);
+        ASSERT_EQ(hit, hit_test(draw, letters, numbers, play).hit)
+            << draw.toStdString() << " " << letters.toStdString() << " " << numbers.toStdString()
+            << " " << play.toStdString();
+        ASSERT_EQ(hit ? program->lines(*digits) : 0, zorvik::rules::win_lines(draw, letters, numbers, play))
             << draw.toStdString() << " " << letters.toStdString() << " " << numbers.toStdString()
             << " " << play.toStdString();
     }
@@ -188,7 +252,10 @@ TEST(CompiledHit, SingleBetsOfManyNumbersAgreeWithTheTextRule)
                     QString draw;
                     for (int k = 0; k < 5; ++k)
                         draw += (k ? u","_s : QString()) + QChar(char16_t(u'0' + random() % 10));
-                    ASSERT_EQ(program->hit(*read_draw(draw)), hit_test(draw, letters, numbers, play).hit)
+                    const bool hit = program->hit(*read_draw(draw));
+                    ASSERT_EQ(hit, hit_test(draw, letters, numbers, play).hit)
+                        << letters.toStdString() << ' ' << draw.toStdString();
+                    ASSERT_EQ(hit ? program->lines(*read_draw(draw)) : 0, win_lines(draw, letters, numbers, play))
                         << letters.toStdString() << ' ' << draw.toStdString();
                 }
             }

@@ -59,3 +59,31 @@ TEST(RoundAsRead, HalvesOfTheDecimalFormRoundAwayFromZero)
     EXPECT_DOUBLE_EQ(round_as_read(2.44, 1), 2.4);
     EXPECT_DOUBLE_EQ(round_as_read(10.0 / 3.0, 2), 3.33);
 }
+
+// Amounts as the platforms count them: to the 厘, and money_text's text where no third decimal
+// is needed.
+TEST(AmountText, ToTheLiAndTheMoneyTextOtherwise)
+{
+    using zorvik::support::amount_text;
+    using zorvik::support::whole_li;
+    EXPECT_EQ(amount_text(0.006), u"0.006"_s);
+    EXPECT_EQ(amount_text(-0.006), u"-0.006"_s);
+    EXPECT_EQ(amount_text(0.192), u"0.192"_s);
+    EXPECT_EQ(amount_text(7.1111), u"7.111"_s);
+    EXPECT_EQ(amount_text(1.4222), u"1.422"_s);
+    EXPECT_EQ(amount_text(0.0005), u"0.001"_s);  // a half of the decimal form goes up
+    EXPECT_EQ(amount_text(0.00049), u"0"_s);
+    EXPECT_EQ(amount_text(2.01), u"2.01"_s);
+    EXPECT_EQ(amount_text(0.4), u"0.4"_s);
+    EXPECT_EQ(amount_text(12.5), u"12.5"_s);
+    EXPECT_EQ(amount_text(0), u"0"_s);
+    EXPECT_EQ(amount_text(1920), u"1920"_s);
+    EXPECT_EQ(amount_text(0.1995), u"0.2"_s);
+    EXPECT_EQ(amount_text(1234.5678), u"1234.568"_s);
+    // 2.01 is held as 2.00999…: it is 2010 厘, not 2009.
+    EXPECT_EQ(whole_li(2.01), 2010);
+    EXPECT_EQ(whole_li(-2.01), -2010);
+    EXPECT_EQ(whole_li(0.0015), 2);
+    EXPECT_EQ(whole_li(0.0014999), 1);
+    EXPECT_EQ(whole_li(std::nan("")), 0);
+}

@@ -68,9 +68,11 @@ const std::vector<Command>& commands()
     static const std::vector<Command> table = {
         {"hit", "DRAW POSITIONS PLAY NUMBERS", "中 or 挂 for the draw's digits", 4,
          [](Args a) { return done(rules::hit_test(a[0], a[1], a[3], a[2]).mark); }},
+        {"lines", "DRAW POSITIONS PLAY NUMBERS", "winning lines of the bet on the draw's digits", 4,
+         [](Args a) { return done(QString::number(rules::win_lines(a[0], a[1], a[3], a[2]))); }},
         {"count", "TITLE NUMBERS", "number of bet lines", 2,
          [](Args a) { return done(QString::number(rules::bet_count(a[0], a[1]))); }},
-        {"cost", "COUNT MULTIPLIER UNIT", "cost in money text", 3,
+        {"cost", "COUNT MULTIPLIER UNIT", "cost in amount text, to the 厘", 3,
          [](Args a) {
              const auto count = to_number(a[0]);
              if (!count)

@@ -76,17 +76,17 @@ int run_records_command(const QStringList& args, std::FILE* out, std::FILE* err)
                u"\tstate\n"_s);
     for (const records::BetRecord& b : bets) {
         write(out, QStringList{b.placed_at, b.lottery, kind_name(b.simulated), b.monitor, b.issue,
-                               QString::number(b.multiplier), support::money_text(b.cost),
+                               QString::number(b.multiplier), support::amount_text(b.cost),
                                b.result.isEmpty() ? u"---"_s : b.result,
-                               b.result.isEmpty() ? u"---"_s : support::money_text(b.returned), b.order_no,
+                               b.result.isEmpty() ? u"---"_s : support::amount_text(b.returned), b.order_no,
                                b.state}
                            .join(u'\t') +
                        u'\n');
     }
     for (const records::DayTotals& d : store.day_totals(filter))
         write(out, QStringList{u"total"_s, d.day, kind_name(d.simulated), QString::number(d.bets),
-                               support::money_text(d.cost), support::money_text(d.returned),
-                               support::money_text(d.income())}
+                               support::amount_text(d.cost), support::amount_text(d.returned),
+                               support::amount_text(d.income())}
                        .join(u'\t') +
                    u'\n');
     return 0;

@@ -519,9 +519,9 @@ std::string Simulator::ucai_order(const httplib::Request& req)
     const double cost = double(bet->count) * 2 * stake;
     const auto same = [](const QString& a, double b) {
         bool ok = false;
-        // Money is written with two decimals at most: a 厘 amount rounds to the 分.
+        // The amount is what is debited, to the 厘: 0.006 for three 厘 lines, not 0.01.
         const double sent = a.toDouble(&ok);
-        return ok && std::fabs(sent - b) < 0.005 + 1e-9;
+        return ok && std::fabs(sent - b) < 0.0005 + 1e-9;
     };
     if (times <= 0 || project.value(u"mode"_s).toInt() != modes ||
         project.value(u"nums"_s).toLongLong() != bet->count || field("lt_total_nums").toLongLong() != bet->count ||
