@@ -214,7 +214,7 @@ void BacktestDialog::show_result()
 {
     if (!result_)
         return;
-    using monitor::money2;
+    using monitor::report_money;
     const monitor::BacktestResult& r = *result_;
     for (const monitor::MonitorOutcome& o : r.monitors) {
         results_->appendRow({sort_cell(QString::number(o.position), o.position),
@@ -227,10 +227,10 @@ void BacktestDialog::show_result()
                              sort_cell(QString::number(o.alerts), o.alerts),
                              sort_cell(QString::number(o.bets), o.bets),
                              sort_cell(QString::number(o.wins), o.wins),
-                             sort_cell(money2(o.cost), o.cost),
-                             sort_cell(money2(o.returned), o.returned),
-                             sort_cell(money2(o.income()), o.income()),
-                             sort_cell(money2(o.lowest), o.lowest),
+                             sort_cell(report_money(o.cost), o.cost),
+                             sort_cell(report_money(o.returned), o.returned),
+                             sort_cell(report_money(o.income()), o.income()),
+                             sort_cell(report_money(o.lowest), o.lowest),
                              sort_cell(o.current),
                              sort_cell(stuck_text(o), double(o.stuck_from))});
     }
@@ -244,8 +244,8 @@ void BacktestDialog::show_result()
                          .arg(run_->cancelled() ? u"（已取消）"_s : QString())
                          .arg(r.bets)
                          .arg(r.wins)
-                         .arg(money2(r.cost), money2(r.returned), money2(r.income),
-                              money2(r.best), money2(r.worst)) +
+                         .arg(report_money(r.cost), report_money(r.returned), report_money(r.income),
+                              report_money(r.best), report_money(r.worst)) +
                      stuck);
 }
 

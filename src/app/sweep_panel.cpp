@@ -182,15 +182,15 @@ void SweepPanel::show_results()
 {
     if (!outcomes_)
         return;
-    using monitor::money2;
+    using monitor::report_money;
     for (const monitor::SweepOutcome& s : *outcomes_) {
         const monitor::MonitorOutcome& o = s.outcome;
         auto* first = sort_cell(QString::number(s.variant.threshold), s.variant.threshold);
         first->setData(QVariantList{s.variant.threshold, s.variant.plan, s.variant.unit}, kVariantRole);
         results_->appendRow({first, sort_cell(s.variant.plan), sort_cell(rules::unit_name(s.variant.unit), s.variant.unit),
                              sort_cell(QString::number(o.bets), o.bets), sort_cell(QString::number(o.wins), o.wins),
-                             sort_cell(money2(o.cost), o.cost), sort_cell(money2(o.returned), o.returned),
-                             sort_cell(money2(o.income()), o.income()), sort_cell(money2(o.lowest), o.lowest),
+                             sort_cell(report_money(o.cost), o.cost), sort_cell(report_money(o.returned), o.returned),
+                             sort_cell(report_money(o.income()), o.income()), sort_cell(report_money(o.lowest), o.lowest),
                              sort_cell(QString::number(o.longest_misses), double(o.longest_misses)),
                              sort_cell(o.lowest_issue)});
     }

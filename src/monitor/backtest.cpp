@@ -1,5 +1,7 @@
 #include "monitor/backtest.h"
 
+#include "support/money.h"
+
 #include "monitor/bet_placer.h"
 #include "monitor/engine.h"
 #include "monitor/replay.h"
@@ -38,10 +40,9 @@ double number(const QString& text)
 
 } // namespace
 
-QString money2(double value)
+QString report_money(double value)
 {
-    const double cents = std::round(value * 100);
-    QString text = QString::number(cents / 100, 'f', 2);
+    QString text = QString::number(double(support::whole_li(value)) / 1000, 'f', 3);
     while (text.contains(u'.') && (text.endsWith(u'0') || text.endsWith(u'.')))
         text.chop(1);
     return text == u"-0" ? u"0"_s : text;

@@ -85,7 +85,7 @@ struct BacktestOptions {
 BacktestResult run_backtest(const QString& list, const QVector<HistoryDraw>& draws,
                             const BacktestOptions& options = {});
 
-// Money in two decimals at most, no trailing zeros, in double precision.
-QString money2(double value);
+// Money to the 厘 at most, no trailing zeros, in double precision.
+QString report_money(double value);
 
 } // namespace zorvik::monitor

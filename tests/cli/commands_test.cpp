@@ -33,6 +33,8 @@ TEST(CliCommands, RulesCommands)
 {
     EXPECT_EQ(out({u"hit"_s, u"1,2,3,4,5"_s, u"ABC"_s, u"直选复式"_s, u"1*2*3"_s}), u"中"_s);
     EXPECT_EQ(out({u"hit"_s, u"1,2,3,4,5"_s, u"ABC"_s, u"直选复式"_s, u"3*2*1"_s}), u"挂"_s);
+    EXPECT_EQ(out({u"lines"_s, u"0,7,0,5,3"_s, u"CDE"_s, u"不定位:一码"_s, u"358"_s}), u"2"_s);
+    EXPECT_EQ(out({u"lines"_s, u"0,7,0,5,3"_s, u"CDE"_s, u"不定位:一码"_s, u"1"_s}), u"0"_s);
     EXPECT_EQ(out({u"count"_s, u"前三(直选复式)"_s, u"0123456789"_s}), u"1000"_s);
     EXPECT_EQ(out({u"cost"_s, u"10"_s, u"1"_s, u"分"_s}), u"0.2"_s);
     EXPECT_EQ(out({u"win"_s, u"前三(组六复式)"_s, u"1"_s, u"元"_s, u"1956"_s}), u"326"_s);

@@ -232,5 +232,35 @@ public:
     QStringList lines_;
 };
 
+// zorvik-cli's output lines.
+inline QStringList run_cli(const QStringList& args)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(ZORVIK_CLI_PATH), args);
+    EXPECT_TRUE(cli.waitForFinished(10000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    return QString::fromUtf8(cli.readAllStandardOutput()).split(u"\r\n"_s, Qt::SkipEmptyParts);
+}
+
+// The cells of a CSV row (quoted cells hold commas and doubled quotes).
+inline QStringList csv_cells(const QString& row)
+{
+    QStringList cells{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        const QChar c = row[i];
+        if (quoted && c == u'"' && i + 1 < row.size() && row[i + 1] == u'"') {
+            cells.last() += c;
+            ++i;
+        } else if (c == u'"') {
+            quoted = !quoted;
+        } else if (c == u',' && !quoted) {
+            cells << QString();
+        } else {
+            cells.last() += c;
+        }
+    }
+    return cells;
+}
 
 } // namespace zorvik::e2e

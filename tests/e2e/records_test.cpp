@@ -29,41 +29,11 @@ void write_settings(const QTemporaryDir& dir)
                        u"[tz_cfg]\r\nplt_tz_zy=100000\r\n"_s));
 }
 
-QStringList run_cli(const QStringList& args)
-{
-    QProcess cli;
-    cli.start(QStringLiteral(ZORVIK_CLI_PATH), args);
-    EXPECT_TRUE(cli.waitForFinished(10000));
-    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    return QString::fromUtf8(cli.readAllStandardOutput()).split(u"\r\n"_s, Qt::SkipEmptyParts);
-}
-
 QStringList start_args(const Sim& sim, const QTemporaryDir& dir)
 {
     return {u"--headless"_s, u"--start"_s, u"--virtual"_s, u"--data-dir"_s, dir.path(), u"--lottery"_s,
             u"U彩平台-欢乐分分彩"_s, u"--service-base"_s, sim.url(u"service"_s), u"--public-base"_s,
             sim.url(u"public"_s), u"--trend-base"_s, sim.url(u"trend"_s)};
-}
-
-// The cells of a CSV row (quoted cells hold commas and doubled quotes).
-QStringList csv_cells(const QString& row)
-{
-    QStringList cells{QString()};
-    bool quoted = false;
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        const QChar c = row[i];
-        if (quoted && c == u'"' && i + 1 < row.size() && row[i + 1] == u'"') {
-            cells.last() += c;
-            ++i;
-        } else if (c == u'"') {
-            quoted = !quoted;
-        } else if (c == u',' && !quoted) {
-            cells << QString();
-        } else {
-            cells.last() += c;
-        }
-    }
-    return cells;
 }
 
 // The order numbers of the printed bets.

@@ -530,7 +530,7 @@ TEST(BacktestWindow, TheSweepTabRanksTheVariantsAndHandsTheChosenOneOn)
     const auto draws = zorvik::monitor::parse_history(lines.join(u'\n'), nullptr);
     ASSERT_TRUE(draws.has_value());
     const auto alone = zorvik::monitor::run_backtest(u'|' + zorvik::monitor::variant_record(record, best), *draws);
-    EXPECT_EQ(table->model()->index(0, 7).data().toString(), zorvik::monitor::money2(alone.monitors.value(0).income()));
+    EXPECT_EQ(table->model()->index(0, 7).data().toString(), zorvik::monitor::report_money(alone.monitors.value(0).income()));
     EXPECT_EQ(table->model()->index(0, 3).data().toInt(), alone.monitors.value(0).bets);
 
     // The chosen row goes to the editor.

@@ -270,9 +270,11 @@ TEST(BacktestHistoryFile, ABadLineOrHeaderIsNamed)
 
 TEST(BacktestMoney, TwoDecimalsAtMostInDoublePrecision)
 {
-    EXPECT_EQ(money2(19.2), u"19.2"_s);
-    EXPECT_EQ(money2(1234567.891), u"1234567.89"_s);
-    EXPECT_EQ(money2(-0.001), u"0"_s);
-    EXPECT_EQ(money2(100), u"100"_s);
-    EXPECT_EQ(money2(-3.5), u"-3.5"_s);
+    EXPECT_EQ(report_money(19.2), u"19.2"_s);
+    EXPECT_EQ(report_money(1234567.891), u"1234567.891"_s); // to the 厘, as amounts are kept
+    EXPECT_EQ(report_money(-0.001), u"-0.001"_s);
+    EXPECT_EQ(report_money(-0.0004), u"0"_s);
+    EXPECT_EQ(report_money(2.0095), u"2.01"_s);
+    EXPECT_EQ(report_money(100), u"100"_s);
+    EXPECT_EQ(report_money(-3.5), u"-3.5"_s);
 }

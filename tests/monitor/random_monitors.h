@@ -1,6 +1,7 @@
 #pragma once
 // Random monitors for replays: the plays, categories and plans users set, with odd cases among
-// them (a plan entry that is not a number, numbers with blanks around them).
+// them (a plan entry that is not a number, numbers with blanks around them), and plays whose
+// hits win several lines.
 
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,12 @@ inline QString random_monitors(int count, unsigned seed, int betting)
         {u"ABC", u"直选单式", u"前三(直选单式)", u"123 456 789 012"},
         {u"DE", u"直选复式", u"后二(直选复式)", u" 0123*4567 "}, // blanks: the text rule
         {u"ABCDE", u"直选复式", u"五星(直选复式)", u"0123456789*0123456789*01234*0123*9"},
+        // Hits that win several lines.
+        {u"CDE", u"不定位:一码", u"后三(不定位:一码)", u"02468"},
+        {u"ABC", u"不定位:二码", u"前三(不定位:二码)", u"01234"},
+        {u"ABCDE", u"定位胆", u"五星(定位胆)", u"13579"},
+        {u"CDE", u"定位胆", u"后三(定位胆)", u"01*23*4"},
+        {u"DE", u"直选单式", u"后二(直选单式)", u"12 12 34"},
     };
     static const char16_t* plans[] = {u"1,2,4",   u"1,3,9,27", u"1",       u"2,x,8",
                                       u"1,2,4,8,16,32,64,128,256", u"5,10", u"0,1"};

@@ -16,7 +16,7 @@ using namespace zorvik::monitor;
 
 namespace {
 
-// Every figure of a report, money in its two-decimal text.
+// Every figure of a report, money to the 厘.
 QStringList report(const BacktestResult& r)
 {
     QStringList lines;
@@ -25,11 +25,11 @@ QStringList report(const BacktestResult& r)
                              QString::number(o.hits), QString::number(o.misses),
                              QString::number(o.longest_hits), QString::number(o.longest_misses),
                              QString::number(o.alerts), QString::number(o.stuck_from), o.stuck_issue,
-                             QString::number(o.bets), QString::number(o.wins), money2(o.cost),
-                             money2(o.returned), money2(o.lowest), o.lowest_issue, o.current}
+                             QString::number(o.bets), QString::number(o.wins), report_money(o.cost),
+                             report_money(o.returned), report_money(o.lowest), o.lowest_issue, o.current}
                      .join(u'\t');
-    lines << QStringList{u"total"_s, QString::number(r.bets), QString::number(r.wins), money2(r.cost),
-                         money2(r.returned), money2(r.income), money2(r.best), money2(r.worst),
+    lines << QStringList{u"total"_s, QString::number(r.bets), QString::number(r.wins), report_money(r.cost),
+                         report_money(r.returned), report_money(r.income), report_money(r.best), report_money(r.worst),
                          QString::number(r.draws_replayed)}
                  .join(u'\t');
     return lines;
@@ -106,4 +106,32 @@ TEST(FastReplay, AmountsTooLargeToCountExactlyAreReplayedByTheEngine)
     // A smaller multiplier is counted by the fast replay: the same figures.
     const QString smaller = QString(monitor).replace(u"~2147483647~"_s, u"~1000~"_s);
     EXPECT_EQ(report(run_backtest(smaller, draws)), report(run_backtest(smaller, draws, engine)));
+}
+
+// Amounts are whole 厘, rounded: a line that pays 2.01 元 (held as 2.00999…) is 2010 厘 a hit,
+// never 2009; and a hit of several lines pays each, as the engine counts it.
+TEST(FastReplay, AmountsAreRoundedToTheLiAndEveryWinningLineIsPaid)
+{
+    const QVector<HistoryDraw> draws = history(60, 5);
+    // Every digit at 前一 always hits one line of 2.01; 五星 定位胆 on every digit wins five.
+    const QString monitors =
+        u"|A~定位胆~前一(定位胆)~0123456789~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~1~1~false~0~0:0:0:201~0"
+        u"|ABCDE~定位胆~五星(定位胆)~0123456789~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~3~2~false~0~0:0:0:1930~0"_s;
+    BacktestOptions engine;
+    engine.through_engine = true;
+    const BacktestResult expected = run_backtest(monitors, draws, engine);
+    const BacktestResult fast = run_backtest(monitors, draws, BacktestOptions{});
+    EXPECT_EQ(report(fast), report(expected));
+    ASSERT_EQ(fast.monitors.size(), 2);
+    const MonitorOutcome& one = fast.monitors[0];
+    EXPECT_EQ(one.bets, 59);
+    EXPECT_EQ(one.wins, 59);
+    EXPECT_EQ(report_money(one.returned), u"118.59"_s); // 59 × 2.01
+    EXPECT_EQ(report_money(one.cost), u"1180"_s);
+    // 50 lines of 0.6 (角 at 3 times) a bet; each hit wins five lines of 5.79 (19.3 × 3 / 10).
+    const MonitorOutcome& five = fast.monitors[1];
+    EXPECT_EQ(five.bets, 59);
+    EXPECT_EQ(report_money(five.cost), u"1770"_s);
+    EXPECT_EQ(report_money(five.returned), u"1708.05"_s); // 59 × 5 × 5.79
+    EXPECT_EQ(report_money(fast.income), u"-1123.36"_s);
 }

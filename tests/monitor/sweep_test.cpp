@@ -6,6 +6,7 @@
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace zorvik::monitor;
@@ -20,10 +21,10 @@ void expect_same(const MonitorOutcome& swept, const MonitorOutcome& alone, const
     EXPECT_EQ(swept.draws, alone.draws) << what;
     EXPECT_EQ(swept.bets, alone.bets) << what;
     EXPECT_EQ(swept.wins, alone.wins) << what;
-    EXPECT_EQ(money2(swept.cost), money2(alone.cost)) << what;
-    EXPECT_EQ(money2(swept.returned), money2(alone.returned)) << what;
-    EXPECT_EQ(money2(swept.income()), money2(alone.income())) << what;
-    EXPECT_EQ(money2(swept.lowest), money2(alone.lowest)) << what;
+    EXPECT_EQ(report_money(swept.cost), report_money(alone.cost)) << what;
+    EXPECT_EQ(report_money(swept.returned), report_money(alone.returned)) << what;
+    EXPECT_EQ(report_money(swept.income()), report_money(alone.income())) << what;
+    EXPECT_EQ(report_money(swept.lowest), report_money(alone.lowest)) << what;
     EXPECT_EQ(swept.lowest_issue, alone.lowest_issue) << what;
     EXPECT_EQ(swept.longest_misses, alone.longest_misses) << what;
     EXPECT_EQ(swept.alerts, alone.alerts) << what;
@@ -45,12 +46,14 @@ TEST(Sweep, EachVariantIsWhatItsBacktestAloneGives)
     EXPECT_EQ(variants->first(), (SweepVariant{0, u"1,2,4"_s, 1}));
     EXPECT_EQ(variants->last(), (SweepVariant{6, u"1,3,9,27"_s, 2}));
 
-    for (const bool stops : {false, true}) {
+    // No stop, both, only a stop-profit, only a stop-loss: with any stop each variant is a
+    // session of its own.
+    const std::pair<std::optional<double>, std::optional<double>> stop_cases[] = {
+        {std::nullopt, std::nullopt}, {40, -30}, {5, std::nullopt}, {std::nullopt, -30}};
+    for (const auto& [profit, loss] : stop_cases) {
         BacktestOptions options;
-        if (stops) {
-            options.stop_loss = -30;
-            options.stop_profit = 40;
-        }
+        options.stop_profit = profit;
+        options.stop_loss = loss;
         const QVector<SweepOutcome> swept = run_sweep(kRecord, *variants, draws, options);
         ASSERT_EQ(swept.size(), variants->size());
         bool some_bet = false;
@@ -60,7 +63,7 @@ TEST(Sweep, EachVariantIsWhatItsBacktestAloneGives)
             const BacktestResult alone = run_backtest(u'|' + variant_record(kRecord, v), draws, options);
             ASSERT_EQ(alone.monitors.size(), 1);
             expect_same(swept[i].outcome, alone.monitors[0],
-                        QStringLiteral("%1 %2 %3 stops=%4").arg(v.threshold).arg(v.plan).arg(v.unit).arg(stops).toStdString());
+                        QStringLiteral("%1 %2 %3 stops=%4/%5").arg(v.threshold).arg(v.plan).arg(v.unit).arg(profit.value_or(0)).arg(loss.value_or(0)).toStdString());
             some_bet |= swept[i].outcome.bets > 0;
         }
         EXPECT_TRUE(some_bet);

@@ -212,9 +212,10 @@ TEST_F(Platforms, UcaiOrdersAreCheckedDebitedAndRecorded)
         return post("ucai", "/?controller=game&action=play", form, cookie)->body;
     };
     EXPECT_EQ(send(ucai_order(issue, "0&1&2&3&4||||", 5, "1")), "success");
-    // 厘 money is written to the 分: 3 lines of 0.002 are 0.006, sent as 0.01.
-    EXPECT_EQ(send(ucai_order(issue, "0&1&2||||", 3, "0.01", 4)), "success");
-    EXPECT_NE(send(ucai_order(issue, "0&1&2||||", 3, "0.02", 4)).find("金额"), std::string::npos);
+    // The amount is what is debited, to the 厘: 3 lines of 0.002 are 0.006, and 0.01 is refused.
+    EXPECT_NE(send(ucai_order(issue, "0&1&2||||", 3, "0.01", 4)).find("金额"), std::string::npos);
+    EXPECT_NE(send(ucai_order(issue, "0&1&2||||", 3, "0.005", 4)).find("金额"), std::string::npos);
+    EXPECT_EQ(send(ucai_order(issue, "0&1&2||||", 3, "0.006", 4)), "success");
     EXPECT_NE(send(ucai_order(issue, "0&1||||", 5, "1")).find("金额"), std::string::npos);
     EXPECT_NE(send(ucai_order(issue, "0&0||||", 2, "0.4")).find("号码格式错误"), std::string::npos);
     EXPECT_NE(send(ucai_order("20000101-001", "0||||", 1, "0.2")).find("已截止"), std::string::npos);
@@ -230,11 +231,12 @@ TEST_F(Platforms, UcaiOrdersAreCheckedDebitedAndRecorded)
     const QJsonObject s = state();
     EXPECT_NEAR(s[u"balances"_s][u"ann"_s].toDouble(), 100 - 1 - 0.006, 1e-9);
     const QJsonArray orders = s[u"orders"_s].toArray();
-    ASSERT_EQ(orders.size(), 9);
+    ASSERT_EQ(orders.size(), 10);
     EXPECT_TRUE(orders[0][u"accepted"_s].toBool());
     EXPECT_EQ(orders[0][u"fields"_s][u"lt_issue_start"_s].toString().toStdString(), issue);
     EXPECT_EQ(orders[0][u"platform"_s].toString(), u"ucai"_s);
     EXPECT_FALSE(orders[2][u"accepted"_s].toBool());
+    EXPECT_TRUE(orders[3][u"accepted"_s].toBool());
 }
 
 TEST_F(Platforms, HeleOrdersNeedTheDrawOnSaleASessionAndMoney)

@@ -39,7 +39,7 @@ QString read_all(std::FILE* in)
 
 QJsonValue money_value(double v)
 {
-    return monitor::money2(v).toDouble();
+    return monitor::report_money(v).toDouble();
 }
 
 // A history file's draws, or nothing with the file (and line) and why.
@@ -150,14 +150,14 @@ int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out,
                                          .toJson(QJsonDocument::Indented)));
         return 0;
     }
-    using monitor::money2;
+    using monitor::report_money;
     for (const monitor::MonitorOutcome& o : r.monitors) {
         write(out, QStringList{QString::number(o.position), o.title, QString::number(o.draws),
                                QString::number(o.hits), QString::number(o.misses),
                                QString::number(o.longest_hits), QString::number(o.longest_misses),
                                QString::number(o.alerts), QString::number(o.bets),
-                               QString::number(o.wins), money2(o.cost), money2(o.returned),
-                               money2(o.income()), money2(o.lowest), o.current}
+                               QString::number(o.wins), report_money(o.cost), report_money(o.returned),
+                               report_money(o.income()), report_money(o.lowest), o.current}
                            .join(u'\t') +
                        u'\n');
     }
@@ -170,8 +170,8 @@ int run_backtest_command(const QStringList& args, std::FILE* in, std::FILE* out,
                            u'\n');
     }
     write(out, QStringList{u"total"_s, QString::number(r.bets), QString::number(r.wins),
-                           money2(r.cost), money2(r.returned), money2(r.income), money2(r.best),
-                           money2(r.worst)}
+                           report_money(r.cost), report_money(r.returned), report_money(r.income), report_money(r.best),
+                           report_money(r.worst)}
                        .join(u'\t') +
                    u'\n');
     return 0;
@@ -264,7 +264,7 @@ int run_sweep_command(const QStringList& args, std::FILE* in, std::FILE* out, st
     });
     results.resize(std::min(results.size(), top));
 
-    using monitor::money2;
+    using monitor::report_money;
     const auto unit_text = [](int code) { return rules::unit_name(code); };
     if (json) {
         QJsonArray best;
@@ -288,8 +288,8 @@ int run_sweep_command(const QStringList& args, std::FILE* in, std::FILE* out, st
     for (const monitor::SweepOutcome& r : results) {
         const monitor::MonitorOutcome& o = r.outcome;
         write(out, QStringList{QString::number(r.variant.threshold), r.variant.plan, unit_text(r.variant.unit),
-                               QString::number(o.bets), QString::number(o.wins), money2(o.cost),
-                               money2(o.returned), money2(o.income()), money2(o.lowest),
+                               QString::number(o.bets), QString::number(o.wins), report_money(o.cost),
+                               report_money(o.returned), report_money(o.income()), report_money(o.lowest),
                                QString::number(o.longest_misses), o.lowest_issue}
                            .join(u'\t') +
                        u'\n');
