@@ -6,6 +6,7 @@
 #include "e2e_support.h"
 
 #include <QSet>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <csignal>
 
@@ -171,3 +172,50 @@ TEST(Unattended, ARealOrderThatCannotBeRecordedIsNeverSent)
 }
 
 } // namespace
+
+// SIGTERM on a loaded machine: two processes keep both cores busy beside a Hele session betting
+// real money; the program still ends within five seconds by itself (not through its last-resort
+// exit), every bet it told committed in the records.
+TEST(Unattended, AStopWhileBothCoresAreBusyEndsInTimeWithEveryRecordCommitted)
+{
+    Sim sim(7, {u"--account"_s, kAccount});
+    ASSERT_EQ(sim.urls_.size(), 6);
+    Betting program(sim, u"合乐平台-HI彩分分彩"_s,
+                    u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                    u"1~2~false~0~0:0:0:1920~0"_s);
+    qsizetype at = 0;
+    ASSERT_FALSE(program.wait_for(u" bet "_s, 40000, &at).isEmpty()) << program.all().toStdString();
+    // Two busy loops, each ended by itself within a minute.
+    QProcess busy[2];
+    for (QProcess& p : busy)
+        p.start(u"timeout"_s, {u"60"_s, u"sh"_s, u"-c"_s, u"while :; do :; done"_s});
+    for (QProcess& p : busy)
+        ASSERT_TRUE(p.waitForStarted());
+    QTest::qWait(1500);
+    QElapsedTimer took;
+    took.start();
+    program.process_.terminate();
+    const bool ended = program.process_.waitForFinished(8000);
+    const qint64 ms = took.elapsed();
+    for (QProcess& p : busy) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_LT(ms, 5000);
+    const QStringList lines = program.lines();
+    EXPECT_TRUE(lines.filter(u"(forced)"_s).isEmpty()) << "ended only by the last-resort exit after " << ms << " ms";
+    // Every bet told is in the records, confirmed.
+    QSet<QString> told;
+    for (const QString& line : lines.filter(u" bet "_s))
+        told.insert(line.section(u'\t', 7, 7));
+    QStringList rows = records_csv(program.dir_.path());
+    ASSERT_FALSE(rows.isEmpty());
+    rows.removeFirst();
+    QSet<QString> confirmed;
+    for (const QString& row : rows)
+        if (row.endsWith(u",confirmed"_s))
+            confirmed.insert(csv_cells(row).value(10));
+    for (const QString& order : std::as_const(told))
+        EXPECT_TRUE(confirmed.contains(order)) << order.toStdString() << '\n' << rows.join(u'\n').toStdString();
+}
