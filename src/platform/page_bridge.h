@@ -32,6 +32,9 @@ public:
     virtual void pause(int ms) = 0;
     // The address of the page loaded now; empty before any.
     virtual QString page_url() = 0;
+    // True once the program is stopping: every wait ends at once, and a caller that polls the
+    // page gives up instead of polling a page that is going away.
+    virtual bool stopping() const { return false; }
 
     // True when the jQuery expression matches at least one element.
     bool page_size(const QString& expr);

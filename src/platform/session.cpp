@@ -194,7 +194,8 @@ QString PlatformSession::await_answer(QString reply, int ms, bool empty_waits)
     const auto waiting = [&] {
         return reply == QStringView(kVemtoError) || (empty_waits && reply.isEmpty());
     };
-    while (waiting() && clock_.msecs() - start <= ms) {
+    // A stop ends the wait: the answer is then not known, and the order is judged as unanswered.
+    while (waiting() && !bridge().stopping() && clock_.msecs() - start <= ms) {
         bridge().pause(kAnswerPollMs);
         reply = support::trim_blanks(bridge().page_val());
     }

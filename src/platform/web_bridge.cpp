@@ -304,7 +304,7 @@ QString WebPageBridge::page_url()
 
 QString WebPageBridge::page_val()
 {
-    if (!view_ || renderer_gone_)
+    if (stopping_ || !view_ || renderer_gone_)
         return QString();
     const auto reading = read_async();
     wait_until([&] { return reading->done || !view_; }, kReadLimitMs);

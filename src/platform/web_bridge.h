@@ -40,6 +40,7 @@ public:
     QWebEngineView* view();
     // The program is ending: every wait ends at once and no script runs any more.
     void stop_waiting() { stopping_ = true; }
+    bool stopping() const override { return stopping_; }
 
 signals:
     // The page raised a dialog (alert, confirm, prompt, or a prompt before leaving it); the

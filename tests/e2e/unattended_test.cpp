@@ -173,12 +173,14 @@ TEST(Unattended, ARealOrderThatCannotBeRecordedIsNeverSent)
 
 } // namespace
 
-// SIGTERM on a loaded machine: two processes keep both cores busy beside a Hele session betting
-// real money; the program still ends within five seconds by itself (not through its last-resort
-// exit), every bet it told committed in the records.
-TEST(Unattended, AStopWhileBothCoresAreBusyEndsInTimeWithEveryRecordCommitted)
+// SIGTERM on a loaded machine while an order waits for its answer: two processes keep both cores
+// busy beside a Hele session betting real money; the program still ends within five seconds by
+// itself (not through its last-resort exit, and without polling a page that is going away),
+// every bet it told committed in the records.
+TEST(Unattended, AStopWhileAnOrderWaitsAndBothCoresAreBusyEndsInTimeWithEveryRecordCommitted)
 {
-    Sim sim(7, {u"--account"_s, kAccount});
+    // Every order is answered 3 s after the platform takes it.
+    Sim sim(7, {u"--account"_s, kAccount, u"--order-ms"_s, u"3000"_s});
     ASSERT_EQ(sim.urls_.size(), 6);
     Betting program(sim, u"合乐平台-HI彩分分彩"_s,
                     u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
@@ -191,7 +193,9 @@ TEST(Unattended, AStopWhileBothCoresAreBusyEndsInTimeWithEveryRecordCommitted)
         p.start(u"timeout"_s, {u"60"_s, u"sh"_s, u"-c"_s, u"while :; do :; done"_s});
     for (QProcess& p : busy)
         ASSERT_TRUE(p.waitForStarted());
-    QTest::qWait(1500);
+    // The next draw's order is under way: stopped while its answer is awaited.
+    ASSERT_FALSE(program.wait_for(u"准备投注"_s, 30000, &at).isEmpty()) << program.all().toStdString();
+    QTest::qWait(1000);
     QElapsedTimer took;
     took.start();
     program.process_.terminate();
@@ -205,10 +209,15 @@ TEST(Unattended, AStopWhileBothCoresAreBusyEndsInTimeWithEveryRecordCommitted)
     EXPECT_LT(ms, 5000);
     const QStringList lines = program.lines();
     EXPECT_TRUE(lines.filter(u"(forced)"_s).isEmpty()) << "ended only by the last-resort exit after " << ms << " ms";
+    EXPECT_FALSE(lines.filter(u" stopped"_s).isEmpty());
+    // The page is let go without being polled.
+    const QString errors = QString::fromUtf8(program.process_.readAllStandardError());
+    EXPECT_LT(errors.count(u"Discarded"_s), 10);
     // Every bet told is in the records, confirmed.
     QSet<QString> told;
     for (const QString& line : lines.filter(u" bet "_s))
         told.insert(line.section(u'\t', 7, 7));
+    ASSERT_FALSE(told.isEmpty());
     QStringList rows = records_csv(program.dir_.path());
     ASSERT_FALSE(rows.isEmpty());
     rows.removeFirst();

@@ -39,6 +39,7 @@ public:
         clock_.advance(ms);
         ++pauses;
     }
+    bool stopping() const override { return stop; }
 
     // Scripts run that contain the text.
     int ran(const QString& text) const
@@ -54,6 +55,7 @@ public:
     QString later; // what page_val reads
     QString url;   // the page's address; null: the last one navigated to
     bool navigate_ok = true;
+    bool stop = false; // the program is stopping
     QStringList navigations;
     QStringList loads;
     QStringList scripts;

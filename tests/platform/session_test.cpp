@@ -222,6 +222,24 @@ TEST_F(Session, HeleWaitsTwentySecondsForALateReplyThenGivesUp)
     EXPECT_LE(clock_.msecs() - before, 22500);
 }
 
+// A stop while the answer is awaited ends the wait at once: the page going away is not polled
+// for the rest of the twenty seconds, and the order is judged as unanswered.
+TEST_F(Session, AStopEndsTheWaitForAnAnswerAtOnce)
+{
+    hele();
+    page(true, QString::fromUtf16(zorvik::platform::kVemtoError));
+    bridge_.later = QString::fromUtf16(zorvik::platform::kVemtoError);
+    bridge_.stop = true;
+    const qint64 before = clock_.msecs();
+    const int pauses = bridge_.pauses;
+    session_.expect_order(3);
+    const BetResult r = session_.place(order());
+    EXPECT_NE(r.status, 1);
+    EXPECT_TRUE(r.timed_out);
+    EXPECT_LE(bridge_.pauses - pauses, 1);
+    EXPECT_LT(clock_.msecs() - before, 5000);
+}
+
 TEST_F(Session, AnOrderWhoseAnswerNeverComesIsJudgedByTheBalance)
 {
     hele();
