@@ -502,10 +502,12 @@ void AppCore::resolve_unconfirmed(int which)
                     QMetaObject::invokeMethod(
                         desk, [desk, columns] { emit desk->bet_committed(columns); }, Qt::QueuedConnection);
             });
-        } else {
+        } else if (!b.told) {
+            // Told once: the next starts leave it in the records, 未确认, without saying it again.
             emit d->bet_unconfirmed(record_columns(b, mark));
             d->engine().set_line(monitor::Line::BetStatus,
                                  b.issue + u"期的订单未确认（上次运行中断），余额无法确认，请到平台核对"_s);
+            records_.mark_told(b.ref);
         }
     }
 }

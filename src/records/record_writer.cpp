@@ -99,6 +99,11 @@ void RecordWriter::drop(const QString& ref)
     post([=](RecordStore& s) { return s.drop(ref); });
 }
 
+void RecordWriter::mark_told(const QString& ref)
+{
+    post([=](RecordStore& s) { return s.mark_told(ref); });
+}
+
 void RecordWriter::settle(const QString& lottery, const QString& issue, const QString& order_no,
                           const QString& draw, const QString& result, double returned, const QString& at)
 {

@@ -27,6 +27,7 @@ public:
     bool add_bet_now(const BetRecord& bet);
     void confirm(const QString& ref, const QString& order_no, double cost, std::function<void(bool)> done = {});
     void drop(const QString& ref);
+    void mark_told(const QString& ref);
     void settle(const QString& lottery, const QString& issue, const QString& order_no, const QString& draw,
                 const QString& result, double returned, const QString& at);
     void session_started(const QString& lottery, const QString& at);

@@ -40,6 +40,8 @@ const char* const kMigrations[] = {
     "ALTER TABLE bets ADD COLUMN ref TEXT;"
     "ALTER TABLE bets ADD COLUMN balance_before REAL;"
     "CREATE INDEX IF NOT EXISTS bets_ref ON bets (ref);",
+    // 4: an order still not known after a restart is told once
+    "ALTER TABLE bets ADD COLUMN told INTEGER NOT NULL DEFAULT 0;",
 };
 
 QString where(const BetFilter& f, QVariantList& values)
@@ -88,12 +90,13 @@ BetRecord read_bet(const QSqlQuery& q)
     b.ref = q.value(18).toString();
     if (!q.value(19).isNull())
         b.balance_before = q.value(19).toDouble();
+    b.told = q.value(20).toBool();
     return b;
 }
 
 constexpr char16_t kBetColumns[] = u"id, lottery, monitor, positions, play, numbers, issue, multiplier, cost, "
                                    u"prize, order_no, simulated, placed_at, draw, result, returned, settled_at, "
-                                   u"state, ref, balance_before";
+                                   u"state, ref, balance_before, told";
 
 } // namespace
 
@@ -263,6 +266,11 @@ bool RecordStore::drop(const QString& ref)
 {
     return run(connection_, u"DELETE FROM bets WHERE ref = ? AND state = ?"_s,
                {ref, QString::fromUtf16(kUnconfirmedState)}, error_);
+}
+
+bool RecordStore::mark_told(const QString& ref)
+{
+    return run(connection_, u"UPDATE bets SET told = 1 WHERE ref = ?"_s, {ref}, error_);
 }
 
 QVector<BetRecord> RecordStore::unconfirmed_bets()

@@ -12,7 +12,7 @@
 
 namespace zorvik::records {
 
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 
 // An order sent whose placement is not known yet, and one the platform took.
 inline constexpr char16_t kUnconfirmedState[] = u"unconfirmed";
@@ -43,6 +43,8 @@ struct BetRecord {
     QString state = QString::fromUtf16(kConfirmedState);
     QString ref;
     std::optional<double> balance_before;
+    // An unconfirmed order the user was told of once after a restart: not told again.
+    bool told = false;
     bool confirmed() const { return state == QStringView(kConfirmedState); }
 };
 
@@ -85,6 +87,8 @@ public:
     // The order of that reference is placed (its number and what it cost) or was never placed.
     bool confirm(const QString& ref, const QString& order_no, double cost);
     bool drop(const QString& ref);
+    // The user has been told that the order of that reference is still not known.
+    bool mark_told(const QString& ref);
     // The orders whose placement is not known, oldest first.
     QVector<BetRecord> unconfirmed_bets();
     // Settles the open row of that order; rows already settled stay as they are.

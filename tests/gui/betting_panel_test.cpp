@@ -189,6 +189,18 @@ TEST_F(Login, OrdersAKilledRunLeftUnconfirmedAreJudgedByTheBalanceAfterTheLogin)
     for (const auto& b : store.bets())
         left << b.ref + u':' + b.state;
     EXPECT_EQ(left, (QStringList{u"cost:confirmed"_s, u"other:unconfirmed"_s, u"ucai:unconfirmed"_s}));
+
+    // Told once: a later login (a later start) says nothing of it again.
+    window_->core().engine().set_line(zorvik::monitor::Line::BetStatus, u"其他消息"_s);
+    window_->core().login_clicked(0);
+    window_->core().records().flush();
+    EXPECT_EQ(unconfirmed.size(), 1);
+    EXPECT_EQ(find<QLabel>(u"tips_label_22"_s)->text(), u"ann已登录到平台。"_s);
+    zorvik::records::RecordStore again;
+    ASSERT_TRUE(again.open(window_->core().records_file()));
+    ASSERT_EQ(again.unconfirmed_bets().size(), 2);
+    EXPECT_TRUE(again.unconfirmed_bets()[0].told);
+    EXPECT_FALSE(again.unconfirmed_bets()[1].told); // another platform's: not judged here
 }
 
 } // namespace

@@ -80,9 +80,10 @@ TEST_F(Store, AnOlderFileIsMigratedWithItsRowsKept)
     QSqlDatabase::removeDatabase(u"old"_s);
     RecordStore store;
     ASSERT_TRUE(store.open(path())) << store.error().toStdString();
-    EXPECT_EQ(store.schema_version(), 3);
+    EXPECT_EQ(store.schema_version(), 4);
     const auto rows = store.bets();
     ASSERT_EQ(rows.size(), 1);
+    EXPECT_FALSE(rows[0].told);
     EXPECT_EQ(rows[0].order_no, u"O1"_s);
     EXPECT_TRUE(rows[0].confirmed()); // rows of older files were all placed
     EXPECT_EQ(store.open_bets().size(), 1);
@@ -124,6 +125,11 @@ TEST_F(Store, AnOrderIsWrittenUnconfirmedThenConfirmedOrDropped)
     EXPECT_TRUE(store.drop(u"r1"_s));
     EXPECT_EQ(store.bets().size(), 2);
     EXPECT_TRUE(bets_csv(store.bets()).contains(u",unconfirmed\r\n"_s));
+    // Told once, it stays unconfirmed and is marked so.
+    EXPECT_FALSE(store.unconfirmed_bets()[0].told);
+    EXPECT_TRUE(store.mark_told(u"r3"_s));
+    ASSERT_EQ(store.unconfirmed_bets().size(), 1);
+    EXPECT_TRUE(store.unconfirmed_bets()[0].told);
 }
 
 TEST_F(Store, ACorruptFileIsRefusedWithAReason)
