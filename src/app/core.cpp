@@ -43,6 +43,12 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
             for (const auto& d : desks_)
                 d->engine().place_queued();
         };
+        // An order's answer that came after its wait: to the desk of its lottery.
+        view.late_answer = [this](const monitor::BetOrder& order, const monitor::BetResult& result) {
+            for (const auto& d : desks_)
+                if (d->lottery() == order.lottery && d->engine().take_late_answer(order, result))
+                    return;
+        };
         accounts_[which]->session.set_view(view);
     }
     // The notification services: a failure is told once in the status line, and again only

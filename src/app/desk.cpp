@@ -100,6 +100,11 @@ Desk::Desk(AppCore& core, int number)
                 if (was_unconfirmed)
                     emit bet_cancelled(AppCore::row_columns(row));
             });
+    // A late answer placed an unconfirmed order: confirmed in the records, told as a bet.
+    connect(&engine_, &monitor::MonitorEngine::bet_resolved, this, [this](int row) {
+        if (engine_.bet_log().at(row).awaiting_draw())
+            record_bet(row);
+    });
     connect(&engine_, &monitor::MonitorEngine::bet_settled, this, &Desk::record_settlement);
     connect(&engine_, &monitor::MonitorEngine::bet_settled, &core_, &AppCore::settled);
     // A bet waits for a draw the feed skipped: the whole draw history is fetched again, once the

@@ -80,9 +80,9 @@ BetLogModel::BetLogModel(monitor::MonitorEngine& engine, QObject* parent)
     connect(&engine_, &monitor::MonitorEngine::bet_log_reset, this, reset);
     connect(&engine_, &monitor::MonitorEngine::bet_added, this, reset);
     connect(&engine_, &monitor::MonitorEngine::bet_rows_dropped, this, reset);
-    connect(&engine_, &monitor::MonitorEngine::bet_settled, this, [this](int row) {
-        emit dataChanged(index(row, 0), index(row, monitor::kBetColumnCount - 1));
-    });
+    const auto changed = [this](int row) { emit dataChanged(index(row, 0), index(row, monitor::kBetColumnCount - 1)); };
+    connect(&engine_, &monitor::MonitorEngine::bet_settled, this, changed);
+    connect(&engine_, &monitor::MonitorEngine::bet_resolved, this, changed);
 }
 
 int BetLogModel::rowCount(const QModelIndex& parent) const

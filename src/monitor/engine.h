@@ -23,6 +23,8 @@ class Shell;
 namespace zorvik::monitor {
 
 class BetPlacer;
+struct BetOrder;
+struct BetResult;
 
 inline constexpr char16_t kAlertTip[] = u"亲，你有被监控的号码满足了报警条件，请尽快去投注！";
 inline constexpr char16_t kMonitoringCaption[] = u"预警监控中...（点击停止）";
@@ -130,6 +132,10 @@ public:
     void place_queued();
     // Every monitor's plan starts again from its first entry and forgets a pending bet.
     void restart_plans();
+    // The answer of an order left unconfirmed came after all: its row (the first unconfirmed one
+    // of that issue, play, numbers and multiplier) is placed, counted and later settled, or
+    // refused and never counted. False when no such row is in the log.
+    bool take_late_answer(const BetOrder& order, const BetResult& result);
 
 signals:
     void rows_changed();
@@ -148,6 +154,8 @@ signals:
     // A bet was asked for and not placed (the platform's or the placer's message).
     void bet_refused(const QString& issue, const QString& title, const QString& message);
     void bet_settled(int row);
+    // An unconfirmed row's late answer placed it (now open, awaiting its draw) or refused it.
+    void bet_resolved(int row);
     void bet_rows_dropped(int count); // the oldest settled rows, past the cap
     // A bet waits for the draw of this issue, which the feed skipped and its history lacks.
     void draw_missing(const QString& issue);

@@ -213,6 +213,40 @@ void MonitorEngine::ask_bet(const BetRequest& request)
     set_line(Line::BetStatus, unconfirmed ? result.message : state.bet_iss + u"期投注成功！"_s);
 }
 
+bool MonitorEngine::take_late_answer(const BetOrder& order, const BetResult& result)
+{
+    for (int i = 0; i < bet_log_.size(); ++i) {
+        BetRow& row = bet_log_[i];
+        if (!row.unconfirmed || !row.columns[kBetIssue].endsWith(order.issue) || row.columns[kBetTitle] != order.title ||
+            row.columns[kBetNumbers] != order.numbers ||
+            row.columns[kBetMultiplier] != QString::number(order.multiplier))
+            continue;
+        row.unconfirmed = false;
+        if (result.status == 1) {
+            // Placed: counted from now on and settled by its draw, as any placed bet.
+            const QString amount = result.amount == row.columns[kBetCost] || number(result.amount).value_or(0) == 0
+                                       ? row.columns[kBetCost]
+                                       : support::amount_text(number(result.amount).value_or(0));
+            row.columns[kBetCost] = amount;
+            row.cost_value = number(amount).value_or(0);
+            row.columns[kBetOrder] = result.order_id;
+            row.columns[kBetResult] = QString::fromUtf16(kOpen);
+            ++sessions_[row.simulated].bets;
+            emit bet_resolved(i);
+            set_line(Line::BetStatus, row.columns[kBetIssue] + u"期投注成功！（平台的答复迟到）"_s);
+        } else {
+            // Refused: never counted; the row says so and is never settled.
+            row.columns[kBetResult] = u"未成交"_s;
+            row.columns[kBetReturn] = support::money_text(0);
+            emit bet_resolved(i);
+            emit order_dropped(row, true);
+            set_line(Line::BetStatus, result.message);
+        }
+        return true;
+    }
+    return false;
+}
+
 void MonitorEngine::resolve_waiting()
 {
     if (!monitoring_ || in_pass_)

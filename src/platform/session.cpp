@@ -25,6 +25,8 @@ constexpr char16_t kUcaiLost[] = u"与U彩平台发生通信故障，正在重�
 constexpr int kHeleReplyMs = 20000;
 constexpr int kUcaiReplyMs = 10000;
 constexpr int kAnswerPollMs = 50;
+// How long after its wait ended an order's answer is still looked for in the page.
+constexpr int kLateAnswerMs = 120000;
 
 monitor::BetResult refused(int status, const QString& message)
 {
@@ -110,6 +112,7 @@ bool PlatformSession::login()
     if (busy_ > 0)
         return false;
     Busy busy(*this);
+    take_late_answer();
     return start_login();
 }
 
@@ -155,6 +158,7 @@ void PlatformSession::refresh_balance()
         return;
     }
     Busy busy(*this);
+    take_late_answer();
     const QString which = platform();
     if (which == u"hele")
         hele_balance();
@@ -170,6 +174,7 @@ void PlatformSession::load_game_page()
         page_due_ = true;
         return;
     }
+    take_late_answer(); // a load ends the page's scripts
     bridge().page_load(base_ + page_);
 }
 
@@ -180,6 +185,7 @@ monitor::BetResult PlatformSession::place(const monitor::BetOrder& order)
         return refused(monitor::kPlacerBusy, u"正在登录平台或读取余额，投注已排队"_s);
     }
     Busy busy(*this);
+    take_late_answer();
     const QString which = platform();
     if (which == u"hele")
         return hele_bet(order);
@@ -269,7 +275,49 @@ monitor::BetResult PlatformSession::unanswered(const monitor::BetOrder& order,
     }
     result.status = monitor::kUnconfirmed;
     result.message = u"投注未得到平台答复，余额变化与投注金额不符，订单未确认，请到平台核对"_s;
+    // Hele's answer comes into the page when it comes: it is looked for before the page's next use.
+    if (platform() == u"hele")
+        late_ = LateOrder{order, clock_.msecs()};
     return result;
+}
+
+void PlatformSession::take_late_answer()
+{
+    if (!late_ || platform() != u"hele" || !made_)
+        return;
+    const QString reply = support::trim_blanks(bridge().page_val());
+    if (reply.isEmpty() || reply == QStringView(kVemtoError)) {
+        if (clock_.msecs() - late_->since > kLateAnswerMs)
+            late_.reset(); // stays unconfirmed, as the status line said
+        return;
+    }
+    const LateOrder late = *std::exchange(late_, std::nullopt);
+    monitor::BetResult result = hele_result(reply, nullptr);
+    result.timed_out = true;
+    if (view_.late_answer)
+        view_.late_answer(late.order, result);
+}
+
+monitor::BetResult PlatformSession::hele_result(const QString& reply, bool* lost_session) const
+{
+    const int code = support::json_value(reply, u"code"_s).toInt();
+    switch (code) {
+    case 1:
+        return {1, hele_member(reply, u"message"_s, u"orderNo"_s), hele_member(reply, u"message"_s, u"buyAmt"_s),
+                u"投注成功"_s};
+    case -1:
+        return refused(-1, u"号码格式错误"_s);
+    case -10:
+        return refused(-10, u"平台错误，投注未成功。请检查自己的投注号码和玩法是否匹配"_s);
+    case -40:
+        return refused(-40, u"户头余额不足"_s);
+    case -5:
+        if (lost_session)
+            *lost_session = true;
+        return refused(-5, u"未读取到投注返回信息，可能是线路异常。软件准备自动重登陆。"_s);
+    default:
+        return refused(code, u"未知错误。错误码："_s + QString::number(code));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -366,23 +414,11 @@ monitor::BetResult PlatformSession::hele_bet(const monitor::BetOrder& order)
     const bool answered = reply != QStringView(kVemtoError) && !reply.isEmpty();
     if (!answered)
         return unanswered(order, refused(-999, u"未知错误。错误码：-999"_s));
-    const int code = support::json_value(reply, u"code"_s).toInt();
-    switch (code) {
-    case 1:
-        return {1, hele_member(reply, u"message"_s, u"orderNo"_s),
-                hele_member(reply, u"message"_s, u"buyAmt"_s), u"投注成功"_s};
-    case -1:
-        return refused(-1, u"号码格式错误"_s);
-    case -10:
-        return refused(-10, u"平台错误，投注未成功。请检查自己的投注号码和玩法是否匹配"_s);
-    case -40:
-        return refused(-40, u"户头余额不足"_s);
-    case -5:
+    bool lost_session = false;
+    const monitor::BetResult result = hele_result(reply, &lost_session);
+    if (lost_session)
         start_login(true);
-        return refused(-5, u"未读取到投注返回信息，可能是线路异常。软件准备自动重登陆。"_s);
-    default:
-        return refused(code, u"未知错误。错误码："_s + QString::number(code));
-    }
+    return result;
 }
 
 // ---------------------------------------------------------------------------------------------

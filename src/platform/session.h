@@ -28,6 +28,9 @@ struct PlatformView {
     std::function<void(const QString&)> logged; // the status line after each login attempt
     // The platform is free again after bets were turned away while it was busy.
     std::function<void()> idle;
+    // The answer of an order that timed out and was left unconfirmed came after all (placed, or
+    // refused), read from the page before anything else ran in it.
+    std::function<void(const monitor::BetOrder&, const monitor::BetResult&)> late_answer;
 };
 
 // The session's part of "登录平台": the account name as the login reads it from the label.
@@ -98,6 +101,19 @@ private:
     void logged_in();
     // Polls window.vemto_val until it holds an answer or `ms` have passed.
     QString await_answer(QString reply, int ms, bool empty_waits);
+    // The order's result from a Hele answer; `lost_session` is set for a session that ended.
+    monitor::BetResult hele_result(const QString& reply, bool* lost_session) const;
+    // Before anything else runs in the page: the answer of the order left unconfirmed, if it has
+    // come meanwhile, is told to the view; past kLateAnswerMs it is no longer awaited.
+    void take_late_answer();
+
+    // An order whose answer did not come in time and whose outcome is not known: its answer may
+    // still come into the page.
+    struct LateOrder {
+        monitor::BetOrder order;
+        qint64 since = 0;
+    };
+    std::optional<LateOrder> late_;
 
     support::HttpClient& http_;
     support::Shell& shell_;

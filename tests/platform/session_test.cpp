@@ -30,6 +30,7 @@ protected:
         view.show_login = [this](bool shown) { shown_ << shown; };
         view.enable_login = [this](bool on) { enabled_ << on; };
         view.logged = [this](const QString& t) { logged_ << t; };
+        view.late_answer = [this](const BetOrder& o, const BetResult& r) { late_ << std::pair(o, r); };
         session_.set_view(view);
         session_.set_base(QString::fromUtf16(kBase));
         session_.set_credentials(u"ann"_s, u" p'w\\1 "_s);
@@ -85,6 +86,7 @@ protected:
     PlatformSession session_;
     QStringList status_, balance_, logged_;
     QList<bool> shown_, enabled_;
+    QList<std::pair<BetOrder, BetResult>> late_;
 };
 
 TEST_F(Session, NoAccountAsksForOneAndTouchesNothing)
@@ -282,6 +284,53 @@ TEST_F(Session, AnOrderWhoseAnswerNeverComesIsJudgedByTheBalance)
     r = session_.place(order());
     EXPECT_EQ(r.status, -40);
     EXPECT_FALSE(r.timed_out);
+}
+
+// Hele's answer of an order left unconfirmed comes into the page later: it is read before the
+// page's next use and told once; after two minutes it is no longer looked for.
+TEST_F(Session, AHeleAnswerThatComesAfterTheWaitIsTakenInOnce)
+{
+    hele();
+    page(true, QString::fromUtf16(zorvik::platform::kVemtoError));
+    bridge_.later = QString::fromUtf16(zorvik::platform::kVemtoError);
+    session_.expect_order(9); // the balance after is 3: not the cost, not unchanged
+    ASSERT_EQ(session_.place(order()).status, zorvik::monitor::kUnconfirmed);
+    session_.refresh_balance(); // no answer yet
+    EXPECT_TRUE(late_.isEmpty());
+    bridge_.later = u"{\"code\":1,\"message\":{\"orderNo\":\"LATE\",\"buyAmt\":\"0.8\"}}"_s;
+    session_.refresh_balance();
+    ASSERT_EQ(late_.size(), 1);
+    EXPECT_EQ(late_[0].first.issue, u"0567"_s);
+    EXPECT_EQ(late_[0].first.numbers, u"1*2*3"_s);
+    EXPECT_EQ(late_[0].second.status, 1);
+    EXPECT_EQ(late_[0].second.order_id, u"LATE"_s);
+    EXPECT_EQ(late_[0].second.amount, u"0.8"_s);
+    EXPECT_TRUE(late_[0].second.timed_out);
+    session_.refresh_balance();
+    EXPECT_EQ(late_.size(), 1); // told once
+
+    // A refusal that comes late is told as one, before the next order's script runs.
+    bridge_.later = QString::fromUtf16(zorvik::platform::kVemtoError);
+    session_.expect_order(9);
+    ASSERT_EQ(session_.place(order()).status, zorvik::monitor::kUnconfirmed);
+    bridge_.later = u"{\"code\":-40}"_s;
+    const int scripts = int(bridge_.scripts.size());
+    session_.place(order());
+    ASSERT_EQ(late_.size(), 2);
+    EXPECT_EQ(late_[1].second.status, -40);
+    EXPECT_GT(bridge_.scripts.size(), scripts); // then the order was sent
+
+    // Past two minutes it is no longer awaited.
+    bridge_.later = QString::fromUtf16(zorvik::platform::kVemtoError);
+    session_.expect_order(9);
+    ASSERT_EQ(session_.place(order()).status, zorvik::monitor::kUnconfirmed);
+    clock_.advance(119 * 1000);
+    session_.refresh_balance();
+    clock_.advance(2 * 1000);
+    session_.refresh_balance();
+    bridge_.later = u"{\"code\":1,\"message\":{\"orderNo\":\"LATER\",\"buyAmt\":\"0.8\"}}"_s;
+    session_.refresh_balance();
+    EXPECT_EQ(late_.size(), 2);
 }
 
 TEST_F(Session, HeleRefusesAPlayWithoutACodeBeforeSendingAnything)

@@ -431,6 +431,22 @@ void Simulator::routes_admin(httplib::Server& s)
     s.Post("/sim/fault", fault);
 
     // A long history of one game in backtest input form ("ISSUE:NUMBERS" lines), oldest first.
+    // Credits an account (a win of another order, a deposit): its balance moves by itself.
+    s.Get("/sim/credit", [this](const httplib::Request& req, httplib::Response& res) {
+        const std::string name = req.get_param_value("account");
+        char* end = nullptr;
+        const std::string text = req.get_param_value("amount");
+        const double amount = std::strtod(text.c_str(), &end);
+        std::lock_guard lock(mutex_);
+        const auto found = accounts_.find(name);
+        if (found == accounts_.end() || text.empty() || *end != '\0' || !std::isfinite(amount)) {
+            res.status = 400;
+            res.set_content("unknown account or amount", kText);
+            return;
+        }
+        found->second.balance += amount;
+        res.set_content("ok", kText);
+    });
     s.Get("/sim/history", [this](const httplib::Request& req, httplib::Response& res) {
         const Game* game = game_by_code(param(req, "code"));
         const qint64 count = std::atoll(req.get_param_value("count").c_str());
