@@ -16,6 +16,9 @@ using namespace zorvik::e2e;
 namespace {
 
 const QString kAccount = u"ann:p'w\\1:100"_s;
+// A monitor that bets 前三 直选复式 1*2*3 at every draw, 0.2 a bet (角, one time).
+const QString kEveryDrawAtJiao = u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
+                                 u"1~2~false~0~0:0:0:1920~0"_s;
 
 QJsonArray accepted_orders(const Sim& sim, const QString& platform)
 {
@@ -160,8 +163,7 @@ TEST(Unattended, AHeleAnswerThatComesAfterTheWaitConfirmsTheOrderWithItsNumber)
     Sim sim(7, {u"--account"_s, kAccount});
     ASSERT_EQ(sim.urls_.size(), 6);
     Betting program(sim, u"合乐平台-HI彩分分彩"_s,
-                    u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
-                    u"1~2~false~0~0:0:0:1920~0"_s);
+                    kEveryDrawAtJiao);
     qsizetype at = 0;
     ASSERT_FALSE(program.wait_for(u" bet "_s, 40000, &at).isEmpty()) << program.all().toStdString();
     // The next order is taken at once and answered 30 s later; the program gives up after 23 s
@@ -234,8 +236,7 @@ TEST(Unattended, AStopWhileAnOrderWaitsAndBothCoresAreBusyEndsInTimeWithEveryRec
     Sim sim(7, {u"--account"_s, kAccount, u"--order-ms"_s, u"3000"_s});
     ASSERT_EQ(sim.urls_.size(), 6);
     Betting program(sim, u"合乐平台-HI彩分分彩"_s,
-                    u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥0~大于等于0~0~待监控~~0~0~0:0~0:0:0:0~1~"
-                    u"1~2~false~0~0:0:0:1920~0"_s);
+                    kEveryDrawAtJiao);
     qsizetype at = 0;
     ASSERT_FALSE(program.wait_for(u" bet "_s, 40000, &at).isEmpty()) << program.all().toStdString();
     // Two busy loops, each bounded in count and ended within a minute by timeout, which passes

@@ -473,3 +473,59 @@ TEST_F(Monitoring, APassIsNeverNestedInAnother)
 }
 
 } // namespace
+
+// The late answer of an unconfirmed order: placed, it is counted and settled by its draw as any
+// placed bet; refused, it is never counted nor settled. A late answer finds only its own row.
+TEST_F(Monitoring, ALateAnswerPlacesOrRefusesTheUnconfirmedRowOfItsOrder)
+{
+    load({record(betting())});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    placer_.respond = [](const BetOrder&) {
+        return BetResult{kUnconfirmed, QString(), QString(), u"订单未确认"_s, true};
+    };
+    draw(1, kMiss);
+    engine_.set_monitoring(true);
+    ASSERT_EQ(engine_.bet_log().size(), 1);
+    const BetOrder sent = placer_.orders.last();
+    QSignalSpy resolved(&engine_, &MonitorEngine::bet_resolved);
+    QSignalSpy dropped(&engine_, &MonitorEngine::order_dropped);
+
+    BetOrder other = sent;
+    other.numbers = u"4*5*6"_s;
+    EXPECT_FALSE(engine_.take_late_answer(other, {1, u"X"_s, sent.cost, u"ok"_s, true}));
+    other = sent;
+    other.issue = u"7"_s;
+    EXPECT_FALSE(engine_.take_late_answer(other, {1, u"X"_s, sent.cost, u"ok"_s, true}));
+    EXPECT_EQ(resolved.size(), 0);
+
+    ASSERT_TRUE(engine_.take_late_answer(sent, {1, u"LATE"_s, sent.cost, u"ok"_s, true}));
+    ASSERT_EQ(resolved.size(), 1);
+    const BetRow& row = engine_.bet_log().first();
+    EXPECT_FALSE(row.unconfirmed);
+    EXPECT_TRUE(row.awaiting_draw());
+    EXPECT_EQ(row.columns[kBetOrder], u"LATE"_s);
+    EXPECT_EQ(engine_.session().bets, 1);
+    // Answered once: the row is no longer unconfirmed.
+    EXPECT_FALSE(engine_.take_late_answer(sent, {1, u"LATE"_s, sent.cost, u"ok"_s, true}));
+    // Its draw settles it, and the income counts it.
+    placer_.respond = [](const BetOrder&) {
+        return BetResult{kUnconfirmed, QString(), QString(), u"订单未确认"_s, true};
+    };
+    draw(2, u"0,0,0,9,9"_s); // its numbers 0*0*0 hit
+    EXPECT_EQ(engine_.bet_log().first().columns[kBetResult], u"中"_s);
+    EXPECT_GT(engine_.session().income, 0);
+    const double income = engine_.session().income;
+
+    // The next order, also unconfirmed, is refused late: never counted, never settled.
+    ASSERT_EQ(engine_.bet_log().size(), 2);
+    const BetOrder second = placer_.orders.last();
+    ASSERT_TRUE(engine_.take_late_answer(second, {-40, QString(), QString(), u"户头余额不足"_s, true}));
+    ASSERT_EQ(dropped.size(), 1);
+    EXPECT_TRUE(dropped.first().at(1).toBool());
+    EXPECT_EQ(engine_.bet_log().last().columns[kBetResult], u"未成交"_s);
+    EXPECT_EQ(engine_.line(Line::BetStatus), u"户头余额不足"_s);
+    draw(3, u"0,0,0,9,9"_s);
+    EXPECT_EQ(engine_.bet_log()[1].columns[kBetResult], u"未成交"_s);
+    EXPECT_DOUBLE_EQ(engine_.session().income, income);
+    EXPECT_EQ(engine_.session().bets, 1);
+}
