@@ -268,7 +268,7 @@ TEST(BacktestHistoryFile, ABadLineOrHeaderIsNamed)
     }
 }
 
-TEST(BacktestMoney, TwoDecimalsAtMostInDoublePrecision)
+TEST(BacktestMoney, ToTheLiAtMostInDoublePrecision)
 {
     EXPECT_EQ(report_money(19.2), u"19.2"_s);
     EXPECT_EQ(report_money(1234567.891), u"1234567.891"_s); // to the 厘, as amounts are kept
