@@ -187,21 +187,14 @@ std::optional<CompiledHit> CompiledHit::compile_rule(QStringView letters, QStrin
     // Tickets written more than once win once each.
     {
         std::vector<quint32> tickets;
-        qsizetype start = -1;
-        for (qsizetype i = 0; i <= numbers.size(); ++i) {
-            const bool digit = i < numbers.size() && is_digit(numbers[i]);
-            if (digit && start < 0)
-                start = i;
-            if (digit || start < 0)
-                continue;
-            if (i - start == c.n_) {
-                quint32 value = 0;
-                for (qsizetype k = start; k < i; ++k)
-                    value = value * 10 + (numbers[k].unicode() - u'0');
-                tickets.push_back(value);
-            }
-            start = -1;
-        }
+        for_each_digit_run(numbers, [&](QStringView run) {
+            if (run.size() != c.n_)
+                return;
+            quint32 value = 0;
+            for (QChar d : run)
+                value = value * 10 + (d.unicode() - u'0');
+            tickets.push_back(value);
+        });
         std::sort(tickets.begin(), tickets.end());
         for (size_t i = 0; i < tickets.size();) {
             size_t j = i;

@@ -13,6 +13,22 @@
 
 namespace zorvik::rules {
 
+// Calls f(run) on every run of digits of a bet text: the tickets of a 单式 bet.
+template <typename F>
+void for_each_digit_run(QStringView text, F&& f)
+{
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool digit = i < text.size() && text[i] >= u'0' && text[i] <= u'9';
+        if (digit && start < 0)
+            start = i;
+        if (digit || start < 0)
+            continue;
+        f(text.mid(start, i - start));
+        start = -1;
+    }
+}
+
 // A draw of exactly five single digits joined by commas, as numbers; nothing for any other text.
 struct DrawDigits {
     std::array<quint8, 5> d{};

@@ -505,20 +505,12 @@ qint64 win_lines(QStringView draw, QStringView letters, QStringView numbers, QSt
             lines += (set >> digit) & 1;
     } else if (!play.contains(u"复式")) {
         // Tickets are the runs of digits; each one equal to the drawn number wins.
-        const qsizetype n = drawn->size();
-        qsizetype start = -1;
-        for (qsizetype i = 0; i <= numbers.size(); ++i) {
-            const bool digit = i < numbers.size() && numbers[i] >= u'0' && numbers[i] <= u'9';
-            if (digit && start < 0)
-                start = i;
-            if (digit || start < 0)
-                continue;
-            bool same = i - start == n;
-            for (qsizetype k = 0; same && k < n; ++k)
-                same = numbers[start + k].unicode() - u'0' == (*drawn)[k];
+        for_each_digit_run(numbers, [&](QStringView run) {
+            bool same = run.size() == drawn->size();
+            for (qsizetype k = 0; same && k < run.size(); ++k)
+                same = run[k].unicode() - u'0' == (*drawn)[k];
             lines += same;
-            start = -1;
-        }
+        });
     }
     return std::max<qint64>(lines, 1);
 }
