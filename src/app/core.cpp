@@ -4,6 +4,7 @@
 #include "monitor/trend.h"
 #include "platform/web_bridge.h"
 #include "support/qt_http.h"
+#include "records/reconcile.h"
 
 #include <QDir>
 #include "support/money.h"
@@ -474,8 +475,10 @@ QStringList record_columns(const records::BetRecord& b, const QString& status)
 void AppCore::resolve_unconfirmed(int which)
 {
     // Orders a killed run left unconfirmed on this platform (for any of its desks' lotteries)
-    // are judged by the balance as a late answer is: a drop by the order's cost confirms it, an
-    // unchanged balance cancels it, anything else leaves it unconfirmed and says so.
+    // are judged by the balance: the balance read before each is carried over the orders and
+    // prizes recorded since (other desks share the account); a balance that matches "not
+    // placed" cancels it, one that matches "placed" confirms it, anything else leaves it
+    // unconfirmed and says so once.
     const QString on = account_platform(which);
     if (virtual_ || on.isEmpty())
         return;
@@ -485,6 +488,11 @@ void AppCore::resolve_unconfirmed(int which)
                 return d.get();
         return nullptr;
     };
+    // Bets whose draws are known are settled first: their prizes are in the balance.
+    const QString now_text = records::record_time(clock_.local_now());
+    for (const auto& d : desks_)
+        if (platform_of(d->lottery()) == on)
+            records_.settle_open(d->lottery(), d->feed().awd_lookup(), now_text);
     records_.flush();
     records::RecordStore store;
     if (!store.open(records_file()))
@@ -495,13 +503,22 @@ void AppCore::resolve_unconfirmed(int which)
             rows.append({d, b});
     if (rows.isEmpty())
         return;
+    QVector<records::BetRecord> ledger;
+    records::BetFilter real;
+    real.simulated = false;
+    for (const records::BetRecord& b : store.bets(real))
+        if (platform_of(b.lottery) == on)
+            ledger.append(b);
     const std::optional<double> now = platform(which).balance_value();
+    const QHash<QString, records::Placement> verdicts =
+        now ? records::judge_by_balance(ledger, *now) : QHash<QString, records::Placement>{};
     for (const auto& [d, b] : std::as_const(rows)) {
         const QString mark = QString::fromUtf16(monitor::kUnconfirmedMark);
-        if (now && b.balance_before && std::abs(*b.balance_before - *now) < 0.005) {
+        const records::Placement verdict = verdicts.value(b.ref, records::Placement::Unknown);
+        if (verdict == records::Placement::NotPlaced) {
             records_.drop(b.ref);
             emit d->bet_cancelled(record_columns(b, mark));
-        } else if (now && b.balance_before && std::abs(*b.balance_before - *now - b.cost) < 0.005) {
+        } else if (verdict == records::Placement::Placed) {
             const QStringList columns = record_columns(b, QString::fromUtf16(monitor::kOpen));
             records_.confirm(b.ref, b.order_no, b.cost, [desk = QPointer<Desk>(d), columns](bool) {
                 if (desk)

@@ -265,12 +265,12 @@ monitor::BetResult PlatformSession::unanswered(const monitor::BetOrder& order,
     bool ok = false;
     const double cost = order.cost.toDouble(&ok);
     if (before && after && ok) {
-        if (std::abs(*before - *after - cost) < 0.005) {
+        if (std::abs(*before - *after - cost) < 0.0005) {
             result = {1, made_up_order_digest(order.issue, clock_), order.cost,
                       u"投注未得到平台答复，余额已扣除投注金额，确认已下单"_s, true};
             return result;
         }
-        if (std::abs(*before - *after) < 0.005)
+        if (std::abs(*before - *after) < 0.0005)
             return result; // nothing was taken: not placed
     }
     result.status = monitor::kUnconfirmed;

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -177,11 +178,15 @@ class Betting {
 public:
     // `tz_cfg` holds more keys of that section ("key=value" lines).
     // `records_blocked`: a folder stands where the records database belongs.
+    // `prepare` runs on the data folder before the program starts.
     Betting(const Sim& sim, const QString& lottery, const QString& monitor,
-            const QString& tz_cfg = u"plt_tz_zy=100000\r\n"_s, bool records_blocked = false)
+            const QString& tz_cfg = u"plt_tz_zy=100000\r\n"_s, bool records_blocked = false,
+            const std::function<void(const QString&)>& prepare = {})
     {
         if (records_blocked)
             QDir().mkpath(dir_.filePath(u"bao/records.db"_s));
+        if (prepare)
+            prepare(dir_.path());
         write_settings(dir_, u"[alert_cfg]\r\nlist="_s + monitor +
                                  u"\r\n[tz_cfg]\r\nplt_user=ann\r\nplt_pass=p'w\\1\r\n"_s + tz_cfg);
         process_.start(QStringLiteral(ZORVIK_PATH),

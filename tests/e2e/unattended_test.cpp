@@ -4,6 +4,8 @@
 // took is compared with the program's.
 
 #include "e2e_support.h"
+#include "fakes/bet_records.h"
+#include "records/records.h"
 
 #include <QSet>
 #include <QTest>
@@ -43,6 +45,44 @@ bool ends_within_five_seconds(QProcess& process)
     process.terminate();
     const bool ended = process.waitForFinished(5000);
     return ended && took.elapsed() <= 5000;
+}
+
+// A killed run left an order unconfirmed; another desk on the same account bet after it. At
+// the next login the balance, with that desk's order carried over, says it was placed.
+TEST(Unattended, AnOrderAKilledRunLeftUnconfirmedIsJudgedWithTheOtherDesksOrdersAtTheNextLogin)
+{
+    Sim sim(5, {u"--account"_s, kAccount}); // the account holds 100
+    const auto killed_run = [](const QString& dir) {
+        QDir(dir).mkpath(u"bao"_s);
+        zorvik::records::RecordStore store;
+        ASSERT_TRUE(store.open(dir + u"/bao/records.db"_s));
+        // 104 before it; the other desk's order of 2 after it, lost; 104 - 2 - 2 = 100.
+        zorvik::records::BetRecord lost = zorvik::testing::unconfirmed_order(u"合乐平台-HI彩分分彩"_s, u"lost"_s, 104);
+        lost.placed_at = u"2026-12-08 09:00:00"_s;
+        ASSERT_TRUE(store.add_bet(lost));
+        zorvik::records::BetRecord other = zorvik::testing::unconfirmed_order(u"合乐平台-HI彩时时彩"_s, u"o"_s, 102);
+        other.placed_at = u"2026-12-08 09:00:10"_s;
+        other.state = QString::fromUtf16(zorvik::records::kConfirmedState);
+        other.order_no = u"D2"_s;
+        ASSERT_TRUE(store.add_bet(other));
+        ASSERT_TRUE(store.settle(other.lottery, other.issue, u"D2"_s, u"0,0,0,0,0"_s, u"挂"_s, 0,
+                                 u"2026-12-08 09:01:00"_s));
+    };
+    // A monitor that never bets: nothing of this run moves the balance.
+    Betting program(sim, u"合乐平台-HI彩分分彩"_s,
+                    u"|ABC~直选复式~前三(直选复式)~1*2*3~遗漏~≥999~大于等于999~0~待监控~~0~0~0:0~0:0:0:0~0~"
+                    u"1~2~false~0~0:0:0:1920~0"_s,
+                    u"plt_tz_zy=100000\r\n"_s, false, killed_run);
+    qsizetype at = 0;
+    ASSERT_FALSE(program.wait_for(u" login ann已登录到平台。"_s, 30000, &at).isEmpty()) << program.all().toStdString();
+    const QString placed = program.wait_for(u"20261208-0100"_s, 10000, &at);
+    EXPECT_TRUE(placed.contains(u" bet "_s)) << program.all().toStdString();
+    EXPECT_TRUE(ends_within_five_seconds(program.process_));
+    QStringList rows = records_csv(program.dir_.path());
+    ASSERT_EQ(rows.size(), 3) << rows.join(u'\n').toStdString();
+    EXPECT_TRUE(rows[1].endsWith(u",confirmed"_s)) << rows[1].toStdString();
+    EXPECT_EQ(csv_cells(rows[1]).value(1), u"合乐平台-HI彩分分彩"_s);
+    EXPECT_FALSE(program.all().contains(u"上次运行中断"_s)) << program.all().toStdString();
 }
 
 TEST(Unattended, UcaiThroughDialogsAndALateAnswerRecordsEveryOrderOnceAndStopsInTime)

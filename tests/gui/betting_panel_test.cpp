@@ -159,17 +159,26 @@ TEST_F(Login, TickingOrUntickingSimulatedMoneyStartsEveryPlanAgain)
 
 TEST_F(Login, OrdersAKilledRunLeftUnconfirmedAreJudgedByTheBalanceAfterTheLogin)
 {
-    // The lottery balance after the login is 5.
-    const auto sent = [](const QString& ref, double before, const QString& lottery = u"合乐平台-HI彩分分彩"_s) {
-        return zorvik::testing::unconfirmed_order(lottery, ref, before);
+    // The lottery balance after the login is 5; another desk on the account bet in between.
+    const auto sent = [](const QString& ref, double before, const QString& at,
+                         const QString& lottery = u"合乐平台-HI彩分分彩"_s) {
+        zorvik::records::BetRecord b = zorvik::testing::unconfirmed_order(lottery, ref, before);
+        b.placed_at = u"2026-12-08 "_s + at;
+        return b;
     };
     {
         zorvik::records::RecordStore store;
         ASSERT_TRUE(store.open(window_->core().records_file()));
-        ASSERT_TRUE(store.add_bet(sent(u"same"_s, 5)));      // nothing was taken: cancelled
-        ASSERT_TRUE(store.add_bet(sent(u"cost"_s, 7)));      // the cost was taken: placed
-        ASSERT_TRUE(store.add_bet(sent(u"other"_s, 9)));     // something else: still unknown
-        ASSERT_TRUE(store.add_bet(sent(u"ucai"_s, 5, u"U彩平台-欢乐分分彩"_s))); // another platform's
+        ASSERT_TRUE(store.add_bet(sent(u"other"_s, 20, u"09:00:00"_s)));   // matches nothing: still unknown
+        ASSERT_TRUE(store.add_bet(sent(u"cost"_s, 6, u"10:00:00"_s)));     // 6 - 2 (desk2) + 3 (its prize) - 2
+        zorvik::records::BetRecord desk2 = sent(u"desk2"_s, 4, u"10:00:10"_s, u"合乐平台-HI彩时时彩"_s);
+        desk2.state = QString::fromUtf16(zorvik::records::kConfirmedState);
+        desk2.order_no = u"D2"_s;
+        ASSERT_TRUE(store.add_bet(desk2));
+        ASSERT_TRUE(store.settle(desk2.lottery, desk2.issue, u"D2"_s, u"1,2,3,4,5"_s, u"中"_s, 3,
+                                 u"2026-12-08 10:01:00"_s));
+        ASSERT_TRUE(store.add_bet(sent(u"same"_s, 5, u"10:02:00"_s)));     // nothing was taken: cancelled
+        ASSERT_TRUE(store.add_bet(sent(u"ucai"_s, 5, u"10:03:00"_s, u"U彩平台-欢乐分分彩"_s))); // another platform's
     }
     QSignalSpy cancelled(&window_->core(), &zorvik::app::AppCore::bet_cancelled);
     QSignalSpy unconfirmed(&window_->core(), &zorvik::app::AppCore::bet_unconfirmed);
@@ -188,7 +197,8 @@ TEST_F(Login, OrdersAKilledRunLeftUnconfirmedAreJudgedByTheBalanceAfterTheLogin)
     QStringList left;
     for (const auto& b : store.bets())
         left << b.ref + u':' + b.state;
-    EXPECT_EQ(left, (QStringList{u"cost:confirmed"_s, u"other:unconfirmed"_s, u"ucai:unconfirmed"_s}));
+    EXPECT_EQ(left, (QStringList{u"other:unconfirmed"_s, u"cost:confirmed"_s, u"desk2:confirmed"_s,
+                                 u"ucai:unconfirmed"_s}));
 
     // Told once: a later login (a later start) says nothing of it again.
     window_->core().engine().set_line(zorvik::monitor::Line::BetStatus, u"其他消息"_s);

@@ -254,9 +254,11 @@ TEST_F(Session, AnOrderWhoseAnswerNeverComesIsJudgedByTheBalance)
     EXPECT_TRUE(r.timed_out);
     EXPECT_EQ(r.amount, u"0.8"_s);
     EXPECT_FALSE(r.order_id.isEmpty());
-    // A drop of anything else, or no balance before it, leaves it unconfirmed.
-    for (const std::optional<double> before : {std::optional<double>(3.7), std::optional<double>(3.81),
-                                               std::optional<double>()}) {
+    // A drop of anything else (one 厘 off either outcome too), or no balance before it, leaves
+    // it unconfirmed.
+    for (const std::optional<double> before :
+         {std::optional<double>(3.7), std::optional<double>(3.81), std::optional<double>(3.801),
+          std::optional<double>(3.001), std::optional<double>()}) {
         session_.expect_order(before);
         r = session_.place(order());
         EXPECT_EQ(r.status, zorvik::monitor::kUnconfirmed);
