@@ -43,12 +43,13 @@ RecordWriter::~RecordWriter()
     thread_.wait();
 }
 
-void RecordWriter::post(std::function<bool(RecordStore&)> job, std::function<void(bool)> done)
+void RecordWriter::post(std::function<bool(RecordStore&)> job, std::function<void(bool)> done,
+                        const QString& lottery)
 {
     Worker* worker = worker_;
     QMetaObject::invokeMethod(
         worker,
-        [this, worker, job = std::move(job), done = std::move(done)] {
+        [this, worker, job = std::move(job), done = std::move(done), lottery] {
             RecordStore* store = worker->store();
             bool ok = store->is_open() || (!worker->path.isEmpty() && store->open(worker->path));
             ok = ok && job(*store);
@@ -57,7 +58,7 @@ void RecordWriter::post(std::function<bool(RecordStore&)> job, std::function<voi
             if (ok)
                 emit succeeded();
             else
-                emit failed(store->error().isEmpty() ? u"未打开"_s : store->error());
+                emit failed(store->error().isEmpty() ? u"未打开"_s : store->error(), lottery);
         },
         Qt::QueuedConnection);
 }
@@ -72,12 +73,12 @@ void RecordWriter::open(const QString& path)
 void RecordWriter::add_draw(const QString& lottery, const QString& issue, const QString& numbers,
                             const QString& seen_at)
 {
-    post([=](RecordStore& s) { return s.add_draw(lottery, issue, numbers, seen_at); });
+    post([=](RecordStore& s) { return s.add_draw(lottery, issue, numbers, seen_at); }, {}, lottery);
 }
 
 void RecordWriter::add_bet(const BetRecord& bet, std::function<void(bool)> done)
 {
-    post([bet](RecordStore& s) { return s.add_bet(bet); }, std::move(done));
+    post([bet](RecordStore& s) { return s.add_bet(bet); }, std::move(done), bet.lottery);
 }
 
 bool RecordWriter::add_bet_now(const BetRecord& bet)
@@ -107,17 +108,23 @@ void RecordWriter::mark_told(const QString& ref)
 void RecordWriter::settle(const QString& lottery, const QString& issue, const QString& order_no,
                           const QString& draw, const QString& result, double returned, const QString& at)
 {
-    post([=](RecordStore& s) { return s.settle(lottery, issue, order_no, draw, result, returned, at); });
+    post([=](RecordStore& s) { return s.settle(lottery, issue, order_no, draw, result, returned, at); }, {},
+         lottery);
 }
 
 void RecordWriter::session_started(const QString& lottery, const QString& at)
 {
-    post([=](RecordStore& s) { return s.session_started(lottery, at); });
+    post([=](RecordStore& s) { return s.session_started(lottery, at); }, {}, lottery);
 }
 
 void RecordWriter::session_stopped(const QString& why, const QString& at, const QString& lottery)
 {
-    post([=](RecordStore& s) { return s.session_stopped(why, at, lottery); });
+    post([=](RecordStore& s) { return s.session_stopped(why, at, lottery); }, {}, lottery);
+}
+
+void RecordWriter::close_killed_sessions()
+{
+    post([](RecordStore& s) { return s.close_killed_sessions(); });
 }
 
 void RecordWriter::settle_open(const QString& lottery, const QHash<QString, QString>& lookup, const QString& at)

@@ -32,6 +32,7 @@ public:
                 const QString& result, double returned, const QString& at);
     void session_started(const QString& lottery, const QString& at);
     void session_stopped(const QString& why, const QString& at, const QString& lottery = {});
+    void close_killed_sessions();
     // Settles the open rows of earlier runs and this one whose draws are known: from `lookup`
     // (issue without "-" → numbers) for `lottery`, else from the draws recorded.
     void settle_open(const QString& lottery, const QHash<QString, QString>& lookup, const QString& at);
@@ -39,13 +40,15 @@ public:
     void flush();
 
 signals:
-    void failed(const QString& error);
+    // `lottery`: the lottery the write was for; empty when it concerns every one.
+    void failed(const QString& error, const QString& lottery);
     void succeeded();
 
 private:
     class Worker;
     // Runs `job` on the thread, reporting its outcome.
-    void post(std::function<bool(RecordStore&)> job, std::function<void(bool)> done = {});
+    void post(std::function<bool(RecordStore&)> job, std::function<void(bool)> done = {},
+              const QString& lottery = {});
 
     QThread thread_;
     Worker* worker_;

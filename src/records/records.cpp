@@ -318,6 +318,22 @@ bool RecordStore::session_stopped(const QString& why, const QString& at, const Q
                {at, why, lottery}, error_);
 }
 
+bool RecordStore::close_killed_sessions()
+{
+    // The last thing the killed run recorded for the session's lottery: a draw seen, an order
+    // placed, a bet settled (the start itself when nothing came after it).
+    return run(connection_,
+               u"UPDATE sessions SET why = 'exit', stopped_at = MAX(started_at,"
+               " COALESCE((SELECT MAX(seen_at) FROM draws d WHERE d.lottery = sessions.lottery"
+               " AND d.seen_at >= sessions.started_at), ''),"
+               " COALESCE((SELECT MAX(placed_at) FROM bets b WHERE b.lottery = sessions.lottery"
+               " AND b.placed_at >= sessions.started_at), ''),"
+               " COALESCE((SELECT MAX(settled_at) FROM bets b WHERE b.lottery = sessions.lottery"
+               " AND b.settled_at >= sessions.started_at), ''))"
+               " WHERE stopped_at IS NULL"_s,
+               {}, error_);
+}
+
 QVector<BetRecord> RecordStore::bets(const BetFilter& filter)
 {
     QVariantList values;

@@ -98,6 +98,8 @@ public:
     // Ends the open sessions of a lottery (of every lottery when it is empty): why is "button",
     // "stop rule" or "exit".
     bool session_stopped(const QString& why, const QString& at, const QString& lottery = {});
+    // The sessions a killed run left open end ("exit") at the last thing recorded for them.
+    bool close_killed_sessions();
 
     QVector<BetRecord> bets(const BetFilter& filter = {});
     // Confirmed orders not settled yet.

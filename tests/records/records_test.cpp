@@ -219,6 +219,45 @@ TEST_F(Store, SessionsEndWithTheirReason)
     QSqlDatabase::removeDatabase(u"look"_s);
 }
 
+TEST_F(Store, SessionsAKilledRunLeftOpenEndAtTheLastThingRecordedForThem)
+{
+    RecordStore store;
+    ASSERT_TRUE(store.open(path()));
+    ASSERT_TRUE(store.session_started(u"L"_s, u"2026-12-08 10:00:00"_s));
+    ASSERT_TRUE(store.session_started(u"M"_s, u"2026-12-08 10:00:00"_s));
+    ASSERT_TRUE(store.session_started(u"N"_s, u"2026-12-08 10:00:00"_s));
+    ASSERT_TRUE(store.session_started(u"P"_s, u"2026-12-08 10:00:00"_s));
+    ASSERT_TRUE(store.session_stopped(u"button"_s, u"2026-12-08 10:30:00"_s, u"P"_s));
+    // L: a draw, then an order; M: an order settled later; N: nothing after its start. What
+    // came before a session (and another lottery's) does not count.
+    ASSERT_TRUE(store.add_draw(u"L"_s, u"1"_s, u"1,2,3,4,5"_s, u"2026-12-08 10:05:00"_s));
+    ASSERT_TRUE(store.add_draw(u"N"_s, u"1"_s, u"1,2,3,4,5"_s, u"2026-12-08 09:00:00"_s));
+    BetRecord l = bet(u"2"_s, u"a"_s, u"2026-12-08 10:06:00"_s);
+    l.lottery = u"L"_s;
+    ASSERT_TRUE(store.add_bet(l));
+    BetRecord m = l;
+    m.lottery = u"M"_s;
+    m.placed_at = u"2026-12-08 10:01:00"_s;
+    ASSERT_TRUE(store.add_bet(m));
+    ASSERT_TRUE(store.settle(u"M"_s, u"2"_s, u"a"_s, u"1,2,3,4,5"_s, u"挂"_s, 0, u"2026-12-08 10:07:00"_s));
+    ASSERT_TRUE(store.close_killed_sessions());
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"look"_s);
+    db.setDatabaseName(path());
+    ASSERT_TRUE(db.open());
+    {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(u"SELECT lottery, stopped_at, why FROM sessions ORDER BY id"_s));
+        QStringList rows;
+        while (q.next())
+            rows << q.value(0).toString() + u' ' + q.value(1).toString() + u' ' + q.value(2).toString();
+        EXPECT_EQ(rows, (QStringList{u"L 2026-12-08 10:06:00 exit"_s, u"M 2026-12-08 10:07:00 exit"_s,
+                                     u"N 2026-12-08 10:00:00 exit"_s, u"P 2026-12-08 10:30:00 button"_s}));
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(u"look"_s);
+}
+
 TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBe)
 {
     EXPECT_EQ(csv_field(u"plain"_s), u"plain"_s);
@@ -266,9 +305,13 @@ TEST(Writer, WritesInOrderOffThisThreadAndReportsFailuresWithoutStopping)
     broken.open(dir.filePath(u"folder.db"_s));
     bool committed = true;
     broken.add_bet(bet(u"1"_s, u"X"_s), [&committed](bool ok) { committed = ok; });
+    broken.session_stopped(u"exit"_s, u"t"_s);
     broken.flush();
     EXPECT_FALSE(committed);
-    QTRY_VERIFY(failed.size() >= 2);
+    QTRY_VERIFY(failed.size() >= 3);
+    // Each failure says whose write it was: the bet's lottery; none for every lottery's.
+    EXPECT_EQ(failed.at(failed.size() - 2).at(1).toString(), bet(u"1"_s, u"X"_s).lottery);
+    EXPECT_EQ(failed.last().at(1).toString(), QString());
 }
 
 TEST(Writer, WritesAskedForBeforeItEndsAreAllDone)
