@@ -6,20 +6,54 @@
 #include "app/main_window.h"
 #include "app/translations.h"
 
+#include "support/repeat_filter.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QMutex>
 #include <QDir>
 #include <QStandardPaths>
 #include <QFile>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// Qt's own warnings (the browser engine's among them) reach standard error at most once a
+// minute each: a page polled in a bad state must not flood the log of an unattended run.
+QMutex g_log_mutex;
+zorvik::support::RepeatFilter g_log_filter;
+QElapsedTimer g_log_clock;
+
+void quiet_repeats(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    std::optional<QString> line = message;
+    if (type != QtFatalMsg) {
+        const QMutexLocker lock(&g_log_mutex);
+        line = g_log_filter.pass(message, g_log_clock.elapsed());
+    }
+    if (!line)
+        return;
+    const QByteArray bytes = qFormatLogMessage(type, context, *line).toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+    if (type == QtFatalMsg)
+        std::abort();
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    g_log_clock.start();
+    qInstallMessageHandler(quiet_repeats);
     bool headless = false;
     for (int i = 1; i < argc; ++i)
         headless = headless || std::strcmp(argv[i], "--headless") == 0;
