@@ -8,7 +8,7 @@ namespace zorvik::platform {
 
 bool PageBridge::page_size(const QString& expr)
 {
-    const QString answer = page_exec(
+    const QString answer = page_answer(
         u"(function(){window.vemto_val = "_s + expr + u".size();return window.vemto_val; })()"_s,
         kProbeWaitMs);
     return answer != u"0" && answer != QStringView(kVemtoError);
@@ -18,7 +18,7 @@ QString PageBridge::page_text(const QString& expr, int wait_ms)
 {
     if (!page_size(expr))
         return QString();
-    return support::trim_blanks(page_exec(
+    return support::trim_blanks(page_answer(
         u"(function(){window.vemto_val = "_s + expr + u".text();return window.vemto_val; })()"_s,
         wait_ms));
 }

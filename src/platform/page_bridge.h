@@ -26,6 +26,10 @@ public:
     // Presets window.vemto_val to "vemto_error", runs the script, waits `wait_ms` (the event
     // loop keeps running) and answers window.vemto_val as it stands then, trimmed.
     virtual QString page_exec(const QString& script, int wait_ms) = 0;
+    // As page_exec, but answers as soon as the script has stored an answer (anything but the
+    // preset), within `wait_ms` at most: for probes and orders, whose scripts answer when
+    // done. A bridge that cannot tell waits the whole time.
+    virtual QString page_answer(const QString& script, int wait_ms) { return page_exec(script, wait_ms); }
     // window.vemto_val now, without running anything; empty when it cannot be read.
     virtual QString page_val() = 0;
     // Lets `ms` milliseconds pass with the event loop running (never a sleep).

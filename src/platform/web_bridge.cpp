@@ -174,6 +174,12 @@ QWebEngineView* WebPageBridge::view()
     });
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this] { renderer_gone_ = true; });
+    // The program drives this page unattended: the engine must never freeze or discard it.
+    page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    connect(page, &QWebEnginePage::lifecycleStateChanged, this, [this](QWebEnginePage::LifecycleState) {
+        if (!stopping_)
+            page_alive();
+    });
     share_cookies();
     if (!place_ || !place_(view_)) {
         view_->resize(1280, 800);
@@ -261,9 +267,34 @@ void WebPageBridge::wait_for_load()
         wait_until([this] { return !loading_ || !view_; }, kNavTimeoutMs);
 }
 
+bool WebPageBridge::page_alive()
+{
+    if (!view_)
+        return true;
+    QWebEnginePage* page = view_->page();
+    const QWebEnginePage::LifecycleState state = page->lifecycleState();
+    if (state == QWebEnginePage::LifecycleState::Active)
+        return true;
+    if (stopping_)
+        return false;
+    const bool discarded = state == QWebEnginePage::LifecycleState::Discarded;
+    page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    emit page_revived(discarded ? u"平台页面被浏览器丢弃，已重新载入"_s : u"平台页面被浏览器冻结，已恢复"_s);
+    if (discarded) {
+        // The page loads again: the next script waits for it, and it is cleaned up once loaded.
+        loading_ = true;
+        cleanup_after_load_ = true;
+    }
+    return page->lifecycleState() == QWebEnginePage::LifecycleState::Active;
+}
+
 std::shared_ptr<WebPageBridge::Reading> WebPageBridge::read_async()
 {
     auto reading = std::make_shared<Reading>();
+    if (!page_alive()) {
+        reading->done = true; // nothing runs in a page that is not active
+        return reading;
+    }
     view()->page()->runJavaScript(u"window.vemto_val"_s, [reading](const QVariant& value) {
         reading->value = value;
         reading->done = true;
@@ -271,30 +302,65 @@ std::shared_ptr<WebPageBridge::Reading> WebPageBridge::read_async()
     return reading;
 }
 
-QString WebPageBridge::page_exec(const QString& script, int wait_ms)
+bool WebPageBridge::start_script(const QString& script)
 {
     if (stopping_)
-        return QString::fromUtf16(kVemtoError);
-    wait_for_load();
+        return false;
     QWebEngineView* browser = view();
+    if (!page_alive())
+        return false;
+    wait_for_load();
     if (renderer_gone_) {
         // The engine cannot run scripts at all: said once per call; later calls try again.
         shell_.notice(fatal_message());
-        return QString::fromUtf16(kVemtoError);
+        return false;
     }
     browser->page()->runJavaScript(u"window.vemto_val = 'vemto_error';"_s);
     browser->page()->runJavaScript(script);
+    return true;
+}
+
+std::optional<QString> WebPageBridge::read_now()
+{
+    if (!view_)
+        return std::nullopt;
+    const auto reading = read_async();
+    wait_until([&] { return reading->done || !view_; }, kReadLimitMs);
+    if (!reading->done)
+        return std::nullopt;
+    return support::trim_blanks(page_value_text(reading->value));
+}
+
+QString WebPageBridge::page_exec(const QString& script, int wait_ms)
+{
+    if (!start_script(script))
+        return QString::fromUtf16(kVemtoError);
     const auto first = read_async();
     pause(wait_ms);
     if (!view_)
         return QString::fromUtf16(kVemtoError);
-    const auto last = read_async();
-    wait_until([&] { return last->done || !view_; }, kReadLimitMs);
-    if (last->done)
-        return support::trim_blanks(page_value_text(last->value));
+    if (const std::optional<QString> last = read_now())
+        return *last;
     if (first->done)
         return support::trim_blanks(page_value_text(first->value));
     return QString::fromUtf16(kVemtoError);
+}
+
+QString WebPageBridge::page_answer(const QString& script, int wait_ms)
+{
+    if (!start_script(script))
+        return QString::fromUtf16(kVemtoError);
+    QElapsedTimer started;
+    started.start();
+    QString value = QString::fromUtf16(kVemtoError);
+    // Read until the script has stored something, a few milliseconds apart.
+    while (const std::optional<QString> now = read_now()) {
+        value = *now;
+        if (value != QStringView(kVemtoError) || stopping_ || started.elapsed() >= wait_ms)
+            break;
+        pause(int(std::min<qint64>(10, wait_ms - started.elapsed())));
+    }
+    return value;
 }
 
 QString WebPageBridge::page_url()
@@ -304,7 +370,7 @@ QString WebPageBridge::page_url()
 
 QString WebPageBridge::page_val()
 {
-    if (stopping_ || !view_ || renderer_gone_)
+    if (stopping_ || !view_ || renderer_gone_ || !page_alive())
         return QString();
     const auto reading = read_async();
     wait_until([&] { return reading->done || !view_; }, kReadLimitMs);

@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWebEngineView;
 class QWidget;
@@ -33,6 +34,7 @@ public:
     bool page_navigate(const QString& url) override;
     void page_load(const QString& url) override;
     QString page_exec(const QString& script, int wait_ms) override;
+    QString page_answer(const QString& script, int wait_ms) override;
     QString page_val() override;
     void pause(int ms) override;
     QString page_url() override;
@@ -46,6 +48,9 @@ signals:
     // The page raised a dialog (alert, confirm, prompt, or a prompt before leaving it); the
     // page answered it itself.
     void dialog(const QString& text);
+    // The engine had frozen or discarded the page: it is active again (a discarded one loads
+    // again, once), and no script ran in it meanwhile.
+    void page_revived(const QString& text);
 
 private:
     struct Reading {
@@ -56,6 +61,14 @@ private:
     // Waits until `done` holds or `ms` have passed, with the event loop running.
     bool wait_until(const std::function<bool()>& done, int ms);
     void wait_for_load();
+    // True when scripts may run in the page; a page the engine froze or discarded is made
+    // active again first (never while the program is stopping).
+    bool page_alive();
+    // Presets window.vemto_val and runs the script; false (said when the renderer is gone)
+    // when it cannot run.
+    bool start_script(const QString& script);
+    // window.vemto_val read now, or nothing when the page does not answer in time.
+    std::optional<QString> read_now();
     void share_cookies();
 
     support::Shell& shell_;

@@ -137,6 +137,26 @@ TEST_F(Bridge, AnswersAreWhatTheVariableHoldsAtTheEndOfTheWait)
     EXPECT_EQ(bridge_.page_val().toStdString(), "late");
 }
 
+TEST_F(Bridge, AnAnswerIsTakenAsSoonAsTheScriptHasStoredIt)
+{
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_EQ(bridge_.page_answer(u"setTimeout(function () { window.vemto_val = 'soon'; }, 50);"_s, 3000)
+                  .toStdString(),
+              "soon");
+    EXPECT_LT(waited.elapsed(), 1500);
+    // A script that stores nothing is waited for the whole time, then answered as the preset.
+    waited.restart();
+    EXPECT_EQ(bridge_.page_answer(u"var nothing = 1;"_s, 300).toStdString(), "vemto_error");
+    EXPECT_GE(waited.elapsed(), 300);
+    // The probes answer at once.
+    waited.restart();
+    EXPECT_TRUE(bridge_.page_size(u"jQuery('#here')"_s));
+    EXPECT_FALSE(bridge_.page_size(u"jQuery('#nowhere')"_s));
+    EXPECT_LT(waited.elapsed(), 2 * zorvik::platform::kProbeWaitMs);
+}
+
 TEST_F(Bridge, APagesDialogsAreAnsweredAtOnceAndTold)
 {
     QSignalSpy told(&bridge_, &WebPageBridge::dialog);
@@ -235,6 +255,28 @@ TEST_F(Bridge, ARendererThatIsGoneIsToldOncePerCallAndThePageLoadsAgain)
     EXPECT_EQ(bridge_.page_val().toStdString(), "");
     ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
     EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = 'back';"_s, 0).toStdString(), "back");
+}
+
+// The engine may freeze or discard a page nobody looks at; the program's page is made active
+// again at once (a discarded one loads again), said once, and nothing polls it meanwhile.
+TEST_F(Bridge, APageTheEngineDiscardsIsActiveAgainAndLoadedOnce)
+{
+    ASSERT_TRUE(bridge_.page_navigate(pages_->url("/page.html")));
+    QWebEnginePage* page = bridge_.view()->page();
+    QSignalSpy revived(&bridge_, &WebPageBridge::page_revived);
+    QSignalSpy loads(page, &QWebEnginePage::loadStarted);
+    page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+    ASSERT_EQ(revived.size(), 1);
+    EXPECT_EQ(revived.first().at(0).toString(), u"平台页面被浏览器冻结，已恢复"_s);
+    page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+    EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+    ASSERT_EQ(revived.size(), 2);
+    EXPECT_EQ(revived.last().at(0).toString(), u"平台页面被浏览器丢弃，已重新载入"_s);
+    // The next script waits for the page loaded again, and runs in it.
+    EXPECT_EQ(bridge_.page_exec(u"window.vemto_val = jQuery('#here').size();"_s, 0).toStdString(), "1");
+    EXPECT_EQ(loads.size(), 1);
+    EXPECT_EQ(revived.size(), 2);
 }
 
 TEST_F(Bridge, CookiesAreSharedBothWaysWithTheHttpClient)
