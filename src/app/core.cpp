@@ -80,16 +80,18 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     // The records: every draw, bet and session. They never hold up monitoring: a failure is told
     // once in the status line, and told again only after a write succeeded in between.
     records_.open(records_file());
-    records_.session_stopped(u"exit"_s, records::record_time(clock.local_now())); // a run that was killed
-    connect(&records_, &records::RecordWriter::failed, this, [this](const QString& error) {
+    records_.close_killed_sessions(); // a run that was killed
+    connect(&records_, &records::RecordWriter::failed, this, [this](const QString& error, const QString& lottery) {
         if (records_failure_told_)
             return;
         records_failure_told_ = true;
+        // Told on the desk of the write's lottery (on every desk when it concerns them all).
         // Real orders are not sent without their records; simulated bets go on.
         for (const auto& d : desks_)
-            d->engine().set_line(monitor::Line::BetStatus,
-                                 u"投注记录写入失败（"_s + error +
-                                     (virtual_ ? u"），监控和投注照常进行"_s : u"），监控照常进行，真实订单暂不下单"_s));
+            if (lottery.isEmpty() || d->lottery() == lottery)
+                d->engine().set_line(monitor::Line::BetStatus,
+                                     u"投注记录写入失败（"_s + error +
+                                         (virtual_ ? u"），监控和投注照常进行"_s : u"），监控照常进行，真实订单暂不下单"_s));
     });
     connect(&records_, &records::RecordWriter::succeeded, this, [this] { records_failure_told_ = false; });
 
@@ -277,7 +279,19 @@ void AppCore::refresh_balance()
         return;
     for (int which = 0; which < kAccounts; ++which)
         if (!accounts_[which]->account.isEmpty() && home_desk(which))
-            platform(which).refresh_balance();
+            refresh_balance(which);
+}
+
+void AppCore::refresh_balance(int which)
+{
+    PlatformAccount& a = *accounts_[which];
+    if (a.balance_queued)
+        return;
+    a.balance_queued = true;
+    run_on_platform(which, [this, which] {
+        accounts_[which]->balance_queued = false;
+        platform(which).refresh_balance();
+    });
 }
 
 void AppCore::shutdown()
@@ -286,9 +300,11 @@ void AppCore::shutdown()
     // Nothing more is bet; every wait (a page, a script) ends now.
     for (const auto& d : desks_)
         d->stop(u"exit"_s);
-    for (const auto& a : accounts_)
+    for (const auto& a : accounts_) {
+        a->queue.clear();
         if (a->web)
             a->web->stop_waiting();
+    }
 }
 
 QString AppCore::records_file() const
@@ -367,6 +383,8 @@ platform::PageBridge& AppCore::bridge(int which)
             set_account_line(which, monitor::Line::BetStatus, u"平台页面弹窗："_s + text);
             emit page_dialog(text);
         });
+        connect(web.get(), &platform::WebPageBridge::page_revived, this,
+                [this, which](const QString& text) { set_account_line(which, monitor::Line::BetStatus, text); });
         if (stopping_)
             web->stop_waiting();
     }
@@ -418,6 +436,11 @@ void AppCore::login_at_start()
 }
 
 void AppCore::login_clicked(int which)
+{
+    run_on_platform(which, [this, which] { log_in(which); });
+}
+
+void AppCore::log_in(int which)
 {
     PlatformAccount& a = *accounts_[which];
     follow_home(which);

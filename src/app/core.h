@@ -9,6 +9,7 @@
 #include "monitor/bet_placer.h"
 #include "monitor/backtest.h"
 #include "monitor/engine.h"
+#include "platform/operation_queue.h"
 #include "platform/session.h"
 #include "platform/simulated_placer.h"
 #include "app/notify_texts.h"
@@ -168,8 +169,14 @@ public:
     // Sends the day's summary once the time chosen has come, once a day (a timer asks often).
     void summary_due();
 
-    // Reads the platform account's balance again (real money, with an account).
+    // Reads the platform account's balance again (real money, with an account), once the
+    // operations asked for before it are done; a read already waiting its turn serves.
     void refresh_balance();
+    void refresh_balance(int which);
+    // Runs a platform operation of the account in its turn (see OperationQueue).
+    void run_on_platform(int which, std::function<void()> op) { accounts_[which]->queue.run(std::move(op)); }
+    void post_to_platform(int which, std::function<void()> op) { accounts_[which]->queue.post(std::move(op)); }
+    platform::OperationQueue& platform_queue(int which) { return accounts_[which]->queue; }
     // The program is ending (a signal in headless mode): monitoring stops, no bet is placed any
     // more, and whatever waits gives up at once.
     void shutdown();
@@ -211,7 +218,7 @@ signals:
 private:
     friend class Desk;
     // Real bets go through the platform drivers; until an account is logged in, none is placed.
-    class NoAccountPlacer final : public monitor::BetPlacer {
+    class NoAccountPlacer final : public monitor::ImmediatePlacer {
     public:
         monitor::BetResult place(const monitor::BetOrder&) override;
     };
@@ -232,6 +239,8 @@ private:
     void settled();
     // The account's session follows its home desk's lottery and line (not while it is busy).
     void follow_home(int which);
+    // The login itself, in the account's turn.
+    void log_in(int which);
     void tell_unconfirmed(const QString& lottery, const QStringList& columns);
     void notify(const QString& lottery, const QString& event, const QString& issue, const QString& monitor,
                 const QString& text, const NotifyMessage& message);
@@ -248,6 +257,8 @@ private:
     struct PlatformAccount {
         PlatformAccount(AppCore& core, int which);
         platform::PlatformSession session;
+        platform::OperationQueue queue;
+        bool balance_queued = false;
         PasswordStore passwords;
         QString account;
         QString password;

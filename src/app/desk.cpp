@@ -22,17 +22,23 @@ QString platform_of(const QString& lottery)
     return QString();
 }
 
-monitor::BetResult Desk::SharedPlatformPlacer::place(const monitor::BetOrder& order)
+void Desk::SharedPlatformPlacer::submit(monitor::BetJob job)
 {
     const int which = desk_.core_.account_of(desk_.lottery_);
-    platform::PlatformSession& session = desk_.core_.platform(which);
-    if (session.busy())
-        return session.place(order); // turned away: asked again once the session is idle
-    const feed::Lottery* lottery = feed::find_lottery(desk_.lottery_);
-    session.set_lottery(desk_.lottery_, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
-    const monitor::BetResult result = session.place(order);
-    desk_.core_.follow_home(which);
-    return result;
+    // Never placed within the draw's judging: the pass ends at once, the order in its turn.
+    desk_.core_.post_to_platform(which, [desk = QPointer<Desk>(&desk_), which, job = std::move(job)] {
+        if (!desk || !job.send()) {
+            job.done(monitor::BetResult{monitor::kNotSent, {}, {}, {}});
+            return;
+        }
+        AppCore& core = desk->core_;
+        platform::PlatformSession& session = core.platform(which);
+        const feed::Lottery* lottery = feed::find_lottery(desk->lottery_);
+        session.set_lottery(desk->lottery_, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
+        const monitor::BetResult result = session.place(job.order);
+        core.follow_home(which);
+        job.done(result);
+    });
 }
 
 Desk::Desk(AppCore& core, int number)
@@ -70,7 +76,7 @@ Desk::Desk(AppCore& core, int number)
         alert_lines_.clear();
         for (int which = 0; which < AppCore::kAccounts; ++which)
             if (core_.home_desk(which) == this)
-                core_.platform(which).load_game_page();
+                core_.post_to_platform(which, [&core = core_, which] { core.platform(which).load_game_page(); });
     });
     connect(&engine_, &monitor::MonitorEngine::alerted, this, [this](int position, const QString& title) {
         alerting_ << title;
@@ -87,7 +93,7 @@ Desk::Desk(AppCore& core, int number)
     connect(&engine_, &monitor::MonitorEngine::bet_added, this, [this](int row) {
         record_bet(row);
         if (!core_.virtual_)
-            core_.platform(core_.account_of(lottery_)).refresh_balance();
+            core_.refresh_balance(core_.account_of(lottery_));
     });
     // Every order is in the records before it is sent; real money is not sent without them.
     engine_.set_order_recorder([this](const monitor::BetRow& row) { return core_.record_order(lottery_, row); });

@@ -58,13 +58,13 @@ signals:
 
 private:
     friend class AppCore;
-    // Real money on the platform session of the first desk, of the same platform: for each
-    // order the session takes this desk's lottery, then the first desk's again. While the
-    // session is busy (another desk's order, a login) the order is turned away and asked again.
+    // Real money on the platform session of the account of this desk's platform: the order
+    // waits its turn in the account's queue of operations (other desks' orders, a login), then
+    // the session takes this desk's lottery for it and the first desk's again.
     class SharedPlatformPlacer final : public monitor::BetPlacer {
     public:
         explicit SharedPlatformPlacer(Desk& desk) : desk_(desk) {}
-        monitor::BetResult place(const monitor::BetOrder& order) override;
+        void submit(monitor::BetJob job) override;
 
     private:
         Desk& desk_;

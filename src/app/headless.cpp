@@ -47,7 +47,9 @@ public:
     void tip(const QString& text) override { print(u"tip"_s, text); }
     void alert_sound(const QString& path) override { print(u"sound"_s, path); }
     void copy_text(const QString& text) override { print(u"copy"_s, text); }
-    void notice(const QString& text) override { print(u"notice"_s, text); }
+    // Notices come from what the desks share (the network, the browser): "[*]" with several.
+    void notice(const QString& text) override { print(shared + u"notice"_s, text); }
+    QString shared;
     void open_link(const QString& url) override { print(u"link"_s, url); }
 };
 
@@ -79,16 +81,16 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
 
     AppCore core(data_dir, shell, clock, http, net);
     QSocketNotifier stop(signal_pipe[0], QSocketNotifier::Read);
-    QObject::connect(&stop, &QSocketNotifier::activated, qApp, [&http, &core, &stop] {
+    QObject::connect(&stop, &QSocketNotifier::activated, qApp, [&http, &core, &stop, &shell] {
         stop.setEnabled(false);
         // Whatever is waiting gives up: the stop is not held by the network, a page or a bet.
         core.shutdown();
         http.stop();
         QCoreApplication::quit();
         // Past five seconds the program ends anyway; every record is committed as it is made.
-        std::thread([] {
+        std::thread([stopped = shell.shared + u"stopped"_s] {
             std::this_thread::sleep_for(std::chrono::milliseconds(4500));
-            print(u"stopped"_s, u"(forced)"_s);
+            print(stopped, u"(forced)"_s);
             std::_Exit(0);
         }).detach();
     });
@@ -125,6 +127,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     // With several desks every line tells its lottery, and shared events "[*]".
     const bool several = followed.size() > 1;
     const QString shared = several ? u"[*] "_s : QString();
+    shell.shared = shared;
     for (const auto& [number, lottery] : std::as_const(followed)) {
         Desk& desk = number == 1 ? core.desk() : core.add_desk(number);
         const QString tag = several ? u'[' + lottery + u"] "_s : QString();
@@ -231,7 +234,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
         core.login_at_start();
     core.start();
     const int code = QCoreApplication::exec();
-    print(u"stopped"_s, QString());
+    print(shared + u"stopped"_s, QString());
     ::close(signal_pipe[0]);
     ::close(signal_pipe[1]);
     return code;

@@ -1,5 +1,7 @@
 #include "feed/draw_feed.h"
 
+#include "support/waits.h"
+
 #include "support/clock.h"
 #include "support/date.h"
 #include "support/http.h"
@@ -117,7 +119,10 @@ void DrawFeed::poll_awd()
     const quint64 generation = generation_;
     const bool option = announce_;
     Poll poll;
-    fetch(*lottery, poll, option);
+    {
+        const support::FeedWait waiting;
+        fetch(*lottery, poll, option);
+    }
     polling_ = false;
     // The lottery or the draw line changed while the replies were awaited: what came back
     // belongs to the old one and must not reach the new one's state.

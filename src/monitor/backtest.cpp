@@ -20,7 +20,7 @@ namespace zorvik::monitor {
 namespace {
 
 // Simulated money: every bet placed, at its cost; none after the last draw (no issue to bet on).
-class ReplayPlacer final : public BetPlacer {
+class ReplayPlacer final : public ImmediatePlacer {
 public:
     BetResult place(const BetOrder& order) override
     {

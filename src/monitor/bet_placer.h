@@ -3,6 +3,7 @@
 // implements it (simulated money, or a platform account); the program hands the right one in.
 
 #include <QString>
+#include <functional>
 
 namespace zorvik::monitor {
 
@@ -36,10 +37,40 @@ struct BetResult {
     bool timed_out = false;
 };
 
+// The order was not sent: it could not be recorded, or by its turn its issue had closed,
+// monitoring had stopped or its monitor no longer bets.
+inline constexpr int kNotSent = -1001;
+// The platform had closed the order's issue: not placed.
+inline constexpr int kIssueClosed = -1002;
+
+// One order to place. `send` is asked right before it goes out (after what must come first,
+// such as reading the balance): false keeps it back, and `done` then hears kNotSent. `done`
+// hears the outcome, at once or once the platform has answered.
+struct BetJob {
+    BetOrder order;
+    std::function<bool()> send;
+    std::function<void(const BetResult&)> done;
+};
+
 class BetPlacer {
 public:
     virtual ~BetPlacer() = default;
-    // May wait (a platform's page), running the event loop meanwhile.
+    // Places the order now or after the platform's operations asked for before it.
+    virtual void submit(BetJob job) = 0;
+};
+
+// A placer that answers within the call (simulated money, a refusal, a replay).
+class ImmediatePlacer : public BetPlacer {
+public:
+    void submit(BetJob job) final
+    {
+        if (job.send && !job.send()) {
+            job.done(BetResult{kNotSent, {}, {}, {}});
+            return;
+        }
+        job.done(place(job.order));
+    }
+    // May wait (a page), running the event loop meanwhile.
     virtual BetResult place(const BetOrder& order) = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "support/identity.h"
 #include "support/ini.h"
 #include "support/shell.h"
+#include "support/waits.h"
 #include "support/text.h"
 
 #include <QCoreApplication>
@@ -75,6 +76,8 @@ bool MonitorEngine::breath_due_now() const
 
 void MonitorEngine::breathe()
 {
+    // No platform operation starts while the pass breathes: it would hold the pass until done.
+    const support::FeedWait breathing;
     QCoreApplication::processEvents();
     breathed_at_ = pass_clock().elapsed();
 }

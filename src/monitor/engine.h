@@ -172,6 +172,23 @@ private:
         QString issue;
     };
     void ask_bet(const BetRequest& request);
+    // A bet handed to the placer: its row, the plan entry, the issue and why it was kept back.
+    struct Placement {
+        BetRow row;
+        quint64 uid = 0;
+        int step = 0;      // the plan entry bet
+        int plan_step = 0; // the monitor's step as it stood
+        QString issue;
+        QString title;
+        QString kept_back;
+        bool late = false; // kept back because its issue had closed
+    };
+    // Right before the order goes out: still wanted, and recorded.
+    bool may_send(Placement& p);
+    void bet_done(Placement& p, const BetResult& result);
+    // An order the platform (or the queue) found too late for its issue: counted per issue.
+    void count_late(const QString& issue);
+    void tell_late();
     // Settles the open rows whose draws are known; with `stop_rule`, applies the stop amounts.
     // False when a stop box holds no number: the settlement of this draw ends there.
     bool settle_bets(const DrawState& state, bool stop_rule);
@@ -247,6 +264,12 @@ private:
     QSet<quint64> placing_;              // monitors whose placement is under way
     QVector<BetRequest> deferred_;       // bets asked for while the platform was busy
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
+    // Orders of an issue that came too late for it: the issue, the count, whether it was said.
+    struct Late {
+        QString issue;
+        int count = 0;
+        bool told = true;
+    } late_;
     std::pair<QString, QString> issue_date_; // the issue bet on and its date part
     qint64 breathed_at_ = 0;
     int breathe_ms_ = 8;

@@ -8,6 +8,7 @@
 #include "support/shell.h"
 #include "support/text.h"
 
+#include <QPointer>
 #include <QScopeGuard>
 #include <algorithm>
 
@@ -69,17 +70,25 @@ void MonitorEngine::ask_bet(const BetRequest& request)
         return;
     }
     const DrawState state = draw_state();
+    // Without the issue on sale (the feed lost its draws meanwhile) nothing can be bet.
+    if (state.bet_iss.isEmpty() || state.next_iss_no.isEmpty()) {
+        set_line(Line::BetStatus, u"投注期号未知（开奖数据未更新），本次不投注"_s);
+        return;
+    }
     // A request belongs to the draw it was judged on: once another issue is on sale, that
     // draw's own rebuild asks again for what still alerts or chases.
     if (!request.issue.isEmpty() && request.issue != state.bet_iss) {
+        // Already counted among the draw's orders that came too late: not said again.
+        if (late_.issue == request.issue)
+            return;
         if (const Monitor* m = list_.find(list_.position_of(uid)))
             set_line(Line::BetStatus, request.issue + u"期已截止，排队的投注不再下单："_s + m->field(kTitle));
         return;
     }
-    // One placement at a time: a bet asked for by a rebuild nested in a bet's wait (its own
-    // monitor's included) is asked again once that bet is done, with everything checked anew,
-    // so the platform's page answers one order at a time.
-    if (!placing_.isEmpty()) {
+    // A monitor's bet under way (waiting its turn at the platform, or its answer): asked again
+    // once it is done, with everything checked anew. The placer's queue has the platform's
+    // page answer one order at a time.
+    if (placing_.contains(uid)) {
         const auto queued = std::find_if(deferred_.cbegin(), deferred_.cend(),
                                          [uid](const BetRequest& r) { return r.uid == uid; });
         if (queued == deferred_.cend())
@@ -141,25 +150,75 @@ void MonitorEngine::ask_bet(const BetRequest& request)
     row.prize_value = stake.prize_value;
     row.line_prize = stake.line_prize;
     row.prize_shown = stake.prize_shown;
-    // Under way from here: recording the order may wait (the balance is read), and a rebuild
-    // nested in that wait must not ask for this monitor again.
+    // Under way from here until the placer answers: a rebuild meanwhile must not ask for this
+    // monitor again, and this engine's next bet waits its turn.
     placing_.insert(uid);
     last_bet_issue_.insert(uid, state.bet_iss);
+    auto placement = std::make_shared<Placement>(Placement{std::move(row), uid, step, plan_step, state.bet_iss, title, {}});
+    BetJob job;
+    job.order = order;
+    const QPointer<MonitorEngine> self(this);
+    job.send = [self, placement] { return self && self->may_send(*placement); };
+    job.done = [self, placement](const BetResult& result) {
+        if (self)
+            self->bet_done(*placement, result);
+    };
+    placer_->submit(std::move(job));
+}
+
+bool MonitorEngine::may_send(Placement& p)
+{
+    // An order that waited its turn goes out only for the issue still on sale, while monitoring
+    // and with its monitor still betting.
+    const Monitor* live = list_.find(list_.position_of(p.uid));
+    if (!monitoring_ || stop_pending_) {
+        p.kept_back = u"监控已停止，排队的投注不再下单："_s + p.title;
+        return false;
+    }
+    if (draw_state().bet_iss != p.issue) {
+        p.kept_back = p.issue + u"期已截止，排队的投注不再下单："_s + p.title;
+        p.late = true;
+        return false;
+    }
+    if (!live || live->raw(kAutoBet) != u"1") {
+        p.kept_back = u"监控已改为不投注，排队的投注不再下单："_s + p.title;
+        return false;
+    }
     // The order is in the records before it is sent: a kill at any moment loses none.
     if (order_recorder_) {
-        row.ref = order_recorder_(row);
-        if (row.ref.isEmpty()) {
-            placing_.remove(uid);
-            last_bet_issue_.remove(uid);
-            set_line(Line::BetStatus, u"投注记录无法写入，本次不下单"_s);
-            place_queued();
-            return;
+        p.row.ref = order_recorder_(p.row);
+        if (p.row.ref.isEmpty()) {
+            p.kept_back = u"投注记录无法写入，本次不下单"_s;
+            return false;
         }
     }
-    const BetResult result = placer_->place(order);
+    return true;
+}
+
+void MonitorEngine::bet_done(Placement& p, const BetResult& result)
+{
+    const quint64 uid = p.uid;
+    BetRow& row = p.row;
+    const StakeEntry& stake = row.plan->entries[size_t(p.step)];
+    const std::shared_ptr<const BetPlan>& plan = row.plan;
+    const int plan_step = p.plan_step;
+    const QString& title = p.title;
     placing_.remove(uid);
     // The bets deferred meanwhile, for the draw state as it is now.
-    auto place_deferred = qScopeGuard([this] { place_queued(); });
+    auto place_deferred = qScopeGuard([this] {
+        place_queued();
+        tell_late();
+    });
+    if (result.status == kNotSent) {
+        last_bet_issue_.remove(uid);
+        if (!row.ref.isEmpty())
+            emit order_dropped(row, false);
+        if (p.late)
+            count_late(p.issue);
+        else
+            set_line(Line::BetStatus, p.kept_back);
+        return;
+    }
     if (result.timed_out) {
         emit bet_unconfirmed(row);
         if (result.status != 1 && result.status != kUnconfirmed)
@@ -170,8 +229,15 @@ void MonitorEngine::ask_bet(const BetRequest& request)
         place_deferred.dismiss();
         last_bet_issue_.remove(uid);
         emit order_dropped(row, false);
-        deferred_.append({uid, state.bet_iss});
+        deferred_.append({uid, p.issue});
         set_line(Line::BetStatus, result.message);
+        return;
+    }
+    if (result.status == kIssueClosed) {
+        // The platform had closed the issue: nothing was placed, the plan stays where it was.
+        last_bet_issue_.remove(uid);
+        emit order_dropped(row, false);
+        count_late(p.issue);
         return;
     }
     if (result.status != 1 && result.status != kUnconfirmed) {
@@ -182,7 +248,7 @@ void MonitorEngine::ask_bet(const BetRequest& request)
         emit order_dropped(row, result.timed_out);
         if (!result.message.isEmpty()) { // an abandoned bet says nothing
             set_line(Line::BetStatus, result.message);
-            emit bet_refused(state.bet_iss, title, result.message);
+            emit bet_refused(p.issue, title, result.message);
         }
         return;
     }
@@ -210,7 +276,24 @@ void MonitorEngine::ask_bet(const BetRequest& request)
     if (!unconfirmed)
         ++sessions_[simulated_].bets;
     emit bet_added(int(bet_log_.size()) - 1);
-    set_line(Line::BetStatus, unconfirmed ? result.message : state.bet_iss + u"期投注成功！"_s);
+    set_line(Line::BetStatus, unconfirmed ? result.message : p.issue + u"期投注成功！"_s);
+}
+
+void MonitorEngine::count_late(const QString& issue)
+{
+    if (late_.issue != issue)
+        late_ = {issue, 0, true};
+    ++late_.count;
+    late_.told = false;
+}
+
+void MonitorEngine::tell_late()
+{
+    // Said once the draw's orders are done, with their count: once per draw, not per order.
+    if (late_.told || !placing_.isEmpty() || !deferred_.isEmpty())
+        return;
+    late_.told = true;
+    set_line(Line::BetStatus, QString::number(late_.count) + u"注因期号已截止未能投注"_s);
 }
 
 bool MonitorEngine::take_late_answer(const BetOrder& order, const BetResult& result)
@@ -284,12 +367,12 @@ void MonitorEngine::resolve_waiting()
 
 void MonitorEngine::place_queued()
 {
-    if (!placing_.isEmpty() || deferred_.isEmpty())
+    if (deferred_.isEmpty())
         return;
     // The queue as it stands: a request queued again meanwhile waits for the next turn.
     const QVector<BetRequest> queued = std::exchange(deferred_, {});
     for (const BetRequest& request : queued) {
-        if (!placing_.isEmpty()) {
+        if (placing_.contains(request.uid)) {
             deferred_.append(request);
             continue;
         }

@@ -132,6 +132,9 @@ void PlatformSession::run_due()
 
 bool PlatformSession::start_login(bool fresh)
 {
+    // The program is ending: its requests are cut short, and no login follows from them.
+    if (made_ && bridge().stopping())
+        return false;
     if (account_.isEmpty()) {
         shell_.message(u"请先填写平台账号，再登录平台。"_s);
         return false;
@@ -308,6 +311,9 @@ monitor::BetResult PlatformSession::hele_result(const QString& reply, bool* lost
     case -1:
         return refused(-1, u"号码格式错误"_s);
     case -10:
+        // The issue closed between the check and the order: too late, nothing else wrong.
+        if (support::json_value(reply, u"message"_s).contains(u"已截止"_s))
+            return refused(monitor::kIssueClosed, u"该期已截止投注"_s);
         return refused(-10, u"平台错误，投注未成功。请检查自己的投注号码和玩法是否匹配"_s);
     case -40:
         return refused(-40, u"户头余额不足"_s);
@@ -400,8 +406,9 @@ monitor::BetResult PlatformSession::hele_bet(const monitor::BetOrder& order)
         return refused(-5, u"平台线路异常。软件准备自动重登陆。你也可以手动更换网址再试。"_s);
     }
     if (!hele_issue_matches(draw_number, order.issue)) {
-        start_login(true);
-        return refused(-5, u"投注期号不正确。可能是正在开奖或平台页面未刷新，稍后软件会自动重试。"_s);
+        // The platform sells another issue now: the order is too late (or too early) for it.
+        // The session is sound; nothing is loaded again.
+        return refused(monitor::kIssueClosed, u"投注期号不正确。可能是正在开奖或平台页面未刷新，稍后软件会自动重试。"_s);
     }
     HeleOrder o;
     o.orders = hele_orders(order.title, order.numbers);
@@ -410,7 +417,7 @@ monitor::BetResult PlatformSession::hele_bet(const monitor::BetOrder& order)
     o.draw_id = draw_id;
     o.multiplier = order.multiplier;
     o.url = base_ + u"cp/confirmOrder.do"_s;
-    const QString reply = await_answer(bridge().page_exec(hele_order_script(o), 2000), kHeleReplyMs, true);
+    const QString reply = await_answer(bridge().page_answer(hele_order_script(o), 2000), kHeleReplyMs, true);
     const bool answered = reply != QStringView(kVemtoError) && !reply.isEmpty();
     if (!answered)
         return unanswered(order, refused(-999, u"未知错误。错误码：-999"_s));
@@ -487,14 +494,14 @@ monitor::BetResult PlatformSession::ucai_bet(const monitor::BetOrder& order)
     o.play = order.title;
     // A page that cannot be read (its renderer busy with the order, or the page replaced) has
     // not answered either: the order may still have been taken.
-    const QString reply = await_answer(bridge().page_exec(ucai_order_script(o), 2000), kUcaiReplyMs, true);
+    const QString reply = await_answer(bridge().page_answer(ucai_order_script(o), 2000), kUcaiReplyMs, true);
     if (reply == QStringView(kVemtoError) || reply.isEmpty())
         return unanswered(order, refused(-6, u"投注失败。请检查一下玩法和号码格式是否匹配、是否有误"_s));
     if (reply == u"success")
         return {1, made_up_order_digest(order.issue, clock_), order.cost, o.issue_text + u"期投注成功"_s};
     const QString data = support::json_value(reply, u"data"_s);
     if (!data.isEmpty())
-        return refused(-1, data);
+        return refused(data.contains(u"已截止"_s) ? monitor::kIssueClosed : -1, data);
     start_login(true);
     return refused(-5, QString::fromUtf16(kUcaiLost));
 }

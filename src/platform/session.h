@@ -36,7 +36,7 @@ struct PlatformView {
 // The session's part of "登录平台": the account name as the login reads it from the label.
 QString account_name(const QString& caption);
 
-class PlatformSession final : public monitor::BetPlacer {
+class PlatformSession final {
 public:
     // `bridge` makes (the first time) and gives the browser's page bridge.
     PlatformSession(support::HttpClient& http, support::Shell& shell, const support::Clock& clock,
@@ -65,7 +65,7 @@ public:
     const QString& lottery() const { return lottery_; }
     bool browser_made() const { return made_; }
 
-    monitor::BetResult place(const monitor::BetOrder& order) override;
+    monitor::BetResult place(const monitor::BetOrder& order);
 
     // The lottery account's balance as a number, read over HTTP without logging in; nothing
     // when the platform does not give one.

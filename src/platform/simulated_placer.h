@@ -10,7 +10,7 @@ class Clock;
 
 namespace zorvik::platform {
 
-class SimulatedPlacer final : public monitor::BetPlacer {
+class SimulatedPlacer final : public monitor::ImmediatePlacer {
 public:
     explicit SimulatedPlacer(const support::Clock& clock) : clock_(clock) {}
     monitor::BetResult place(const monitor::BetOrder& order) override;

@@ -19,7 +19,7 @@ using namespace zorvik::monitor;
 
 namespace {
 
-class AlwaysPlaced final : public BetPlacer {
+class AlwaysPlaced final : public ImmediatePlacer {
 public:
     BetResult place(const BetOrder& order) override
     {

@@ -23,7 +23,7 @@ namespace {
 
 // Takes most orders at their cost; refuses, leaves unconfirmed or charges an amount written
 // another way now and then.
-class ScriptedPlacer final : public BetPlacer {
+class ScriptedPlacer final : public ImmediatePlacer {
 public:
     BetResult place(const BetOrder& order) override
     {

@@ -529,3 +529,146 @@ TEST_F(Monitoring, ALateAnswerPlacesOrRefusesTheUnconfirmedRowOfItsOrder)
     EXPECT_DOUBLE_EQ(engine_.session().income, income);
     EXPECT_EQ(engine_.session().bets, 1);
 }
+
+namespace {
+
+// A platform whose orders wait their turn: each job is held until the test lets it go.
+class QueuedPlacer final : public BetPlacer {
+public:
+    void submit(BetJob job) override { jobs.append(std::move(job)); }
+    // The oldest job's turn: sent (answered with `status`) unless it is kept back.
+    bool turn(int status = 1)
+    {
+        BetJob job = jobs.takeFirst();
+        if (!job.send()) {
+            job.done({kNotSent, {}, {}, {}});
+            return false;
+        }
+        ++sent;
+        job.done({status, u"Q"_s + job.order.issue, job.order.cost, status == 1 ? u"ok"_s : u"晚了"_s});
+        return true;
+    }
+    QList<BetJob> jobs;
+    int sent = 0;
+};
+
+class QueuedBets : public Monitoring {
+protected:
+    QueuedBets()
+    {
+        engine_.set_placer(&queue_);
+        engine_.set_order_recorder([this](const BetRow& row) {
+            recorded_ << row.columns[kBetIssue];
+            return u"ref"_s + QString::number(recorded_.size());
+        });
+        QObject::connect(&engine_, &MonitorEngine::line_changed, [this](Line which, const QString& text) {
+            if (which == Line::BetStatus)
+                status_ << text;
+        });
+    }
+    QueuedPlacer queue_;
+    QStringList recorded_;
+    QStringList status_;
+};
+
+TEST_F(QueuedBets, EveryMonitorsBetOfADrawWaitsInTheQueueAtOnce)
+{
+    Fields second = betting();
+    second.numbers = u"0*0*1"_s;
+    load({record(betting()), record(second)});
+    draw(0, kMiss);
+    engine_.set_monitoring(true);
+    // Both asked for now; nothing is recorded before its turn.
+    ASSERT_EQ(queue_.jobs.size(), 2);
+    EXPECT_TRUE(recorded_.isEmpty());
+    EXPECT_TRUE(queue_.turn());
+    EXPECT_TRUE(queue_.turn());
+    EXPECT_EQ(recorded_, (QStringList{u"1"_s, u"1"_s}));
+    EXPECT_EQ(engine_.bet_log().size(), 2);
+    // Placed once for the issue: the next rebuild of the same draw asks for nothing more.
+    engine_.evaluate_draw();
+    EXPECT_TRUE(queue_.jobs.isEmpty());
+}
+
+TEST_F(QueuedBets, AnOrderWhoseIssueClosedWhileItWaitedIsNotSentNorRecordedAndIsCountedOnce)
+{
+    Fields second = betting();
+    second.numbers = u"0*0*1"_s;
+    load({record(betting()), record(second)});
+    draw(0, kMiss);
+    engine_.set_monitoring(true);
+    ASSERT_EQ(queue_.jobs.size(), 2);
+    // The next draw comes first: issue 1 is over, its two orders are kept back.
+    state_.bet_iss = u"2"_s;
+    state_.next_iss_no = u"2"_s;
+    status_.clear();
+    EXPECT_FALSE(queue_.turn());
+    EXPECT_FALSE(queue_.turn());
+    EXPECT_EQ(queue_.sent, 0);
+    EXPECT_TRUE(recorded_.isEmpty());
+    EXPECT_TRUE(engine_.bet_log().isEmpty());
+    // Said once for the draw, with the count.
+    EXPECT_EQ(status_, QStringList{u"2注因期号已截止未能投注"_s});
+    // The plans did not move: the next issue bets the first entry again.
+    EXPECT_EQ(at(1).field(kPlanStep), u"0"_s);
+    EXPECT_EQ(at(1).field(kBetPending), u"false"_s);
+    draw(1, kMiss);
+    ASSERT_EQ(queue_.jobs.size(), 2);
+    EXPECT_EQ(queue_.jobs[0].order.multiplier, 1);
+    EXPECT_EQ(queue_.jobs[0].order.issue, u"2"_s);
+}
+
+TEST_F(QueuedBets, AnOrderThePlatformFindsTooLateLeavesThePlanWhereItWas)
+{
+    load({record(betting())});
+    draw(0, kMiss);
+    engine_.set_monitoring(true);
+    EXPECT_TRUE(queue_.turn());               // ×1 on issue 1, placed
+    draw(1, kMiss);                            // lost: ×2 on issue 2
+    ASSERT_EQ(queue_.jobs.size(), 1);
+    EXPECT_EQ(queue_.jobs[0].order.multiplier, 2);
+    status_.clear();
+    EXPECT_TRUE(queue_.turn(kIssueClosed));   // the platform had closed issue 2
+    EXPECT_EQ(status_.last(), u"1注因期号已截止未能投注"_s);
+    EXPECT_EQ(engine_.bet_log().size(), 1);   // only the placed one
+    EXPECT_EQ(at(1).field(kBetPending), u"false"_s);
+    draw(2, kMiss);                            // issue 2 was never bet: still the second entry
+    ASSERT_EQ(queue_.jobs.size(), 1);
+    EXPECT_EQ(queue_.jobs[0].order.multiplier, 2);
+    EXPECT_EQ(queue_.jobs[0].order.issue, u"3"_s);
+}
+
+TEST_F(QueuedBets, AStopOrADeletedMonitorKeepsBackWhatWaits)
+{
+    Fields second = betting();
+    second.numbers = u"0*0*1"_s;
+    load({record(betting()), record(second)});
+    draw(0, kMiss);
+    engine_.set_monitoring(true);
+    ASSERT_EQ(queue_.jobs.size(), 2);
+    engine_.delete_monitor(2);
+    EXPECT_TRUE(queue_.turn());
+    EXPECT_FALSE(queue_.turn());
+    EXPECT_EQ(recorded_.size(), 1);
+    draw(1, kMiss);
+    ASSERT_EQ(queue_.jobs.size(), 1);
+    engine_.set_monitoring(false);
+    EXPECT_FALSE(queue_.turn());
+    EXPECT_EQ(recorded_.size(), 1);
+    EXPECT_EQ(queue_.sent, 1);
+}
+
+TEST_F(QueuedBets, NothingIsAskedForWithoutTheIssueOnSale)
+{
+    load({record(betting())});
+    draw(0, kMiss);
+    // The feed lost its draws: no issue on sale when the monitors are judged.
+    state_.bet_iss.clear();
+    state_.next_iss_no.clear();
+    engine_.set_monitoring(true);
+    EXPECT_TRUE(queue_.jobs.isEmpty());
+    EXPECT_TRUE(recorded_.isEmpty());
+    EXPECT_TRUE(status_.contains(u"投注期号未知（开奖数据未更新），本次不投注"_s)) << status_.join(u'\n').toStdString();
+}
+
+} // namespace

@@ -51,7 +51,7 @@ inline QString record(const Fields& f)
 }
 
 // Places what it is asked, after running `during` (as a platform's page would let events run).
-class RecordingPlacer final : public BetPlacer {
+class RecordingPlacer final : public ImmediatePlacer {
 public:
     BetResult place(const BetOrder& order) override
     {
@@ -78,6 +78,8 @@ protected:
         engine_.set_placer(&placer_);
         engine_.set_lottery(u"合乐平台-HI彩分分彩"_s);
         state_.lookup = &lookup_;
+        // Before any draw of the test, issue 1 is on sale (a bet needs its issue).
+        state_.next_iss_no = state_.bet_iss = u"1"_s;
     }
 
     void load(const QStringList& records)

@@ -313,7 +313,7 @@ TEST_F(Monitoring, APlanOfOneTwoFourWrapsAfterItsLastEntry)
     f.numbers = u"0*0*0"_s; // never hits these draws
     load({record(f)});
     stops_ = {u"100000"_s, u"-100000"_s};
-    engine_.set_monitoring(true); // the first bet, on the empty issue
+    engine_.set_monitoring(true); // the first bet, on issue 1
     for (int issue = 1; issue <= 3; ++issue)
         draw(issue, kMiss);
     ASSERT_EQ(placer_.orders.size(), 4);

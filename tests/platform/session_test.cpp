@@ -191,6 +191,7 @@ TEST_F(Session, HeleRefusalsAndTheirMessages)
     } rows[] = {
         {u"{\"code\":-1}", -1, u"号码格式错误", false},
         {u"{\"code\":-10}", -10, u"平台错误，投注未成功。请检查自己的投注号码和玩法是否匹配", false},
+        {u"{\"code\":-10,\"message\":\"该期已截止投注\"}", zorvik::monitor::kIssueClosed, u"该期已截止投注", false},
         {u"{\"code\":-40}", -40, u"户头余额不足", false},
         {u"{\"code\":-5}", -5, u"未读取到投注返回信息，可能是线路异常。软件准备自动重登陆。", true},
         {u"{\"code\":7}", 7, u"未知错误。错误码：7", false},
@@ -362,10 +363,11 @@ TEST_F(Session, HeleChecksTheDrawBeforeSendingAnything)
     BetOrder o = order();
     o.issue = u"0568"_s;
     BetResult r = session_.place(o);
-    EXPECT_EQ(r.status, -5);
+    // Too late for the issue: not sent, and the session is not logged in again for it.
+    EXPECT_EQ(r.status, zorvik::monitor::kIssueClosed);
     EXPECT_EQ(r.message, u"投注期号不正确。可能是正在开奖或平台页面未刷新，稍后软件会自动重试。"_s);
     EXPECT_EQ(bridge_.ran(u"confirmOrder"_s), 0);
-    EXPECT_EQ(logged_.size(), 1);
+    EXPECT_EQ(logged_.size(), 0);
 
     http_.route(u"loadSiteInfo.do?siteCode=HELSSC1&t="_s, u"{\"code\":1,\"message\":\"{}\"}"_s);
     r = session_.place(order());
@@ -395,6 +397,12 @@ TEST_F(Session, UcaiRefusals)
     BetResult r = session_.place(order(u"后三(定位胆)"_s, u"12"_s));
     EXPECT_EQ(r.status, -1);
     EXPECT_EQ(r.message, u"余额不足"_s);
+    // Too late for its issue: told apart from other refusals, and no login follows.
+    const qsizetype logins = logged_.size();
+    page(true, u"{\"data\":\"第20151112-567期已截止投注，当前期为20151112-568\"}"_s);
+    r = session_.place(order(u"后三(定位胆)"_s, u"12"_s));
+    EXPECT_EQ(r.status, zorvik::monitor::kIssueClosed);
+    EXPECT_EQ(logged_.size(), logins);
 
     const int orders = bridge_.ran(u"action=play"_s);
     r = session_.place(order(u"前三(组三单式)"_s, u"112"_s));
