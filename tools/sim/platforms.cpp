@@ -221,6 +221,7 @@ Simulator::Order Simulator::order_record(const std::string& platform, const std:
     o.fields = fields;
     o.accepted = accepted;
     o.reply = reply;
+    o.at = elapsed();
     return o;
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <algorithm>
 // The simulator's draws: one stream per game code, made from a seed on a fixed schedule, each
 // issue written in the form its source uses.
 
@@ -44,6 +46,12 @@ public:
     // Seconds from `elapsed` to the game's next scheduled draw.
     double seconds_left(double elapsed, const Game& game) const;
     void force() { ++forced_; }
+    // Seconds after the start at which the draw of that index was made (a draw of the start's
+    // time and before: 0; draws forced by a fault are not counted apart).
+    double drawn_at(const Game& game, qint64 index) const
+    {
+        return double(std::max<qint64>(0, index - forced_)) * periods_.value(game.code, period_);
+    }
 
     Draw draw(const Game& game, qint64 index) const;
     // The issue after draw `index`.

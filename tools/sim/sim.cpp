@@ -472,7 +472,8 @@ void Simulator::routes_admin(httplib::Server& s)
             const qint64 last = newest(g, std::string());
             for (qint64 i = 0; i <= last; ++i) {
                 const Draw d = schedule_.draw(g, i);
-                list.append(QJsonObject{{u"issue"_s, d.issue}, {u"numbers"_s, d.numbers}});
+                list.append(QJsonObject{{u"issue"_s, d.issue}, {u"numbers"_s, d.numbers},
+                                        {u"at"_s, schedule_.drawn_at(g, i)}});
             }
             draws.insert(g.code, list);
         }
@@ -488,7 +489,7 @@ void Simulator::routes_admin(httplib::Server& s)
             for (const Order& o : orders_) {
                 QJsonObject entry{{u"platform"_s, text(o.platform)}, {u"account"_s, text(o.account)},
                                   {u"fields"_s, o.fields},           {u"accepted"_s, o.accepted},
-                                  {u"reply"_s, text(o.reply)}};
+                                  {u"reply"_s, text(o.reply)},       {u"at"_s, o.at}};
                 if (o.accepted) {
                     entry.insert(u"issue"_s, schedule_.draw(*o.game, o.draw).issue);
                     entry.insert(u"game"_s, o.game->code);
@@ -513,7 +514,8 @@ void Simulator::routes_admin(httplib::Server& s)
                                          {u"orders"_s, orders},
                                          {u"logins"_s, logins},
                                          {u"balances"_s, balances},
-                                         {u"orders_at_once"_s, at_once}}),
+                                         {u"orders_at_once"_s, at_once},
+                                         {u"elapsed"_s, elapsed()}}),
                         kJson);
     });
 }

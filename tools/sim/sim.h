@@ -147,8 +147,9 @@ private:
         std::optional<PlacedBet> bet;
         bool settled = false;
         double returned = 0;
+        double at = 0; // seconds after the simulator started, when the order came
     };
-    static Order order_record(const std::string& platform, const std::string& account,
+    Order order_record(const std::string& platform, const std::string& account,
                               const QJsonObject& fields, bool accepted, const std::string& reply);
     std::map<std::string, Account> accounts_;
     std::map<std::string, std::map<std::string, std::string>> sessions_; // platform → sid → account
