@@ -3,8 +3,14 @@
 #include "app/options.h"
 #include "support/ini.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
 #include <QEventLoop>
 #include <QTimer>
+#include <memory>
 #include <qt6keychain/keychain.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,21 +20,85 @@ namespace zorvik::app {
 namespace {
 
 const QString kService = u"zorvik"_s;
+const QString kSecrets = u"org.freedesktop.secrets"_s;
 
-// Runs a keyring job to its end, or gives up after `ms` (a keyring that never answers is none).
-bool finished(QKeychain::Job& job, int ms)
+// Whether this run uses the keyring: not known yet, yes, or no (none, one that would ask the
+// user something, or one that did not answer in time). Once no, no keyring is asked again.
+std::optional<bool> g_keyring_usable;
+
+// A D-Bus call's reply within `ms`, the event loop running meanwhile; nothing after an error
+// or the time.
+std::optional<QDBusMessage> dbus_answer(const QDBusMessage& call, int ms)
 {
-    QEventLoop loop;
-    bool done = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
-        done = true;
-        loop.quit();
-    });
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    job.setAutoDelete(false);
-    job.start();
-    if (!done)
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return std::nullopt;
+    QDBusPendingCallWatcher watcher(bus.asyncCall(call, ms));
+    if (!watcher.isFinished()) {
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
         loop.exec();
+    }
+    if (!watcher.isFinished() || watcher.isError())
+        return std::nullopt;
+    return watcher.reply();
+}
+
+// True when the Secret Service has a default collection that is open: using it then asks the
+// user nothing. Creating a first collection or unlocking one opens a desktop prompt, which on an
+// unattended program nobody answers (or which sits under the window and takes every click).
+bool keyring_opens_without_asking(int ms)
+{
+    QDBusMessage alias = QDBusMessage::createMethodCall(kSecrets, u"/org/freedesktop/secrets"_s,
+                                                        u"org.freedesktop.Secret.Service"_s, u"ReadAlias"_s);
+    alias << u"default"_s;
+    const std::optional<QDBusMessage> path = dbus_answer(alias, ms);
+    if (!path || path->arguments().isEmpty())
+        return false;
+    const QString collection = qvariant_cast<QDBusObjectPath>(path->arguments().first()).path();
+    if (collection.isEmpty() || collection == u"/")
+        return false;
+    QDBusMessage locked = QDBusMessage::createMethodCall(kSecrets, collection, u"org.freedesktop.DBus.Properties"_s,
+                                                         u"Get"_s);
+    locked << u"org.freedesktop.Secret.Collection"_s << u"Locked"_s;
+    const std::optional<QDBusMessage> reply = dbus_answer(locked, ms);
+    if (!reply || reply->arguments().isEmpty())
+        return false;
+    const QVariant value = qvariant_cast<QDBusVariant>(reply->arguments().first()).variant();
+    return value.isValid() && !value.toBool();
+}
+
+bool keyring_usable(int ms)
+{
+    if (!g_keyring_usable)
+        g_keyring_usable = keyring_opens_without_asking(ms);
+    return *g_keyring_usable;
+}
+
+// Runs a keyring job (made with new) to its end, or gives up after `ms`: a keyring that does
+// not answer in time counts as none for the rest of the run. The job is deleted here when it
+// finished; one given up on lives until its late answer comes and then deletes itself, so
+// that the answer never reaches a freed job.
+bool finished(QKeychain::Job* job, int ms)
+{
+    bool done = false;
+    {
+        QEventLoop loop;
+        QObject::connect(job, &QKeychain::Job::finished, &loop, [&] {
+            done = true;
+            loop.quit();
+        });
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        job->setAutoDelete(false);
+        job->start();
+        if (!done)
+            loop.exec();
+    } // the loop's connection goes with it
+    if (!done) {
+        g_keyring_usable = false;
+        job->setAutoDelete(true);
+    }
     return done;
 }
 
@@ -67,36 +137,52 @@ bool PasswordStore::write_file(const QString& password) const
 
 PasswordStore::Answer PasswordStore::read(QString& password)
 {
-    QKeychain::ReadPasswordJob job(kService);
-    job.setKey(key_);
-    job.setInsecureFallback(false);
+    if (!keyring_usable(wait_ms_))
+        return Answer::NoKeyring;
+    auto* job = new QKeychain::ReadPasswordJob(kService);
+    job->setKey(key_);
+    job->setInsecureFallback(false);
     if (!finished(job, wait_ms_))
         return Answer::NoKeyring;
-    if (job.error() == QKeychain::NoError) {
-        password = job.textData();
+    const std::unique_ptr<QKeychain::Job> done(job);
+    if (job->error() == QKeychain::NoError) {
+        password = job->textData();
         return Answer::Done;
     }
-    return job.error() == QKeychain::EntryNotFound ? Answer::NotFound : Answer::NoKeyring;
+    return job->error() == QKeychain::EntryNotFound ? Answer::NotFound : Answer::NoKeyring;
 }
 
 PasswordStore::Answer PasswordStore::write(const QString& password)
 {
-    QKeychain::WritePasswordJob job(kService);
-    job.setKey(key_);
-    job.setInsecureFallback(false);
-    job.setTextData(password);
-    return finished(job, wait_ms_) && job.error() == QKeychain::NoError ? Answer::Done : Answer::NoKeyring;
+    if (!keyring_usable(wait_ms_))
+        return Answer::NoKeyring;
+    auto* job = new QKeychain::WritePasswordJob(kService);
+    job->setKey(key_);
+    job->setInsecureFallback(false);
+    job->setTextData(password);
+    if (!finished(job, wait_ms_))
+        return Answer::NoKeyring;
+    const std::unique_ptr<QKeychain::Job> done(job);
+    return job->error() == QKeychain::NoError ? Answer::Done : Answer::NoKeyring;
 }
 
 PasswordStore::Answer PasswordStore::remove()
 {
-    QKeychain::DeletePasswordJob job(kService);
-    job.setKey(key_);
-    job.setInsecureFallback(false);
+    if (!keyring_usable(wait_ms_))
+        return Answer::NoKeyring;
+    auto* job = new QKeychain::DeletePasswordJob(kService);
+    job->setKey(key_);
+    job->setInsecureFallback(false);
     if (!finished(job, wait_ms_))
         return Answer::NoKeyring;
-    return job.error() == QKeychain::NoError || job.error() == QKeychain::EntryNotFound ? Answer::Done
-                                                                                       : Answer::NoKeyring;
+    const std::unique_ptr<QKeychain::Job> done(job);
+    return job->error() == QKeychain::NoError || job->error() == QKeychain::EntryNotFound ? Answer::Done
+                                                                                         : Answer::NoKeyring;
+}
+
+void PasswordStore::forget_keyring_answer()
+{
+    g_keyring_usable.reset();
 }
 
 QString PasswordStore::load()

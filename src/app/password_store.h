@@ -26,6 +26,9 @@ public:
     std::optional<bool> in_keyring() const { return keyring_; }
     // What the user is told, once, when no keyring answers.
     QString file_text() const;
+    // The keyring is asked again whether it can be used (each run asks once; a keyring that did
+    // not answer in time, or would have asked the user, counts as none for the rest of the run).
+    static void forget_keyring_answer();
 
 private:
     enum class Answer { Done, NotFound, NoKeyring };

@@ -6,6 +6,15 @@
 #include "support/ini.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <csignal>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -63,6 +72,80 @@ TEST_F(Passwords, SavedPasswordsComeBackUnchangedAndAnEmptyOneClearsIt)
     ASSERT_TRUE(store.save(QString()));
     EXPECT_TRUE(PasswordStore(file(), 3000).load().isEmpty());
     EXPECT_TRUE(in_file().isEmpty());
+}
+
+// The keyring's daemon, found by its name on the session bus.
+qint64 keyring_daemon()
+{
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    const QDBusReply<uint> pid = bus ? bus->servicePid(u"org.freedesktop.secrets"_s) : QDBusReply<uint>();
+    return pid.isValid() ? qint64(pid.value()) : 0;
+}
+
+// Lets `ms` pass with the event loop running.
+void run_events(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+TEST_F(Passwords, AKeyringThatAnswersLateCountsAsNoneForTheRunAndItsLateAnswerEndsNothing)
+{
+    if (!keyring())
+        GTEST_SKIP() << "needs the test's own keyring daemon";
+    PasswordStore::forget_keyring_answer();
+    PasswordStore first(file(), 5000);
+    ASSERT_TRUE(first.save(u"kept"_s));
+    ASSERT_TRUE(*first.in_keyring());
+    const qint64 daemon = keyring_daemon();
+    ASSERT_GT(daemon, 0);
+    // The daemon stops answering for six seconds: the store waits five, then takes the file.
+    ::kill(pid_t(daemon), SIGSTOP);
+    zorvik::support::ini_write(u"tz_cfg"_s, u"plt_pass"_s, u"from-file"_s, file());
+    QElapsedTimer waited;
+    waited.start();
+    PasswordStore late(file(), 5000);
+    EXPECT_EQ(late.load(), u"from-file"_s);
+    EXPECT_FALSE(*late.in_keyring());
+    EXPECT_GE(waited.elapsed(), 5000);
+    QTimer::singleShot(1000, [daemon] { ::kill(pid_t(daemon), SIGCONT); });
+    // Its answer comes after all, to a job that is still there.
+    run_events(2500);
+    // For the rest of the run no keyring is asked: nothing waits.
+    waited.restart();
+    PasswordStore after(file(), 5000);
+    EXPECT_EQ(after.load(), u"from-file"_s);
+    EXPECT_FALSE(*after.in_keyring());
+    EXPECT_LT(waited.elapsed(), 1000);
+    ::kill(pid_t(daemon), SIGCONT);
+    PasswordStore::forget_keyring_answer();
+}
+
+// Run last: the keyring stays locked.
+TEST_F(Passwords, ALockedKeyringIsNotUsedAndNothingAsksTheUser)
+{
+    if (!keyring())
+        GTEST_SKIP() << "needs the test's own keyring daemon";
+    QDBusMessage alias = QDBusMessage::createMethodCall(u"org.freedesktop.secrets"_s, u"/org/freedesktop/secrets"_s,
+                                                        u"org.freedesktop.Secret.Service"_s, u"ReadAlias"_s);
+    alias << u"default"_s;
+    const QDBusMessage path = QDBusConnection::sessionBus().call(alias);
+    ASSERT_EQ(path.type(), QDBusMessage::ReplyMessage);
+    QDBusMessage lock = QDBusMessage::createMethodCall(u"org.freedesktop.secrets"_s, u"/org/freedesktop/secrets"_s,
+                                                       u"org.freedesktop.Secret.Service"_s, u"Lock"_s);
+    lock << QVariant::fromValue(QList<QDBusObjectPath>{qvariant_cast<QDBusObjectPath>(path.arguments().first())});
+    ASSERT_EQ(QDBusConnection::sessionBus().call(lock).type(), QDBusMessage::ReplyMessage);
+    PasswordStore::forget_keyring_answer();
+    zorvik::support::ini_write(u"tz_cfg"_s, u"plt_pass"_s, u"from-file"_s, file());
+    QElapsedTimer waited;
+    waited.start();
+    PasswordStore store(file(), 5000);
+    EXPECT_EQ(store.load(), u"from-file"_s);
+    EXPECT_FALSE(*store.in_keyring());
+    ASSERT_TRUE(store.save(u"new"_s));
+    EXPECT_EQ(in_file(), u"new"_s);
+    EXPECT_LT(waited.elapsed(), 2000);
 }
 
 } // namespace
