@@ -133,11 +133,11 @@ EditorPanel::EditorPanel(Desk& desk, TipsGroup& tips, QWidget* parent)
     connect(alert_cfg_cond_comp_, &QLineEdit::textChanged, this, &EditorPanel::refresh_editor);
     // The threshold's default is put in once the user leaves the box, never while typing.
     connect(alert_cfg_cond_comp_, &QLineEdit::editingFinished, this, &EditorPanel::apply_threshold_default);
-    connect(alert_cfg_extra_tztype_, &QComboBox::activated, this,
-            &EditorPanel::show_number_example);
+    connect(alert_cfg_extra_tztype_, &QComboBox::currentIndexChanged, this, &EditorPanel::show_number_example);
     for (QCheckBox* box : alert_cfg_pos_)
         connect(box, &QCheckBox::toggled, this, &EditorPanel::show_platform_warning);
     connect(alert_cfg_autotz_, &QCheckBox::toggled, this, &EditorPanel::show_platform_warning);
+    connect(alert_cfg_numbers_, &QPlainTextEdit::textChanged, this, &EditorPanel::show_platform_warning);
     connect(alert_cfg_extra_tztype_, &QComboBox::currentIndexChanged, this,
             &EditorPanel::show_platform_warning);
     refresh_editor();
@@ -215,6 +215,7 @@ void EditorPanel::show_number_example()
     const auto example = count > 0 ? rules::number_example(count, alert_cfg_extra_tztype_->currentIndex())
                                    : std::nullopt;
     alert_cfg_numbers_->setPlaceholderText(example ? u"示例："_s + *example : u"请输入要监控的投注号码"_s);
+    alert_cfg_numbers_->viewport()->update(); // shown now, not at the next repaint
 }
 
 void EditorPanel::recheck_error()
@@ -277,6 +278,8 @@ void EditorPanel::show_editor(const monitor::EditorRecord& r)
     applying_ = false;
     apply_editor_state(false);
     show_number_example();
+    // Judged on the monitor shown, once all its boxes hold its values.
+    show_platform_warning();
 }
 
 void EditorPanel::new_monitor()

@@ -248,6 +248,42 @@ TEST_F(Window, TheEditorSaysWhenAHeleLotteryCannotBetThePlay)
     EXPECT_FALSE(warning->isVisible());
 }
 
+TEST_F(Window, ThePlatformWarningFollowsTheMonitorShownInTheEditor)
+{
+    QComboBox* c = combo(u"combox_select_caizhong"_s);
+    c->setCurrentIndex(c->findText(u"合乐平台-HI彩分分彩"_s));
+    emit c->activated(c->currentIndex());
+    // A play Hele has no code for, then 前一(定位胆), which it takes; both bet automatically.
+    window_->core().engine().load_text(
+        u"|CDE~不定位:二码~后三(不定位:二码)~1 2 4~遗漏~≥5~大于等于5~0~待监控~~0~0~0:0~0:0:0:0~1~1~1~false~0~1:0:0:1920~0"
+        u"|A~定位胆~前一(定位胆)~123~遗漏~≥5~大于等于5~0~待监控~~0~0~0:0~0:0:0:0~1~1~1~false~0~3:0:0:1920~0"_s);
+    auto* warning = find<QLabel>(u"alert_cfg_autotz_warning"_s);
+    shell_.answers = {true, true, true};
+    select_row(0);
+    click_label(14);
+    EXPECT_TRUE(warning->isVisible());
+    select_row(1);
+    click_label(14);
+    EXPECT_EQ(combo(u"alert_cfg_extra_tztype"_s)->currentText(), u"定位胆"_s);
+    EXPECT_FALSE(warning->isVisible());
+    select_row(0);
+    click_label(14);
+    EXPECT_TRUE(warning->isVisible());
+}
+
+TEST_F(Window, TheNumberExampleFollowsThePlayAtOnce)
+{
+    click(u"alert_new"_s);
+    tick({0, 1, 2});
+    auto* numbers = find<QPlainTextEdit>(u"alert_cfg_numbers"_s);
+    QComboBox* play = combo(u"alert_cfg_extra_tztype"_s);
+    const QString first = numbers->placeholderText();
+    // Chosen by the program too (a monitor loaded, the list filled), not only by the user.
+    play->setCurrentIndex(play->findText(u"组六复式"_s));
+    EXPECT_NE(numbers->placeholderText(), first);
+    EXPECT_TRUE(numbers->placeholderText().startsWith(u"示例："_s));
+}
+
 TEST_F(Window, AFirstStartSaysWhatToDoFirst)
 {
     auto* hint = find<QLabel>(u"alert_list_hint"_s);
