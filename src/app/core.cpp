@@ -233,10 +233,10 @@ void AppCore::check_total_stop()
     // Told once: a desk in its pass stops when the pass ends, its settlements still coming.
     total_stopped_ = true;
     const QString text = u"达到总止盈或总止损额（合计收入"_s + support::amount_text(income) + u"），停止所有彩种的监控和投注"_s;
-    for (const auto& d : desks_) {
-        d->stop(u"total stop"_s);
-        d->engine().set_line(monitor::Line::BetStatus, text);
-    }
+    total_stop_text_ = text;
+    for (const auto& d : desks_)
+        d->stop(u"total stop"_s); // each desk says it once stopped
+    shell_.tip(text);
     emit total_stop_reached(text);
 }
 

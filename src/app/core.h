@@ -280,6 +280,7 @@ private:
     std::optional<double> total_profit_;
     std::optional<double> total_loss_;
     bool total_stopped_ = false; // until a desk starts again
+    QString total_stop_text_;    // what each desk the total stop stopped says
     bool alert_tips_ = true;
     bool alert_sound_ = true;
     service::ServiceLink service_;

@@ -132,8 +132,14 @@ Desk::Desk(AppCore& core, int number)
             core_.check_total_stop();
         } else {
             core_.records_.session_stopped(why, now, lottery_);
-            core_.notify(lottery_, u"stop"_s, feed_.bet_iss(), QString(), u"停止监控（"_s + why + u'）',
+            core_.notify(lottery_, u"stop"_s, feed_.bet_iss(), QString(), u"停止监控（"_s + stop_reason(why) + u'）',
                          stop_message(lottery_, why));
+            // The total stop is said on this desk after its own stop line, whenever its stop
+            // came (a desk in its pass stops when the pass ends).
+            if (why == u"total stop")
+                QMetaObject::invokeMethod(
+                    this, [this] { engine_.set_line(monitor::Line::BetStatus, core_.total_stop_text_); },
+                    Qt::QueuedConnection);
         }
         stop_why_.clear();
     });

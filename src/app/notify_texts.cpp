@@ -50,12 +50,17 @@ NotifyMessage refused_message(const QString& lottery, const QString& issue, cons
     return {u"投注失败："_s + issue + u' ' + title, where(lottery, QString()) + u' ' + reason};
 }
 
+QString stop_reason(const QString& why)
+{
+    return why == u"button"       ? u"手动停止"_s
+           : why == u"exit"       ? u"程序退出"_s
+           : why == u"total stop" ? u"达到总止盈或总止损额"_s
+                                  : u"达到止盈或止损额"_s;
+}
+
 NotifyMessage stop_message(const QString& lottery, const QString& why)
 {
-    const QString reason = why == u"button" ? u"手动停止"_s
-                           : why == u"exit" ? u"程序退出"_s
-                                            : u"达到止盈或止损额"_s;
-    return {u"停止监控："_s + reason, lottery};
+    return {u"停止监控："_s + stop_reason(why), lottery};
 }
 
 NotifyMessage unconfirmed_message(const QString& lottery, const QString& issue, const QString& title,

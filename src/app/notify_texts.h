@@ -29,6 +29,9 @@ NotifyMessage bet_message(const QString& lottery, const QString& issue, const QS
                           double cost, const QString& order_no);
 NotifyMessage refused_message(const QString& lottery, const QString& issue, const QString& title,
                               const QString& reason);
+// Why monitoring stopped, in words: `why` is the records' "button", "exit", "stop rule" or
+// "total stop".
+QString stop_reason(const QString& why);
 NotifyMessage stop_message(const QString& lottery, const QString& why);
 NotifyMessage unconfirmed_message(const QString& lottery, const QString& issue, const QString& title,
                                   int multiplier, double cost);

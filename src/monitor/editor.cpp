@@ -5,6 +5,8 @@
 #include "rules/validate.h"
 #include "support/text.h"
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::monitor {
@@ -24,6 +26,17 @@ BuildResult build_monitor(const EditorRecord& editor, bool monitoring)
     const QString error = rules::validate_numbers(numbers, group.count, editor.play);
     if (!error.isEmpty())
         return ErrorBox{error};
+    // A monitor that bets needs a plan whose every entry is a positive whole multiplier: one
+    // that is not would be added and then never bet.
+    if (editor.auto_bet) {
+        const QStringList entries = support::trim_blanks(editor.plan).split(u',');
+        const bool usable = std::all_of(entries.cbegin(), entries.cend(), [](const QString& entry) {
+            bool ok = false;
+            return support::trim_blanks(entry).toInt(&ok) > 0 && ok;
+        });
+        if (!usable)
+            return ErrorBox{u"倍投方案有误：自动投注的倍投方案须是用英文逗号分开的正整数倍数，如 1,2,4"_s};
+    }
 
     const QString word = support::trim_blanks(rules::comparison_word(editor.comparison));
     const QString odds = support::regex_replace(editor.odds, u"[^\\d]*"_s, QString());

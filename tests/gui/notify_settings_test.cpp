@@ -47,6 +47,9 @@ TEST(NotifyTexts, ReadAtAGlance)
     EXPECT_EQ(refused_message(u"L"_s, u"1"_s, u"T"_s, u"户头余额不足"_s).title, u"投注失败：1 T"_s);
     EXPECT_EQ(stop_message(u"L"_s, u"stop rule"_s).title, u"停止监控：达到止盈或止损额"_s);
     EXPECT_EQ(stop_message(u"L"_s, u"button"_s).title, u"停止监控：手动停止"_s);
+    EXPECT_EQ(stop_message(u"L"_s, u"total stop"_s).title, u"停止监控：达到总止盈或总止损额"_s);
+    EXPECT_EQ(stop_message(u"L"_s, u"exit"_s).title, u"停止监控：程序退出"_s);
+    EXPECT_EQ(stop_reason(u"total stop"_s), u"达到总止盈或总止损额"_s);
 }
 
 TEST(NotifyTexts, TheDailySummaryCountsConfirmedOrdersPerLotteryAndKind)

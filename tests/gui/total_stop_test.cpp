@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -101,9 +102,14 @@ TEST_F(TotalStop, ComesWhenTheSumOfEveryDesksIncomeReachesItAndAgainAfterARestar
     draw(4);
     EXPECT_DOUBLE_EQ(total(), -15);
     ASSERT_EQ(told.size(), 1);
-    EXPECT_EQ(told.at(0).at(0).toString(), u"达到总止盈或总止损额（合计收入-15），停止所有彩种的监控和投注"_s);
+    const QString said = u"达到总止盈或总止损额（合计收入-15），停止所有彩种的监控和投注"_s;
+    EXPECT_EQ(told.at(0).at(0).toString(), said);
     EXPECT_FALSE(engine(0).monitoring());
     EXPECT_FALSE(engine(1).monitoring());
+    // Said on every desk it stopped, after each desk's own stop line, and in a tip.
+    QTRY_COMPARE(engine(0).line(zorvik::monitor::Line::BetStatus), said);
+    QTRY_COMPARE(engine(1).line(zorvik::monitor::Line::BetStatus), said);
+    EXPECT_EQ(shell_.tips.filter(said).size(), 1);
 
     // Started again with the totals still reached: stopped again at once, and told.
     engine(1).set_monitoring(true, false);

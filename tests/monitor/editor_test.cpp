@@ -73,6 +73,28 @@ TEST(BuildMonitor, Refusals)
               u"号码格式有误，发现有号码不是3星直选复式, 不允许包含空格, 如下：\r\n01 23"_s);
 }
 
+TEST(BuildMonitor, AMonitorThatBetsNeedsAPlanOfPositiveMultipliers)
+{
+    EditorRecord e = front_three(u"0123"_s);
+    e.auto_bet = true;
+    const QString said = u"倍投方案有误：自动投注的倍投方案须是用英文逗号分开的正整数倍数，如 1,2,4"_s;
+    for (const QString& plan : {u""_s, u"  "_s, u"0"_s, u"1,0"_s, u"1,-2"_s, u"1,,2"_s, u"1,x"_s, u"1.5"_s, u"1，2"_s}) {
+        e.plan = plan;
+        const BuildResult built = build_monitor(e, false);
+        ASSERT_TRUE(std::holds_alternative<ErrorBox>(built)) << plan.toStdString();
+        EXPECT_EQ(std::get<ErrorBox>(built).text, said);
+    }
+    // The smallest positive plan, with blanks around its entries, is taken.
+    for (const QString& plan : {u"1"_s, u" 1 , 2 "_s, u"1,2,4,8"_s}) {
+        e.plan = plan;
+        EXPECT_TRUE(std::holds_alternative<Monitor>(build_monitor(e, false))) << plan.toStdString();
+    }
+    // A monitor that does not bet keeps whatever its plan box holds.
+    e.auto_bet = false;
+    e.plan = u"0"_s;
+    EXPECT_TRUE(std::holds_alternative<Monitor>(build_monitor(e, false)));
+}
+
 TEST(EditorFromMonitor, FillsEveryBoxFromTheRecord)
 {
     EditorRecord e = front_three(u"0123"_s);
