@@ -190,6 +190,7 @@ void MonitorEngine::apply_monitoring(bool on, bool judge_now)
         emit bet_log_reset();
     judged_key_.clear();
     deferred_.clear();
+    ++session_no_;
     for (Session& s : sessions_) {
         s.bets = s.wins = 0;
         s.best = s.worst = 0;

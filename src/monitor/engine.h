@@ -264,6 +264,8 @@ private:
     QSet<quint64> placing_;              // monitors whose placement is under way
     QVector<BetRequest> deferred_;       // bets asked for while the platform was busy
     QHash<quint64, QString> last_bet_issue_; // the issue each monitor last bet on
+    quint64 session_no_ = 0;                 // this run's sessions, counted from 1
+    QHash<quint64, quint64> bet_session_;    // the session each monitor last bet in
     // Orders of an issue that came too late for it: the issue, the count, whether it was said.
     struct Late {
         QString issue;

@@ -273,6 +273,7 @@ void MonitorEngine::bet_done(Placement& p, const BetResult& result)
     row.columns[kBetResult] = unconfirmed ? QString::fromUtf16(kUnconfirmedMark) : QString::fromUtf16(kOpen);
     row.unconfirmed = unconfirmed;
     bet_log_.append(std::move(row));
+    bet_session_.insert(uid, session_no_);
     if (!unconfirmed)
         ++sessions_[simulated_].bets;
     emit bet_added(int(bet_log_.size()) - 1);
@@ -554,7 +555,10 @@ void MonitorEngine::settle_plan(Monitor& m, bool hit, const Judged& draw)
     }
     if (hit) {
         m.set(kPlanStep, u"0"_s);
-        ++sessions_[simulated_].wins;
+        // A win counts in the session its bet was placed in: one of an earlier session (or of
+        // an earlier run) is in the records, not in this session's figures.
+        if (bet_session_.value(m.uid()) == session_no_)
+            ++sessions_[simulated_].wins;
     }
     m.set(kBetPending, u"false"_s);
 }

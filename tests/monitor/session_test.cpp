@@ -288,6 +288,29 @@ TEST_F(Monitoring, StoppingAndStartingAgainKeepsTheTotals)
     EXPECT_EQ(at(1).field(kTotals), u"1:2:1:2"_s);
 }
 
+TEST_F(Monitoring, ABetOfAnEarlierSessionSettledAfterAStartCountsInItsOwnSession)
+{
+    Fields f;
+    f.auto_bet = u"1"_s;
+    f.numbers = u"1*2*3"_s;
+    load({record(f)});
+    stops_ = {u"100000"_s, u"-100000"_s};
+    draw(0, kMiss);
+    engine_.set_monitoring(true); // bets on issue 1
+    ASSERT_EQ(engine_.session().bets, 1);
+    engine_.set_monitoring(false);
+    // Started again before issue 1 is drawn: the new session has placed nothing yet.
+    engine_.set_monitoring(true, false);
+    EXPECT_EQ(engine_.session().bets, 0);
+    draw(1, kHit); // the earlier session's bet wins; this session bets on issue 2
+    EXPECT_EQ(engine_.session().wins, 0);
+    EXPECT_EQ(engine_.session().bets, 1);
+    draw(2, kHit); // this session's own bet wins
+    EXPECT_EQ(engine_.session().wins, 1);
+    EXPECT_LE(engine_.session().wins, engine_.session().bets);
+    EXPECT_EQ(engine_.line(Line::BetSummary).section(u'\n', 0, 0), u"投注2次，中奖1次"_s);
+}
+
 TEST_F(Monitoring, AMonitorThatCannotBeUpdatedKeepsItsOwnFields)
 {
     Fields good;
