@@ -25,7 +25,11 @@ EditorPanel::EditorPanel(Desk& desk, TipsGroup& tips, QWidget* parent)
     : QWidget(parent), desk_(desk), tips_(tips)
 {
     setObjectName(u"zorvik_cfg"_s);
-    auto* form = new QGridLayout(this);
+    // Two columns, so that every box and the button are in view on a small screen without
+    // scrolling: what is monitored on the left, the condition and the betting on the right.
+    auto* columns = new QHBoxLayout(this);
+    auto* form = new QGridLayout;
+    columns->addLayout(form, 5);
     int row = 0;
 
     auto* pos_frame = named<QWidget>("alert_pos_frame");
@@ -65,6 +69,12 @@ EditorPanel::EditorPanel(Desk& desk, TipsGroup& tips, QWidget* parent)
     alert_cfg_error_tips_->setSizePolicy(keep);
     alert_cfg_error_tips_->hide();
     form->addWidget(alert_cfg_error_tips_, row++, 1, 1, 3);
+
+    form->setRowStretch(row, 1);
+    form->setColumnStretch(2, 1);
+    form = new QGridLayout;
+    columns->addLayout(form, 4);
+    row = 0;
 
     alert_cfg_type_ = named<QComboBox>("alert_cfg_type");
     form->addWidget(caption(u"监控类别："_s), row, 0);

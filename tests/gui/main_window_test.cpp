@@ -36,6 +36,7 @@
 #include <QTimer>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QScrollArea>
 #include <QTableView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -246,6 +247,25 @@ TEST_F(Window, TheEditorSaysWhenAHeleLotteryCannotBetThePlay)
     EXPECT_TRUE(warning->isVisible());
     lottery(u"U彩平台-欢乐分分彩"_s); // UCai has the play
     EXPECT_FALSE(warning->isVisible());
+}
+
+TEST_F(Window, TheEditorsBoxesAndButtonAreInViewWithoutScrollingOnASmallScreen)
+{
+    window_->resize(1366, 700);
+    click(u"alert_new"_s);
+    QCoreApplication::processEvents();
+    auto* button = find<QPushButton>(u"alert_new_do"_s);
+    QScrollArea* area = nullptr;
+    for (QWidget* w = button->parentWidget(); w && !area; w = w->parentWidget())
+        area = qobject_cast<QScrollArea*>(w);
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0);
+    for (const QString& name : {u"alert_new_do"_s, u"alert_cfg_autotz_bt"_s, u"alert_cfg_autotz_zjtype"_s,
+                                u"alert_cfg_autotz_pl"_s, u"alert_cfg_numbers"_s, u"alert_cfg_cond_comp"_s}) {
+        auto* w = find<QWidget>(name);
+        const QRect shown(w->mapTo(area->viewport(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(area->viewport()->rect().contains(shown)) << name.toStdString();
+    }
 }
 
 TEST_F(Window, ThePlatformWarningFollowsTheMonitorShownInTheEditor)
