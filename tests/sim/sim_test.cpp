@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QUrl>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -65,6 +66,20 @@ TEST_F(Strict, TheServiceKnowsItsRequests)
     EXPECT_EQ(get("service", "/spcenter/zorviksso.php?a=announce&code=zorvik_hele&vn=v1.6&vb=20151112"), 404);
     EXPECT_EQ(get("service", "/kaijiang_arr.php?list=[]"), 404);
     EXPECT_EQ(get("service", "/spcenter/other.php"), 404);
+}
+
+TEST_F(Strict, ALongHistoryIsServedForAKnownCodeAndARefusalNamesTheCodes)
+{
+    std::string body;
+    EXPECT_EQ(get("service", "/sim/history?code=hele_fenfen&count=3", &body), 200);
+    EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 3);
+    for (const char* bad : {"/sim/history?code=nope&count=3", "/sim/history?code=hele_fenfen&count=0",
+                            "/sim/history?code=hele_fenfen&count=1000001"}) {
+        EXPECT_EQ(get("service", bad, &body), 400) << bad;
+        for (const char* code : {"hele_fenfen", "hele_5fen", "chongqing", "ucai_60s", "ucai_300s", "jw_60s", "jw_180s"})
+            EXPECT_NE(body.find(code), std::string::npos) << code;
+    }
+    EXPECT_EQ(get("service", "/sim/history?code=jw_180s&count=1000"), 200);
 }
 
 TEST_F(Strict, EachGameIsReadTheWayItsSourceReadsIt)

@@ -451,8 +451,11 @@ void Simulator::routes_admin(httplib::Server& s)
         const Game* game = game_by_code(param(req, "code"));
         const qint64 count = std::atoll(req.get_param_value("count").c_str());
         if (!game || count <= 0 || count > 1000000) {
+            std::string codes;
+            for (const Game& g : games())
+                codes += (codes.empty() ? "" : ", ") + utf8(g.code);
             res.status = 400;
-            res.set_content("code and count (1 to 1000000) wanted", kText);
+            res.set_content("code (one of " + codes + ") and count (1 to 1000000) wanted", kText);
             return;
         }
         const qint64 last = newest(*game, std::string());
