@@ -35,6 +35,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::app {
@@ -417,8 +419,12 @@ void MainWindow::show_announcement(const service::Announcement& a)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Quitting stops the monitoring (and the betting) of every desk: the question says so.
+    const bool monitoring = std::any_of(core_->desks().cbegin(), core_->desks().cend(),
+                                        [](const auto& d) { return d->engine().monitoring(); });
     if (!closing_without_question_ &&
-        !shell_->confirm(u"确认退出?"_s, QString::fromUtf16(support::kTitle) + u" - 关闭提示"_s)) {
+        !shell_->confirm(monitoring ? u"正在监控，确认退出?"_s : u"确认退出?"_s,
+                         QString::fromUtf16(support::kTitle) + u" - 关闭提示"_s)) {
         event->ignore();
         return;
     }

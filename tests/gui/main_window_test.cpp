@@ -580,8 +580,16 @@ TEST_F(Window, CloseAsksFirst)
     EXPECT_TRUE(window_->isVisible());
     EXPECT_EQ(shell_.confirmations.last().text, u"确认退出?"_s);
     EXPECT_EQ(shell_.confirmations.last().title, u"Zorvik分分彩遗漏监控挂机投注软件 - 关闭提示"_s);
+    // While a desk monitors, the question says so.
+    window_->core().engine().set_monitoring(true, false);
+    shell_.answers = {false};
+    window_->close();
+    EXPECT_EQ(shell_.confirmations.last().text, u"正在监控，确认退出?"_s);
+    EXPECT_TRUE(window_->isVisible());
+    window_->core().engine().set_monitoring(false);
     shell_.answers = {true};
     window_->close();
+    EXPECT_EQ(shell_.confirmations.last().text, u"确认退出?"_s);
     EXPECT_FALSE(window_->isVisible());
 }
 
