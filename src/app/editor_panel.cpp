@@ -313,12 +313,17 @@ void EditorPanel::save_monitor()
     apply_threshold_default(); // a threshold left at 0 or empty is saved as its default
     alert_cfg_error_tips_->hide();
     monitor::EditorRecord r = editor_record();
+    const int position = r.id;
+    const qsizetype before = desk_.engine().list().records().size();
     const QString error = desk_.engine().save_monitor(r);
     if (!error.isEmpty()) {
         alert_cfg_error_tips_->setPlainText(error);
         alert_cfg_error_tips_->show();
         return;
     }
+    // Modified in place (not added as new because the list moved meanwhile): kept selected.
+    if (position > 0 && desk_.engine().list().records().size() == before)
+        emit monitor_modified(position);
     alert_cfg_id_->setText(QString::number(r.id));
     if (r.id == 0)
         alert_new_do_->setText(QString::fromUtf16(monitor::kAddCaption));

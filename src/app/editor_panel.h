@@ -34,6 +34,10 @@ public:
     // Automatic betting offered for the lottery (with its caption) and its money units.
     void offer_auto_bet(bool offered, const QString& units);
 
+signals:
+    // A monitor was modified at that list position (it stays selected in the list).
+    void monitor_modified(int position);
+
 private:
     // The warning beside the auto-bet box: a Hele lottery has no code for the play.
     void show_platform_warning();

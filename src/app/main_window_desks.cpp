@@ -117,6 +117,7 @@ MainWindow::DeskPage& MainWindow::make_page(Desk& desk)
 
     // What spans the desk's areas.
     connect(p.draw, &DrawArea::lottery_applied, p.editor, &EditorPanel::offer_auto_bet);
+    connect(p.editor, &EditorPanel::monitor_modified, p.monitors, &MonitorPanel::select_position);
     connect(p.draw, &DrawArea::lottery_applied, p.monitors, &MonitorPanel::show_empty_hint);
     connect(p.draw, &DrawArea::lottery_applied, this, [this, &p] {
         if (p.desk->number() > 1)

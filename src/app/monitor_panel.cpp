@@ -181,6 +181,12 @@ void MonitorPanel::show_empty_hint()
                              : u"还没有监控：点击下方“添加监控”，选择位置和玩法，输入号码和报警条件。"_s);
 }
 
+void MonitorPanel::select_position(int position)
+{
+    if (position >= 1 && position <= model_->rowCount())
+        alert_list_->selectRow(position - 1);
+}
+
 std::optional<int> MonitorPanel::selected_position() const
 {
     const QModelIndexList rows = alert_list_->selectionModel()->selectedRows();

@@ -28,6 +28,8 @@ public:
 
     // The list position of the selected row, if a row is selected.
     std::optional<int> selected_position() const;
+    // Selects the row of that list position.
+    void select_position(int position);
     void show_detail_panel();
     void fold_detail_panel();
     void copy_numbers();

@@ -403,6 +403,19 @@ QString MonitorEngine::save_monitor(EditorRecord& editor)
     return QString();
 }
 
+namespace {
+
+// The monitor a question is about, on a line of its own: its title and numbers (cut at 30).
+QString named(const std::optional<Monitor>& m)
+{
+    if (!m)
+        return QString();
+    const QString numbers = m->field(kNumbers);
+    return u"\r\n"_s + m->field(kTitle) + u' ' + (numbers.size() > 30 ? numbers.left(30) + u"..."_s : numbers);
+}
+
+} // namespace
+
 std::optional<EditorRecord> MonitorEngine::modify_monitor(std::optional<int> position,
                                                           const EditorRecord& base)
 {
@@ -410,7 +423,8 @@ std::optional<EditorRecord> MonitorEngine::modify_monitor(std::optional<int> pos
         shell_.message(u"请选择一条要修改的监控"_s);
         return std::nullopt;
     }
-    if (!shell_.confirm(u"修改后将会重置监控数据和投注记录，确认修改？"_s, confirm_title()))
+    const std::optional<Monitor> shown = list_.at(*position);
+    if (!shell_.confirm(u"修改后将会重置监控数据和投注记录，确认修改？"_s + named(shown), confirm_title()))
         return std::nullopt;
     const std::optional<Monitor> record = list_.at(*position);
     if (*position <= 0 || !record)
@@ -424,7 +438,7 @@ void MonitorEngine::delete_monitor(std::optional<int> position)
         shell_.message(u"请选择一条要删除的监控"_s);
         return;
     }
-    if (!shell_.confirm(u"确认删除？"_s, confirm_title()))
+    if (!shell_.confirm(u"确认删除？"_s + named(list_.at(*position)), confirm_title()))
         return;
     if (*position > 0) {
         list_.remove(*position);

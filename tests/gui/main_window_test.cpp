@@ -454,6 +454,10 @@ TEST_F(Window, ModifyKeepsThePosition)
     EXPECT_EQ(text(1, 1), u"45678"_s);
     EXPECT_EQ(text(2, 1), u"89"_s);
     EXPECT_TRUE(stored_list().contains(u"~45678~"_s));
+    // The modified monitor stays selected.
+    const QModelIndexList selected = alert_list()->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().row(), 1);
 }
 
 TEST_F(Window, DeleteAndDeleteAll)
@@ -468,7 +472,8 @@ TEST_F(Window, DeleteAndDeleteAll)
     EXPECT_EQ(rows(), 2);
     select_row(0);
     click(u"alert_del"_s);
-    EXPECT_EQ(shell_.confirmations.last().text, u"确认删除？"_s);
+    // The question names the monitor.
+    EXPECT_EQ(shell_.confirmations.last().text, u"确认删除？\r\n前三(直选复式) 0123"_s);
     ASSERT_EQ(rows(), 1);
     EXPECT_EQ(text(0, 1), u"4567"_s);
     EXPECT_TRUE(stored_list().startsWith(u"|ABC~直选复式~前三(直选复式)~4567~"_s));

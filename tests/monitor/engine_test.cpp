@@ -136,7 +136,8 @@ TEST_F(Engine, ModifyKeepsThePositionAndResetsStatistics)
     shell_.clear();
     auto e = engine_.modify_monitor(2, EditorRecord());
     ASSERT_TRUE(e.has_value());
-    EXPECT_EQ(shell_.confirmations.at(0).text, u"修改后将会重置监控数据和投注记录，确认修改？"_s);
+    // The question names the monitor.
+    EXPECT_EQ(shell_.confirmations.at(0).text, u"修改后将会重置监控数据和投注记录，确认修改？\r\n前三(直选复式) 4567"_s);
     EXPECT_EQ(shell_.confirmations.at(0).title, u"Zorvik分分彩遗漏监控挂机投注软件 - 确认"_s);
     EXPECT_EQ(e->numbers, u"4567"_s);
     EXPECT_EQ(e->initial_status, u"7"_s);
@@ -193,7 +194,8 @@ TEST_F(Engine, DeleteOne)
     EXPECT_EQ(engine_.list().positions().size(), 3);
 
     engine_.delete_monitor(2);
-    EXPECT_EQ(shell_.confirmations.last().text, u"确认删除？"_s);
+    EXPECT_TRUE(shell_.confirmations.last().text.startsWith(u"确认删除？\r\n"_s));
+    EXPECT_TRUE(shell_.confirmations.last().text.endsWith(u" 4567"_s)) << shell_.confirmations.last().text.toStdString();
     EXPECT_EQ(engine_.list().positions(), (QVector<int>{1, 2}));
     EXPECT_EQ(engine_.list().at(2)->field(kNumbers), u"89"_s);
     EXPECT_EQ(stored(), engine_.list().stored_form());
