@@ -335,7 +335,12 @@ void MainWindow::open_backtest()
             selected = u"|"_s + record->text();
             uid = record->uid();
         }
-    auto* dialog = new BacktestDialog(*shell_, p.desk->feed().awd_history(), engine.list().text(), selected, this,
+    // Every draw the program holds for the lottery: the draw list's and the records' (as the
+    // trend chart shows them), not only the list's hundred.
+    QStringList held;
+    for (const monitor::HistoryDraw& d : p.desk->known_draws())
+        held << d.issue + u':' + d.numbers;
+    auto* dialog = new BacktestDialog(*shell_, held.join(u'|'), engine.list().text(), selected, this,
                                       betting_->stop_profit_box()->text(), betting_->stop_loss_box()->text());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog->sweep(), &SweepPanel::variant_chosen, this,

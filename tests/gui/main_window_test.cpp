@@ -720,6 +720,22 @@ TEST_F(Window, TheDetailPanelFollowsTheSelection)
     EXPECT_FALSE(find<QWidget>(u"monitor_detail_panel"_s)->isVisible());
 }
 
+TEST_F(Window, TheBacktestOffersEveryDrawTheProgramHolds)
+{
+    // The records hold 250 draws of the lottery; the draw list none.
+    QComboBox* c = combo(u"combox_select_caizhong"_s);
+    c->setCurrentIndex(c->findText(u"U彩平台-欢乐分分彩"_s));
+    emit c->activated(c->currentIndex());
+    for (int i = 1; i <= 250; ++i)
+        window_->core().records().add_draw(u"U彩平台-欢乐分分彩"_s, u"20261208-"_s + QString::number(i).rightJustified(4, u'0'),
+                                           u"1,2,3,4,5"_s, u"2026-12-08 10:00:00"_s);
+    window_->core().records().flush();
+    click(u"backtest_do"_s);
+    auto* dialog = window_->findChild<zorvik::app::BacktestDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(combo(u"backtest_source"_s)->itemText(0), u"程序已获取的开奖（250期）"_s);
+}
+
 TEST_F(Window, AVariantChosenInTheSweepIsLoadedIntoTheEditorForModifying)
 {
     add_monitor(u"直选单式"_s, u"111"_s, u"3"_s);
