@@ -56,6 +56,23 @@ void Apprise::send(const QString& event, const QString& title, const QString& bo
     }
 }
 
+QString failure_reason(const QString& output, int code)
+{
+    static const QRegularExpression level(u"^.*? - (?:ERROR|WARNING) - (.*)$"_s);
+    static const QRegularExpression address(u"\\S*://\\S*"_s);
+    for (const QString& line : output.left(65536).split(u'\n')) {
+        const QRegularExpressionMatch m = level.match(line.trimmed());
+        if (!m.hasMatch())
+            continue;
+        QString reason = QString(m.captured(1)).replace(address, u"…"_s).trimmed();
+        if (reason.size() > 160)
+            reason = reason.left(160) + u'…';
+        if (!reason.isEmpty())
+            return reason;
+    }
+    return u"exit "_s + QString::number(code);
+}
+
 void Apprise::attempt(const Delivery& d, int left, int pause_ms)
 {
     auto* process = new QProcess(this);
@@ -88,7 +105,7 @@ void Apprise::attempt(const Delivery& d, int left, int pause_ms)
         else if (status != QProcess::NormalExit)
             done(u"crashed"_s);
         else
-            done(code == 0 ? QString() : u"exit "_s + QString::number(code));
+            done(code == 0 ? QString() : failure_reason(QString::fromUtf8(process->readAll()), code));
     });
     connect(process, &QProcess::errorOccurred, this, [=](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
@@ -96,11 +113,10 @@ void Apprise::attempt(const Delivery& d, int left, int pause_ms)
             done(u"not started"_s);
         }
     });
-    // Arguments as a list, never through a shell; the output is not read (it may name the
-    // address).
-    process->setStandardOutputFile(QProcess::nullDevice());
+    // Arguments as a list, never through a shell. Its warnings are read for the reason of a
+    // failure, with every address taken out (an address may hold a token).
     limit->start(timeout_ms_);
-    process->start(program_, {u"-t"_s, d.title, u"-b"_s, d.body, d.url});
+    process->start(program_, {u"-v"_s, u"-t"_s, d.title, u"-b"_s, d.body, d.url});
 }
 
 } // namespace zorvik::notify

@@ -70,4 +70,8 @@ private:
     int in_flight_ = 0;
 };
 
+// Why a delivery failed, from the program's output: its first error or warning with every
+// address taken out, else its exit code.
+QString failure_reason(const QString& output, int code);
+
 } // namespace zorvik::notify

@@ -139,6 +139,26 @@ TEST(Apprise, AReceiverThatFailsTwiceThenAnswersGetsTheMessageOnce)
     EXPECT_EQ(gave_up.first().at(2).toString(), u"json"_s);
     EXPECT_FALSE(gave_up.first().at(3).toString().contains(u"secret"_s));
     EXPECT_FALSE(gave_up.first().at(3).toString().isEmpty());
+    // The reason is apprise's own, not its exit code.
+    EXPECT_FALSE(gave_up.first().at(3).toString().startsWith(u"exit "_s)) << gave_up.first().at(3).toString().toStdString();
+    EXPECT_FALSE(gave_up.first().at(3).toString().contains(always.host())) << gave_up.first().at(3).toString().toStdString();
+}
+
+TEST(Apprise, AFailuresReasonIsTheProgramsFirstWarningWithoutAnyAddress)
+{
+    using zorvik::notify::failure_reason;
+    EXPECT_EQ(failure_reason(u"2026-12-09 08:44:11,150 - ERROR - Unparseable URL nosuch://abc/secret\n"
+                             u"2026-12-09 08:44:11,151 - ERROR - There are no service(s) to notify\n"_s, 1),
+              u"Unparseable URL …"_s);
+    EXPECT_EQ(failure_reason(u"x - WARNING - A Connection error occurred sending ntfy:http://127.0.0.1:1 notification."_s, 1),
+              u"A Connection error occurred sending … notification."_s);
+    // Nothing said: the exit code.
+    EXPECT_EQ(failure_reason(QString(), 3), u"exit 3"_s);
+    EXPECT_EQ(failure_reason(u"plain line\n"_s, 2), u"exit 2"_s);
+    // A long reason is cut at 160 characters.
+    const QString reason = failure_reason(u"t - ERROR - "_s + QString(200, u'e'), 1);
+    EXPECT_EQ(reason.size(), 161);
+    EXPECT_EQ(failure_reason(u"t - ERROR - "_s + QString(160, u'e'), 1).size(), 160);
 }
 
 TEST(Apprise, AReceiverThatHangsHoldsNothingUp)
