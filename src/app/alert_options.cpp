@@ -60,9 +60,10 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
             [this](const QString& url) { core_.set_webhook_url(url); });
     connect(alert_cfg_webhook_, &QLineEdit::editingFinished, this,
             [this] { core_.keep_webhook_url(alert_cfg_webhook_->text()); });
+    // Tests every address there is: the webhook's and the notification services'.
     connect(webhook_test, &QPushButton::clicked, this, [this] {
-        if (alert_cfg_webhook_->text().trimmed().isEmpty())
-            shell_.message(u"请先填写通知地址"_s);
+        if (alert_cfg_webhook_->text().trimmed().isEmpty() && core_.apprise().urls().isEmpty())
+            shell_.message(u"请先填写通知地址（或在“通知服务”中添加地址）"_s);
         else
             core_.send_test_notification();
     });

@@ -154,7 +154,8 @@ public:
     void set_webhook_url(const QString& url) { webhook_.set_url(url); }
     // The address as the user left the box: kept in the settings file.
     void keep_webhook_url(const QString& url);
-    void send_test_notification();
+    // Sends the test event to the webhook and every notification service; what went out.
+    QString send_test_notification();
     notify::Webhook& webhook() { return webhook_; }
     // The notification services' addresses as kept (the keyring, or the settings file where
     // none answers), one a line; they are used from now on.

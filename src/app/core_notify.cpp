@@ -73,9 +73,21 @@ void AppCore::keep_webhook_url(const QString& url)
     report_write(save_webhook_url(settings_file_, url.trimmed()));
 }
 
-void AppCore::send_test_notification()
+QString AppCore::send_test_notification()
 {
     notify(desk().lottery(), u"test"_s, feed().bet_iss(), QString(), u"测试通知"_s, test_message());
+    // What went out, said in the window: the webhook, the services (without their addresses).
+    QStringList sent;
+    if (!webhook_.url().trimmed().isEmpty())
+        sent << u"webhook"_s;
+    const qsizetype services = apprise_.urls().size();
+    if (services > 0 && apprise_.available())
+        sent << QString::number(services) + u"个通知服务"_s;
+    QString text = sent.isEmpty() ? u"没有可发送的通知地址"_s : u"测试通知已发出："_s + sent.join(u'、');
+    if (services > 0 && !apprise_.available())
+        text += u"（未安装 apprise，通知服务没有发送）"_s;
+    engine().set_line(monitor::Line::BetStatus, text);
+    return text;
 }
 
 } // namespace zorvik::app

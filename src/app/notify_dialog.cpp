@@ -89,7 +89,13 @@ NotifyDialog::NotifyDialog(AppCore& core, QWidget* parent) : QDialog(parent), co
     layout->setRowStretch(1, 2);
     layout->setRowStretch(5, 1);
 
-    connect(save, &QPushButton::clicked, this, &NotifyDialog::save);
+    // The button says what it kept.
+    connect(save, &QPushButton::clicked, this, [this] {
+        const bool kept = this->save();
+        results_->clear();
+        results_->addItem(kept ? u"已保存：%1个通知服务地址"_s.arg(core_.apprise().urls().size())
+                               : u"保存失败：设置文件或密钥环无法写入"_s);
+    });
     connect(test, &QPushButton::clicked, this, &NotifyDialog::test);
     connect(&core_, &AppCore::notify_result, this,
             [this](const QString& event, int index, const QString& scheme, const QString& status) {
@@ -100,13 +106,13 @@ NotifyDialog::NotifyDialog(AppCore& core, QWidget* parent) : QDialog(parent), co
             });
 }
 
-void NotifyDialog::save()
+bool NotifyDialog::save()
 {
     // Keeping the addresses may wait for the keyring; a click meanwhile does not save again.
     if (saving_)
-        return;
+        return false;
     saving_ = true;
-    core_.keep_notify_urls(urls_->toPlainText());
+    const bool urls_kept = core_.keep_notify_urls(urls_->toPlainText());
     NotifyChoice choice;
     choice.events.clear();
     for (const EventCaption& c : kCaptions)
@@ -116,9 +122,11 @@ void NotifyDialog::save()
         choice.events << u"summary"_s;
         choice.summary_at = summary_at_->time().toString(u"HH:mm"_s);
     }
-    core_.report_write(save_notify_choice(core_.settings_file(), choice));
+    const bool choice_kept = save_notify_choice(core_.settings_file(), choice);
+    core_.report_write(choice_kept);
     core_.set_notify_choice(choice);
     saving_ = false;
+    return urls_kept && choice_kept;
 }
 
 void NotifyDialog::test()

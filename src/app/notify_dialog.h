@@ -26,7 +26,8 @@ public:
     NotifyDialog(AppCore& core, QWidget* parent = nullptr);
 
     // Keeps the addresses and the choice of events (also when the window closes).
-    void save();
+    // Keeps the addresses and the events; false when they could not be kept.
+    bool save();
     // Sends a test to every address; each line of the result list tells how it went.
     void test();
 

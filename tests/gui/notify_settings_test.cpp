@@ -114,6 +114,11 @@ TEST(NotifyWindow, KeepsTheAddressesAndEventsAndSaysWhenApprisIsMissing)
         dialog->findChild<QTimeEdit*>(u"alert_cfg_notify_summary_at"_s)->setTime(QTime(21, 15));
         QTest::mouseClick(dialog->findChild<QPushButton*>(u"alert_cfg_notify_save"_s), Qt::LeftButton);
         EXPECT_EQ(window.core().apprise().urls(), (QStringList{u"ntfy://ntfy.sh/zorvik-topic"_s, u"tgram://123:abc/456"_s}));
+        // The save is confirmed in the window.
+        auto* results = dialog->findChild<QListWidget*>();
+        ASSERT_NE(results, nullptr);
+        ASSERT_EQ(results->count(), 1);
+        EXPECT_EQ(results->item(0)->text(), u"已保存：2个通知服务地址"_s);
         EXPECT_FALSE(window.core().apprise().events().contains(u"alert"_s));
         EXPECT_TRUE(window.core().apprise().events().contains(u"summary"_s));
         const QString file = window.settings_file();
@@ -167,6 +172,34 @@ TEST(NotifyWindow, AFailureIsToldOnceUntilADeliverySucceeds)
     core.send_test_notification();
     QTRY_COMPARE_WITH_TIMEOUT(results.size(), 4, 30000);
     EXPECT_EQ(told, 2);
+}
+
+TEST(NotifyWindow, TheTestButtonTestsTheServicesWithoutAWebhookAndSaysWhatWentOut)
+{
+    if (QStandardPaths::findExecutable(u"apprise"_s).isEmpty())
+        GTEST_FAIL() << "scripts/install-deps installs apprise";
+    QTemporaryDir dir;
+    zorvik::testing::RecordingShell shell;
+    MainWindow window(dir.path(), &shell);
+    AppCore& core = window.core();
+    auto* test = zorvik::testing::find_child<QPushButton>(&window, u"alert_webhook_test"_s);
+    // No address anywhere: said, nothing sent.
+    test->click();
+    EXPECT_EQ(shell.messages.last(), u"请先填写通知地址（或在“通知服务”中添加地址）"_s);
+    zorvik::testing::LoopbackServer receiver;
+    int received = 0;
+    receiver.server.Post(".*", [&received](const httplib::Request&, httplib::Response& res) {
+        ++received;
+        res.set_content("{}", "application/json");
+    });
+    receiver.start();
+    core.keep_notify_urls(u"json://"_s + receiver.url("/hook").mid(7));
+    QSignalSpy results(&core, &AppCore::notify_result);
+    test->click();
+    EXPECT_EQ(core.engine().line(zorvik::monitor::Line::BetStatus), u"测试通知已发出：1个通知服务"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 1, 30000);
+    EXPECT_EQ(results.at(0).at(3).toString(), u"OK"_s);
+    EXPECT_EQ(received, 1);
 }
 
 TEST(NotifyWindow, TheDailySummaryGoesOnceADayAtTheTimeChosen)
