@@ -1,5 +1,7 @@
 #include "app/editor_panel.h"
 
+#include "rules/hit.h"
+
 #include "app/core.h"
 #include "app/tips_label.h"
 #include "app/widgets.h"
@@ -91,8 +93,14 @@ EditorPanel::EditorPanel(Desk& desk, TipsGroup& tips, QWidget* parent)
     form->addWidget(tips_.make(tips::kConditionSentence, QString()), row++, 2, 1, 2);
 
     alert_cfg_status_init_ = named<QLineEdit>("alert_cfg_status_init");
+    // The run the known draws give now, for a monitor added in the middle of one.
+    auto* from_draws = named<QPushButton>("alert_cfg_status_from_draws", u"按开奖计算"_s);
+    auto* initial = new QHBoxLayout;
+    initial->addWidget(alert_cfg_status_init_, 1);
+    initial->addWidget(from_draws);
     form->addWidget(caption(u"初始状态："_s), row, 0);
-    form->addWidget(alert_cfg_status_init_, row, 1);
+    form->addLayout(initial, row, 1);
+    connect(from_draws, &QPushButton::clicked, this, &EditorPanel::initial_from_draws);
     form->addWidget(tips_.make(tips::kConditionHint, QString()), row++, 2, 1, 2);
 
     alert_cfg_autotz_ = named<QCheckBox>("alert_cfg_autotz", u"报警后，自动投注："_s);
@@ -290,6 +298,43 @@ void EditorPanel::show_editor(const monitor::EditorRecord& r)
     show_number_example();
     // Judged on the monitor shown, once all its boxes hold its values.
     show_platform_warning();
+}
+
+void EditorPanel::initial_from_draws()
+{
+    // Said in the editor's error box, as its other refusals.
+    const auto say = [this](const QString& text) {
+        alert_cfg_error_tips_->setPlainText(text);
+        alert_cfg_error_tips_->show();
+    };
+    alert_cfg_error_tips_->hide();
+    const monitor::EditorRecord r = editor_record();
+    const rules::GroupLetters group = rules::group_letters(r.ticked);
+    const QString letters = QString(group.spaced).remove(u' ');
+    QString numbers =
+        support::trim_blanks(support::regex_replace(r.numbers, u"[^\\d\\s*]*"_s, QString()));
+    if (r.category != u"遗漏" && r.category != u"连中") {
+        say(u"按开奖计算只用于遗漏和连中"_s);
+        return;
+    }
+    if (letters.isEmpty() || numbers.isEmpty() || !rules::validate_numbers(numbers, group.count, r.play).isEmpty()) {
+        say(u"请先选择位置、玩法并输入有效的投注号码"_s);
+        return;
+    }
+    const QVector<monitor::HistoryDraw> draws = desk_.known_draws();
+    if (draws.isEmpty()) {
+        say(u"还没有开奖数据，无法计算"_s);
+        return;
+    }
+    // From the newest draw back: the misses (遗漏) or the hits (连中) in a row.
+    const bool counting_hits = r.category == u"连中";
+    int run = 0;
+    for (qsizetype i = draws.size() - 1; i >= 0; --i) {
+        if (rules::bet_hit(draws[i].numbers, letters, numbers, r.play).hit != counting_hits)
+            break;
+        ++run;
+    }
+    alert_cfg_status_init_->setText(QString::number(std::min(run, 32767)));
 }
 
 void EditorPanel::new_monitor()

@@ -50,6 +50,8 @@ private:
     void apply_editor_state(bool write_backs);
     void show_number_example();
     void save_monitor();
+    // 按开奖计算: the initial value from the draws known (the draw list's and the records').
+    void initial_from_draws();
 
     Desk& desk_;
     TipsGroup& tips_;

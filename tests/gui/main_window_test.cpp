@@ -268,6 +268,34 @@ TEST_F(Window, TheEditorsBoxesAndButtonAreInViewWithoutScrollingOnASmallScreen)
     }
 }
 
+TEST_F(Window, TheInitialValueIsOfferedFromTheDrawsKnown)
+{
+    QComboBox* c = combo(u"combox_select_caizhong"_s);
+    c->setCurrentIndex(c->findText(u"U彩平台-欢乐分分彩"_s));
+    emit c->activated(c->currentIndex());
+    // Oldest first: a hit of 1*2*3 on 前三, then three misses.
+    const QString draws[] = {u"1,2,3,0,0"_s, u"9,9,9,0,0"_s, u"8,8,8,0,0"_s, u"7,7,7,0,0"_s};
+    for (int i = 0; i < 4; ++i)
+        window_->core().records().add_draw(u"U彩平台-欢乐分分彩"_s, u"20261208-000"_s + QString::number(i + 1), draws[i],
+                                           u"2026-12-08 10:00:00"_s);
+    window_->core().records().flush();
+    click(u"alert_new"_s);
+    tick({0, 1, 2});
+    choose(u"alert_cfg_extra_tztype"_s, u"直选复式"_s);
+    auto* error = find<QPlainTextEdit>(u"alert_cfg_error_tips"_s);
+    // Without numbers: said, nothing filled in.
+    click(u"alert_cfg_status_from_draws"_s);
+    EXPECT_TRUE(error->isVisible());
+    EXPECT_EQ(error->toPlainText(), u"请先选择位置、玩法并输入有效的投注号码"_s);
+    type_numbers(u"1*2*3"_s);
+    click(u"alert_cfg_status_from_draws"_s);
+    EXPECT_FALSE(error->isVisible());
+    EXPECT_EQ(line(u"alert_cfg_status_init"_s)->text(), u"3"_s); // three misses since the hit
+    combo(u"alert_cfg_type"_s)->setCurrentIndex(combo(u"alert_cfg_type"_s)->findText(u"连中"_s));
+    click(u"alert_cfg_status_from_draws"_s);
+    EXPECT_EQ(line(u"alert_cfg_status_init"_s)->text(), u"0"_s);
+}
+
 TEST_F(Window, ThePlatformWarningFollowsTheMonitorShownInTheEditor)
 {
     QComboBox* c = combo(u"combox_select_caizhong"_s);
