@@ -177,7 +177,7 @@ void HistoryPanel::reload()
     }
     refill(day_, store_->days());
     refill(lottery_, store_->lotteries());
-    refill(monitor_, store_->monitors());
+    refill(monitor_, store_->monitors(chosen(lottery_)));
     show_rows();
 }
 
@@ -185,6 +185,8 @@ void HistoryPanel::show_rows()
 {
     if (!store_)
         return;
+    // The 玩法 filter lists the monitors of the lottery chosen.
+    refill(monitor_, store_->monitors(chosen(lottery_)));
     records::BetFilter filter;
     if (const QString day = chosen(day_); !day.isEmpty())
         filter.day = QDate::fromString(day, Qt::ISODate);

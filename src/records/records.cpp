@@ -406,9 +406,18 @@ QStringList RecordStore::lotteries()
     return distinct(connection_, u"lottery"_s);
 }
 
-QStringList RecordStore::monitors()
+QStringList RecordStore::monitors(const QString& lottery)
 {
-    return distinct(connection_, u"monitor"_s);
+    if (lottery.isEmpty())
+        return distinct(connection_, u"monitor"_s);
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(u"SELECT DISTINCT monitor FROM bets WHERE lottery = ? ORDER BY monitor"_s);
+    q.addBindValue(lottery);
+    QStringList out;
+    if (q.exec())
+        while (q.next())
+            out << q.value(0).toString();
+    return out;
 }
 
 QString RecordStore::draws_text(const QString& lottery)

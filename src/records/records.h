@@ -109,7 +109,8 @@ public:
     // One row per day and kind of money, days in order, real money first.
     QVector<DayTotals> day_totals(const BetFilter& filter = {});
     QStringList lotteries();
-    QStringList monitors();
+    // The monitors with bets: of that lottery, or of every lottery when it is empty.
+    QStringList monitors(const QString& lottery = {});
     // The lottery's recorded draws as a history text ("issue:numbers" joined by "|").
     QString draws_text(const QString& lottery);
     // The days with bets, newest first ("yyyy-MM-dd").

@@ -127,6 +127,14 @@ TEST_F(History, FiltersByDayLotteryAndMonitor)
     choose(u"records_lottery"_s, u"合乐平台-HI彩分分彩"_s);
     ASSERT_EQ(list_->model()->rowCount(), 1);
     EXPECT_EQ(cell(0, 10), u"C"_s);
+    // The 玩法 filter lists that lottery's monitors only.
+    auto* monitors = zorvik::testing::find_child<QComboBox>(window_.get(), u"records_monitor"_s);
+    QStringList listed;
+    for (int i = 0; i < monitors->count(); ++i)
+        listed << monitors->itemText(i);
+    EXPECT_EQ(listed, (QStringList{u"全部"_s, u"前一(定位胆)"_s}));
+    choose(u"records_lottery"_s, u"U彩平台-欢乐分分彩"_s);
+    EXPECT_EQ(monitors->count(), 3);
     choose(u"records_day"_s, u"全部"_s);
     choose(u"records_lottery"_s, u"全部"_s);
     choose(u"records_monitor"_s, u"前一(定位胆)"_s);
