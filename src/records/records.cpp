@@ -384,11 +384,15 @@ QVector<DayTotals> RecordStore::day_totals(const BetFilter& filter)
 namespace {
 
 // The first column of a query's rows, as texts.
-QStringList first_column(const QString& connection, const QString& sql)
+QStringList first_column(const QString& connection, const QString& sql, const QVariantList& values = {})
 {
     QSqlQuery q(QSqlDatabase::database(connection, false));
     QStringList out;
-    if (q.exec(sql))
+    if (!q.prepare(sql))
+        return out;
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (q.exec())
         while (q.next())
             out << q.value(0).toString();
     return out;
@@ -410,14 +414,8 @@ QStringList RecordStore::monitors(const QString& lottery)
 {
     if (lottery.isEmpty())
         return distinct(connection_, u"monitor"_s);
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    q.prepare(u"SELECT DISTINCT monitor FROM bets WHERE lottery = ? ORDER BY monitor"_s);
-    q.addBindValue(lottery);
-    QStringList out;
-    if (q.exec())
-        while (q.next())
-            out << q.value(0).toString();
-    return out;
+    return first_column(connection_, u"SELECT DISTINCT monitor FROM bets WHERE lottery = ? ORDER BY monitor"_s,
+                        {lottery});
 }
 
 QString RecordStore::draws_text(const QString& lottery)

@@ -566,6 +566,15 @@ protected:
                 status_ << text;
         });
     }
+    // Two monitors that bet at every draw, started on draw 0: both ask for issue 1.
+    void two_bettors()
+    {
+        Fields second = betting();
+        second.numbers = u"0*0*1"_s;
+        load({record(betting()), record(second)});
+        draw(0, kMiss);
+        engine_.set_monitoring(true);
+    }
     QueuedPlacer queue_;
     QStringList recorded_;
     QStringList status_;
@@ -573,11 +582,7 @@ protected:
 
 TEST_F(QueuedBets, EveryMonitorsBetOfADrawWaitsInTheQueueAtOnce)
 {
-    Fields second = betting();
-    second.numbers = u"0*0*1"_s;
-    load({record(betting()), record(second)});
-    draw(0, kMiss);
-    engine_.set_monitoring(true);
+    two_bettors();
     // Both asked for now; nothing is recorded before its turn.
     ASSERT_EQ(queue_.jobs.size(), 2);
     EXPECT_TRUE(recorded_.isEmpty());
@@ -592,11 +597,7 @@ TEST_F(QueuedBets, EveryMonitorsBetOfADrawWaitsInTheQueueAtOnce)
 
 TEST_F(QueuedBets, AnOrderWhoseIssueClosedWhileItWaitedIsNotSentNorRecordedAndIsCountedOnce)
 {
-    Fields second = betting();
-    second.numbers = u"0*0*1"_s;
-    load({record(betting()), record(second)});
-    draw(0, kMiss);
-    engine_.set_monitoring(true);
+    two_bettors();
     ASSERT_EQ(queue_.jobs.size(), 2);
     // The next draw comes first: issue 1 is over, its two orders are kept back.
     state_.bet_iss = u"2"_s;
@@ -640,11 +641,7 @@ TEST_F(QueuedBets, AnOrderThePlatformFindsTooLateLeavesThePlanWhereItWas)
 
 TEST_F(QueuedBets, AStopOrADeletedMonitorKeepsBackWhatWaits)
 {
-    Fields second = betting();
-    second.numbers = u"0*0*1"_s;
-    load({record(betting()), record(second)});
-    draw(0, kMiss);
-    engine_.set_monitoring(true);
+    two_bettors();
     ASSERT_EQ(queue_.jobs.size(), 2);
     engine_.delete_monitor(2);
     EXPECT_TRUE(queue_.turn());

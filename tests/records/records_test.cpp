@@ -41,6 +41,24 @@ BetRecord bet(const QString& issue, const QString& order, const QString& at = u"
 class Store : public ::testing::Test {
 protected:
     QString path() const { return dir_.filePath(u"records.db"_s); }
+    // The sessions as the file holds them: "lottery stopped_at why", oldest first.
+    QStringList sessions() const
+    {
+        QStringList rows;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"look"_s);
+            db.setDatabaseName(path());
+            if (db.open()) {
+                QSqlQuery q(db);
+                if (q.exec(u"SELECT lottery, stopped_at, why FROM sessions ORDER BY id"_s))
+                    while (q.next())
+                        rows << q.value(0).toString() + u' ' + q.value(1).toString() + u' ' + q.value(2).toString();
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(u"look"_s);
+        return rows;
+    }
     QTemporaryDir dir_;
 };
 
@@ -204,19 +222,7 @@ TEST_F(Store, SessionsEndWithTheirReason)
     ASSERT_TRUE(store.session_stopped(u"button"_s, u"t2"_s, u"L"_s));
     ASSERT_TRUE(store.session_stopped(u"stop rule"_s, u"t3"_s));
     ASSERT_TRUE(store.session_stopped(u"exit"_s, u"t4"_s)); // nothing open: nothing changes
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"look"_s);
-    db.setDatabaseName(path());
-    ASSERT_TRUE(db.open());
-    QSqlQuery q(db);
-    ASSERT_TRUE(q.exec(u"SELECT lottery, stopped_at, why FROM sessions ORDER BY id"_s));
-    QStringList rows;
-    while (q.next())
-        rows << q.value(0).toString() + u' ' + q.value(1).toString() + u' ' + q.value(2).toString();
-    EXPECT_EQ(rows, (QStringList{u"L t2 button"_s, u"M t3 stop rule"_s, u"N t3 stop rule"_s}));
-    q.finish();
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(u"look"_s);
+    EXPECT_EQ(sessions(), (QStringList{u"L t2 button"_s, u"M t3 stop rule"_s, u"N t3 stop rule"_s}));
 }
 
 TEST_F(Store, SessionsAKilledRunLeftOpenEndAtTheLastThingRecordedForThem)
@@ -241,21 +247,8 @@ TEST_F(Store, SessionsAKilledRunLeftOpenEndAtTheLastThingRecordedForThem)
     ASSERT_TRUE(store.add_bet(m));
     ASSERT_TRUE(store.settle(u"M"_s, u"2"_s, u"a"_s, u"1,2,3,4,5"_s, u"挂"_s, 0, u"2026-12-08 10:07:00"_s));
     ASSERT_TRUE(store.close_killed_sessions());
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"look"_s);
-    db.setDatabaseName(path());
-    ASSERT_TRUE(db.open());
-    {
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(u"SELECT lottery, stopped_at, why FROM sessions ORDER BY id"_s));
-        QStringList rows;
-        while (q.next())
-            rows << q.value(0).toString() + u' ' + q.value(1).toString() + u' ' + q.value(2).toString();
-        EXPECT_EQ(rows, (QStringList{u"L 2026-12-08 10:06:00 exit"_s, u"M 2026-12-08 10:07:00 exit"_s,
-                                     u"N 2026-12-08 10:00:00 exit"_s, u"P 2026-12-08 10:30:00 button"_s}));
-    }
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(u"look"_s);
+    EXPECT_EQ(sessions(), (QStringList{u"L 2026-12-08 10:06:00 exit"_s, u"M 2026-12-08 10:07:00 exit"_s,
+                                       u"N 2026-12-08 10:00:00 exit"_s, u"P 2026-12-08 10:30:00 button"_s}));
 }
 
 TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBe)
