@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,7 +49,7 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
 {
     setObjectName(u"backtest_dialog"_s);
     setWindowTitle(u"回测"_s);
-    resize(1100, 560);
+    resize(1300, 560); // within a 1366-wide screen
     auto* layout = new QGridLayout(this);
     source_ = named<QComboBox>("backtest_source");
     const int held = held_history_.isEmpty() ? 0 : int(held_history_.count(u'|')) + 1;
@@ -70,7 +73,15 @@ BacktestDialog::BacktestDialog(support::Shell& shell, QString held_history, QStr
                             u"投注次数", u"中奖次数", u"成本", u"返奖", u"收入", u"最低收入", u"当前值", u"停止更新"},
                            results_);
     table_->sortByColumn(0, Qt::AscendingOrder); // list order first
+    // Each column as narrow as its caption allows, the play wider and the money columns room
+    // for their amounts: every column, money included, in view at the window's size.
+    const QFontMetrics caption_width(table_->horizontalHeader()->font());
+    for (int c = 0; c < results_->columnCount(); ++c)
+        table_->setColumnWidth(
+            c, std::max(48, caption_width.horizontalAdvance(results_->headerData(c, Qt::Horizontal).toString()) + 24));
     table_->setColumnWidth(1, 140);
+    for (int c = 10; c <= 13; ++c)
+        table_->setColumnWidth(c, std::max(table_->columnWidth(c), 84));
 
     layout->addWidget(source_, 0, 0);
     layout->addWidget(only_selected_, 0, 1);

@@ -763,6 +763,15 @@ TEST_F(Window, TheBacktestOffersEveryDrawTheProgramHolds)
     auto* dialog = window_->findChild<zorvik::app::BacktestDialog*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(combo(u"backtest_source"_s)->itemText(0), u"程序已获取的开奖（250期）"_s);
+    // Every column, the money ones included, is in view without scrolling, in a window that
+    // fits a 1366-wide screen.
+    dialog->show();
+    QCoreApplication::processEvents();
+    EXPECT_LE(dialog->width(), 1366);
+    auto* table = find<QTableView>(u"backtest_table"_s);
+    const int last = table->model()->columnCount() - 1;
+    EXPECT_LE(table->horizontalHeader()->sectionViewportPosition(last) + table->columnWidth(last),
+              table->viewport()->width());
 }
 
 TEST_F(Window, AVariantChosenInTheSweepIsLoadedIntoTheEditorForModifying)
