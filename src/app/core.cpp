@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include "support/money.h"
-#include <cmath>
 #include <QFileInfo>
 #include <QMetaMethod>
 #include <QPointer>
