@@ -149,8 +149,10 @@ void AppCore::follow_home(int which)
 
 void AppCore::set_account_line(int which, monitor::Line line, const QString& text)
 {
+    // A desk of a lottery that cannot be bet (经纬) has no platform account: another
+    // platform's balance or login there would read as its own.
     for (const auto& d : desks_)
-        if (account_of(d->lottery()) == which)
+        if (account_of(d->lottery()) == which && !platform_of(d->lottery()).isEmpty())
             d->engine().set_line(line, text);
 }
 

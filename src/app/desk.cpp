@@ -9,6 +9,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::app {
@@ -247,7 +249,7 @@ LotteryChoice Desk::choose_lottery(const QString& name)
 {
     feed_.set_lottery(name);
     engine_.set_lottery(name);
-    lottery_ = name;
+    const QString previous = std::exchange(lottery_, name);
     LotteryChoice choice;
     choice.platform = u"hele"_s;
     choice.units = QString::fromUtf16(kUnits);
@@ -260,6 +262,9 @@ LotteryChoice Desk::choose_lottery(const QString& name)
         choice.platform = u"jw"_s;
         choice.auto_bet = false;
     }
+    // The balance of the platform this desk followed before is not this lottery's.
+    if (platform_of(name).isEmpty() && !platform_of(previous).isEmpty())
+        engine_.set_line(monitor::Line::Balance, QString());
     choice.addresses = core_.service_.platform_addresses(choice.platform);
     choice.saved_index = load_desk_line(core_.settings_file_, number_);
     feed_.endpoints().platform_base = choice.saved_index >= 0 && choice.saved_index < choice.addresses.size()

@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -103,6 +105,35 @@ TEST_F(Login, LoggingInHidesTheFormShowsTheAccountAndTheBalanceAndKeepsBoth)
     // The account and the password are kept (the settings file reads values trimmed).
     EXPECT_EQ(stored(u"plt_user"_s), u"ann"_s);
     EXPECT_EQ(stored(u"plt_pass"_s), u"p'w\\1"_s);
+}
+
+// 经纬 lotteries are followed for their draws only: a desk of one shows no platform's balance
+// or login, neither the account's lines of a desk beside it nor those it had before.
+TEST_F(Login, AJingweiDeskShowsNoPlatformBalance)
+{
+    QTest::keyClicks(find<QLineEdit>(u"tz_plt_user"_s), u"ann"_s);
+    QTest::keyClicks(find<QLineEdit>(u"tz_plt_pass"_s), u"pw"_s);
+    QTest::mouseClick(find<QPushButton>(u"tz_plt_login"_s), Qt::LeftButton);
+    ASSERT_EQ(find<QLabel>(u"tips_label_21"_s)->text(), u"主账户：7，彩票账户：5"_s);
+
+    ASSERT_TRUE(window_->add_desk(u"经纬平台-幸运分分彩"_s));
+    ASSERT_EQ(window_->selected_desk().number(), 2);
+    window_->core().refresh_balance();
+    QTest::qWait(50);
+    EXPECT_EQ(find<QLabel>(u"tips_label_21"_s)->text(), QString());
+    EXPECT_NE(find<QLabel>(u"tips_label_22"_s)->text(), u"ann已登录到平台。"_s);
+    EXPECT_NE(find<QLineEdit>(u"tz_virtual_m"_s)->text(), u"主账户：7，彩票账户：5"_s);
+
+    // The 合乐 desk keeps its own; turned to 经纬, it has none.
+    auto* tabs = find<QTabBar>(u"desk_tabs"_s);
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(find<QLabel>(u"tips_label_21"_s)->text(), u"主账户：7，彩票账户：5"_s);
+    auto* draws = find<QStackedWidget>(u"draw_stack"_s)->currentWidget();
+    auto* lottery = draws->findChild<QComboBox*>(u"combox_select_caizhong"_s);
+    ASSERT_NE(lottery, nullptr);
+    lottery->setCurrentIndex(lottery->findText(u"经纬平台-欢乐三分彩"_s));
+    emit lottery->activated(lottery->currentIndex());
+    EXPECT_EQ(find<QLabel>(u"tips_label_21"_s)->text(), QString());
 }
 
 TEST_F(Login, AFailedLoginKeepsTheFormAndSaysSo)
