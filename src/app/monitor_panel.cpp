@@ -80,7 +80,7 @@ MonitorPanel::MonitorPanel(Desk& desk, support::Shell& shell, TipsGroup& tips, Q
     detail->addWidget(tips_.make(tips::kModifySelected, u"修改"_s), 0, 4);
     detail->addWidget(alert_show_tz_info_, 1, 0, 1, 5);
     trend_ = new TrendChart;
-    trend_->setMaximumHeight(130);
+    trend_->setMaximumHeight(150);
     detail->addWidget(trend_, 2, 0, 1, 5);
     detail->setColumnStretch(1, 1);
     detail_panel_->hide();

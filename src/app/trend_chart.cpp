@@ -1,6 +1,7 @@
 #include "app/trend_chart.h"
 
 #include <QChart>
+#include <QGraphicsLayout>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -18,8 +19,12 @@ TrendChart::TrendChart(QWidget* parent)
     setObjectName(u"alert_trend"_s);
     setRenderHint(QPainter::Antialiasing);
     QChart* chart = this->chart();
-    chart->legend()->setAlignment(Qt::AlignRight);
-    chart->setMargins(QMargins(2, 2, 2, 2));
+    // Below the plot, on one row: beside it, three entries did not fit the panel's height.
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    // The panel is low: no room is left around the plot but what its labels need.
+    chart->setMargins(QMargins(2, 0, 2, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
     values_->setName(u"当前值"_s);
     values_->setColor(QColor(30, 90, 200));
     threshold_->setName(u"报警线（阈值）"_s);
@@ -77,9 +82,11 @@ void TrendChart::show_trend(const monitor::Trend& t)
         x->setLabelFormat(u"%d"_s);
     }
     if (auto* y = axes_y.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes_y.first())) {
-        y->setRange(0, t.pattern ? 1 : top + 1);
+        // Every tick on a whole number: a middle tick only when the range halves evenly.
+        const int range = t.pattern ? 1 : top + 1;
+        y->setRange(0, range);
         y->setLabelFormat(u"%d"_s);
-        y->setTickCount(t.pattern ? 2 : 3);
+        y->setTickCount(range % 2 == 0 ? 3 : 2);
     }
     chart()->setTitle(n == 0 ? u"还没有开奖数据"_s
                              : t.issues.first() + u" — "_s + t.issues.last() + u"，共"_s +

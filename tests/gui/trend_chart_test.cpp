@@ -5,9 +5,13 @@
 #include <QLineSeries>
 #include <QPointer>
 #include <QChart>
+#include <QCoreApplication>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QScatterSeries>
+#include <QSet>
+#include <QValueAxis>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -82,3 +86,45 @@ TEST(TrendChart, TheChartAndItsSeriesGoWithTheView)
 }
 
 } // namespace
+
+// The chart is as low as the detail panel makes it: the legend stays on one row below the plot,
+// whole; the value axis reads whole numbers without repeating one.
+TEST(TrendChart, TheLegendIsWholeAndTheAxisReadsWholeNumbersAtThePanelsHeight)
+{
+    for (const int top : {0, 1, 2, 3}) {
+        for (const bool pattern : {false, true}) {
+            zorvik::monitor::Trend t;
+            for (int i = 0; i < 110; ++i) {
+                t.issues << QString::number(i);
+                t.values << (i == 50 ? top : 0);
+                t.hits << (i % 3 == 0);
+                t.alerts << true;
+            }
+            t.threshold = 0;
+            t.pattern = pattern;
+            TrendChart chart;
+            chart.resize(950, 150);
+            chart.show();
+            chart.show_trend(t);
+            QCoreApplication::processEvents();
+            QChart* c = chart.chart();
+            QLegend* legend = c->legend();
+            const QRectF legend_at = legend->geometry();
+            EXPECT_TRUE(c->rect().contains(legend_at)) << top << pattern;
+            EXPECT_GE(legend_at.top() + 0.5, c->plotArea().bottom()) << top << pattern;
+            EXPECT_GE(legend_at.width() + 0.5, legend->effectiveSizeHint(Qt::PreferredSize).width()) << top << pattern;
+            EXPECT_GE(legend_at.height() + 0.5, legend->effectiveSizeHint(Qt::PreferredSize).height()) << top << pattern;
+
+            auto* y = qobject_cast<QValueAxis*>(c->axes(Qt::Vertical).value(0));
+            ASSERT_NE(y, nullptr);
+            QSet<int> labels;
+            for (int k = 0; k < y->tickCount(); ++k) {
+                const double at = y->min() + k * (y->max() - y->min()) / (y->tickCount() - 1);
+                EXPECT_DOUBLE_EQ(at, std::round(at)) << top << pattern << ' ' << k;
+                labels.insert(int(std::round(at)));
+            }
+            EXPECT_EQ(labels.size(), y->tickCount()) << top << pattern;
+            EXPECT_GE(y->max(), pattern ? 1 : top) << top << pattern;
+        }
+    }
+}
