@@ -447,6 +447,10 @@ bool MonitorEngine::settle_bets(const DrawState& state, bool stop_rule)
         row.columns[kBetDraw] = draw;
         row.columns[kBetResult] = hit ? u"中"_s : u"挂"_s;
         sessions_[row.simulated].income += returned - row.cost_value;
+        // While monitoring runs, the win is counted where its monitor is judged; after a stop
+        // nobody judges it, and the row is all there is to count.
+        if (hit && !monitoring_ && bet_session_.value(row.monitor) == session_no_)
+            ++sessions_[row.simulated].wins;
         emit bet_settled(i);
     }
     for (Session& s : sessions_) {

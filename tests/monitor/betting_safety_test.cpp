@@ -154,6 +154,9 @@ TEST_F(Monitoring, BetsOpenWhenMonitoringStopsAreSettledAsTheirDrawsCome)
     EXPECT_EQ(engine_.bet_log().first().columns[kBetResult], u"中"_s);
     EXPECT_DOUBLE_EQ(engine_.session().income, 1918);
     EXPECT_EQ(engine_.line(Line::Income), u"当前收入：1918"_s);
+    // Its win counts with its bet, as its row says.
+    EXPECT_EQ(engine_.session().wins, 1);
+    EXPECT_TRUE(engine_.line(Line::BetSummary).startsWith(u"投注1次，中奖1次"_s)) << engine_.line(Line::BetSummary).toStdString();
     // Nothing is judged or bet while off, and a second draw settles nothing again.
     EXPECT_EQ(placer_.orders.size(), 1);
     draw(2, kMiss);
@@ -164,6 +167,16 @@ TEST_F(Monitoring, BetsOpenWhenMonitoringStopsAreSettledAsTheirDrawsCome)
     engine_.set_monitoring(true);
     ASSERT_EQ(engine_.bet_log().size(), 1);
     EXPECT_TRUE(engine_.bet_log().first().open());
+    // Its win belongs to the session it was bet in, not to this one (which bets on issue 4).
+    draw(3, u"0,0,0,1,1"_s);
+    EXPECT_EQ(engine_.session().wins, 0);
+    ASSERT_EQ(placer_.orders.size(), 3);
+    // This session's bet, settled after a stop, is this session's win, counted once.
+    engine_.set_monitoring(false);
+    draw(4, u"0,0,0,1,1"_s);
+    draw(5, u"0,0,0,1,1"_s);
+    EXPECT_EQ(engine_.session().wins, 1);
+    EXPECT_EQ(engine_.session().bets, 1);
 }
 
 TEST_F(Monitoring, AMonitorThatCannotBeUpdatedNeitherAlertsNorBetsAndLetsItsBetGo)
