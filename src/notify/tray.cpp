@@ -1,5 +1,7 @@
 #include "notify/tray.h"
 
+#include "support/gbk.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -7,6 +9,8 @@
 #include <QDBusPendingReply>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
+
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -50,30 +54,44 @@ void TrayTips::set_tooltip(const QString& text)
 
 bool TrayTips::show_tip(const QString& message)
 {
+    // A balloon's fields hold 255 bytes of text and 63 of title (GBK): longer ones are cut
+    // between characters, wherever the tip goes.
+    const QString text = support::gbk_cut(message, kTipTextBytes);
     if (!shown())
-        return notify_desktop(message);
-    icon_->showMessage(QString::fromUtf16(kTipTitle), message, QSystemTrayIcon::Information,
-                       kTipMilliseconds);
+        return notify_desktop(text);
+    icon_->showMessage(support::gbk_cut(QString::fromUtf16(kTipTitle), kTipTitleBytes), text,
+                       QSystemTrayIcon::Information, kTipMilliseconds);
     return true;
 }
 
 // The call is sent without waiting for its answer, so a slow or missing service never holds up
-// the caller; the answer only tells which notification the next tip replaces.
+// the caller; the answer tells which notification the next tip replaces. A tip asked for while
+// a call is out waits for its answer (only the newest one waits), so that it replaces the tip
+// on screen instead of standing beside it.
 bool TrayTips::notify_desktop(const QString& message)
 {
     QDBusConnection bus = bus_name_.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(bus_name_);
     if (!bus.isConnected() || !bus.interface() ||
         !bus.interface()->isServiceRegistered(kService).value())
         return false;
+    if (calling_) {
+        waiting_ = message;
+        return true;
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, u"Notify"_s);
-    call << u"Zorvik"_s << last_notification_ << QString() << QString::fromUtf16(kTipTitle)
-         << message << QStringList() << QVariantMap() << int(kTipMilliseconds);
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    call << u"Zorvik"_s << last_notification_ << QString()
+         << support::gbk_cut(QString::fromUtf16(kTipTitle), kTipTitleBytes) << message << QStringList()
+         << QVariantMap() << int(kTipMilliseconds);
+    calling_ = true;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kAnswerMilliseconds), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         const QDBusPendingReply<uint> reply = *w;
         if (reply.isValid())
             last_notification_ = reply.value();
         w->deleteLater();
+        calling_ = false;
+        if (waiting_)
+            notify_desktop(*std::exchange(waiting_, std::nullopt));
     });
     return true;
 }

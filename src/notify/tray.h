@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QSystemTrayIcon;
 
@@ -14,6 +15,8 @@ namespace zorvik::notify {
 
 inline constexpr char16_t kTipTitle[] = u"Zorvik提示";
 inline constexpr int kTipMilliseconds = 2000;
+inline constexpr int kTipTextBytes = 255;
+inline constexpr int kTipTitleBytes = 63;
 
 class TrayTips : public QObject {
     Q_OBJECT
@@ -38,7 +41,10 @@ private:
 
     std::unique_ptr<QSystemTrayIcon> icon_;
     uint last_notification_ = 0; // the service's id of our last tip, replaced by the next
+    bool calling_ = false;           // a Notify call awaits its answer
+    std::optional<QString> waiting_; // the newest tip asked for meanwhile
     QString bus_name_;
+    static constexpr int kAnswerMilliseconds = 3000; // a service that does not answer lets the next tip go
 };
 
 } // namespace zorvik::notify

@@ -32,4 +32,22 @@ QByteArray gbk_prefix(const QByteArray& bytes, qsizetype limit)
     return bytes.left(i);
 }
 
+QString gbk_cut(const QString& text, qsizetype limit)
+{
+    if (text.size() * 2 <= limit)
+        return text; // no character takes more than two bytes
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        // A surrogate pair is one character (GBK writes it as one "?").
+        const qsizetype width = text[end].isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+        const qsizetype size = to_gbk(text.mid(end, width)).size();
+        if (bytes + size > limit)
+            break;
+        bytes += size;
+        end += width;
+    }
+    return text.left(end);
+}
+
 } // namespace zorvik::support

@@ -12,5 +12,7 @@ QByteArray to_gbk(const QString& text);
 QString from_gbk(const QByteArray& bytes);
 // The longest prefix of at most `limit` bytes that does not split a double-byte character.
 QByteArray gbk_prefix(const QByteArray& bytes, qsizetype limit);
+// The longest start of `text` whose GBK bytes are at most `limit`, cut between characters.
+QString gbk_cut(const QString& text, qsizetype limit);
 
 } // namespace zorvik::support

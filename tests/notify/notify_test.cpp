@@ -168,4 +168,63 @@ TEST(TrayTips, WithoutATrayTipsGoToTheDesktopsNotificationService)
     EXPECT_EQ(service.calls[1].replaces, 41u);
 }
 
+// Two tips of one pass (an alert and the draw announcement right after it): the second waits
+// for the first one's id and replaces it; of three, the middle one is never shown.
+TEST(TrayTips, ATipAskedForBeforeTheLastOneWasAnsweredReplacesIt)
+{
+    PrivateBus bus;
+    if (bus.address().isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    QDBusConnection server = QDBusConnection::connectToBus(bus.address(), u"tips-server"_s);
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), u"tips-client"_s);
+    FakeNotifications service;
+    ASSERT_TRUE(server.registerObject(u"/org/freedesktop/Notifications"_s, &service,
+                                      QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(server.registerService(u"org.freedesktop.Notifications"_s));
+    TrayTips tray;
+    tray.use_bus(u"tips-client"_s);
+    EXPECT_TRUE(tray.show_tip(u"报警"_s));
+    EXPECT_TRUE(tray.show_tip(u"最新开奖"_s));
+    QTRY_COMPARE_WITH_TIMEOUT(service.calls.size(), 2, 5000);
+    EXPECT_EQ(service.calls[0].replaces, 0u);
+    EXPECT_EQ(service.calls[1].body, u"最新开奖"_s);
+    EXPECT_EQ(service.calls[1].replaces, 41u);
+
+    QTest::qWait(100);
+    tray.show_tip(u"一"_s);
+    tray.show_tip(u"二"_s);
+    tray.show_tip(u"三"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(service.calls.size(), 4, 5000);
+    QTest::qWait(200);
+    ASSERT_EQ(service.calls.size(), 4);
+    EXPECT_EQ(service.calls[2].body, u"一"_s);
+    EXPECT_EQ(service.calls[3].body, u"三"_s);
+    EXPECT_EQ(service.calls[3].replaces, 41u);
+}
+
+// A tip's text holds 255 bytes of GBK: one that fills them exactly is whole, one byte more is
+// cut before the character that does not fit.
+TEST(TrayTips, ATipLongerThan255BytesIsCutBetweenCharacters)
+{
+    PrivateBus bus;
+    if (bus.address().isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    QDBusConnection server = QDBusConnection::connectToBus(bus.address(), u"tips-server"_s);
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), u"tips-client"_s);
+    FakeNotifications service;
+    ASSERT_TRUE(server.registerObject(u"/org/freedesktop/Notifications"_s, &service,
+                                      QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(server.registerService(u"org.freedesktop.Notifications"_s));
+    TrayTips tray;
+    tray.use_bus(u"tips-client"_s);
+    const QString whole = u"a"_s + QString(127, u'号'); // 1 + 254 bytes
+    tray.show_tip(whole);
+    QTRY_COMPARE_WITH_TIMEOUT(service.calls.size(), 1, 5000);
+    EXPECT_EQ(service.calls[0].body, whole);
+    tray.show_tip(u"ab"_s + QString(127, u'号')); // 256 bytes: the last character goes
+    QTRY_COMPARE_WITH_TIMEOUT(service.calls.size(), 2, 5000);
+    EXPECT_EQ(service.calls[1].body, u"ab"_s + QString(126, u'号'));
+    EXPECT_EQ(service.calls[1].summary, u"Zorvik提示"_s);
+}
+
 #include "notify_test.moc"

@@ -33,6 +33,18 @@ TEST(Gbk, PrefixNeverSplitsACharacter)
     EXPECT_EQ(gbk_prefix(bytes, 0), QByteArray());
 }
 
+TEST(Gbk, CutKeepsWholeCharactersWithinTheBytes)
+{
+    EXPECT_EQ(gbk_cut(u"a中文"_s, 5), u"a中文"_s);
+    EXPECT_EQ(gbk_cut(u"a中文"_s, 4), u"a中"_s);
+    EXPECT_EQ(gbk_cut(u"a中文"_s, 3), u"a中"_s);
+    EXPECT_EQ(gbk_cut(u"a中文"_s, 2), u"a"_s);
+    EXPECT_EQ(gbk_cut(u"a中文"_s, 0), QString());
+    // A character GBK cannot hold is one "?" byte, and a surrogate pair is never split.
+    EXPECT_EQ(gbk_cut(u"a\U0001F600b"_s, 2), u"a\U0001F600"_s);
+    EXPECT_EQ(gbk_cut(u"a\U0001F600b"_s, 1), u"a"_s);
+}
+
 TEST(Md5Calc, DigestsTheGbkBytesInUpperCase)
 {
     EXPECT_EQ(Md5_Calc(QString()), u"D41D8CD98F00B204E9800998ECF8427E"_s);
