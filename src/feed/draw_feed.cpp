@@ -356,14 +356,6 @@ void DrawFeed::refresh_awd_list()
 
 void DrawFeed::tick_countdown(const QString& seconds)
 {
-    // Before a lottery is chosen there is nothing to count down to.
-    if (!find_lottery(lottery_)) {
-        if (!countdown_text_.isEmpty()) {
-            countdown_text_.clear();
-            emit countdown_changed(countdown_text_);
-        }
-        return;
-    }
     bool ok = false;
     const double given = seconds.trimmed().toDouble(&ok);
     // A value that is not a countdown (out of range, not a number) reads as none.
