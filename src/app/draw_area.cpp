@@ -11,8 +11,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -66,9 +69,8 @@ DrawArea::DrawArea(Desk& desk, TipsGroup& tips, QWidget* parent)
     awd_url_->lineEdit()->installEventFilter(this);
     disconnect(awd_url_->lineEdit(), &QLineEdit::editingFinished, awd_url_, nullptr);
     disconnect(awd_url_->lineEdit(), &QLineEdit::returnPressed, awd_url_, nullptr);
-    connect(awd_list_, &QTreeWidget::itemClicked, this, &DrawArea::toggle_draw_list);
-    connect(awd_list_, &QTreeWidget::itemDoubleClicked, this,
-            [this] { desk_.feed().refresh_awd_list(); });
+    // Clicks anywhere in the list count, below its last row and in an empty list too.
+    awd_list_->viewport()->installEventFilter(this);
     connect(isshowawardtips_, &QCheckBox::toggled, this,
             [this](bool on) { desk_.feed().set_announce(on); });
 
@@ -83,6 +85,18 @@ DrawArea::DrawArea(Desk& desk, TipsGroup& tips, QWidget* parent)
 
 bool DrawArea::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == awd_list_->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) {
+            // The double click's first click has toggled the view already.
+            double_clicked_ = true;
+            desk_.feed().refresh_awd_list();
+        } else if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+            if (!std::exchange(double_clicked_, false) && awd_list_->viewport()->rect().contains(mouse->position().toPoint()))
+                toggle_draw_list();
+        }
+        return QGroupBox::eventFilter(watched, event);
+    }
     if (watched == awd_url_->lineEdit() &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -143,6 +157,12 @@ void DrawArea::toggle_draw_list()
         hint->setText(QString::fromUtf16(kDrawListHint));
     }
     emit expanded(expand);
+}
+
+void DrawArea::hold(QWidget* widget)
+{
+    layout()->addWidget(widget);
+    widget->show();
 }
 
 } // namespace zorvik::app

@@ -28,6 +28,9 @@ public:
     void apply_caizhong();
     // The draw list large in place of the tabs, or back.
     void toggle_draw_list();
+    // Shows `widget` below the draw list (the start button while the list stands in for the
+    // tabs that hold it).
+    void hold(QWidget* widget);
     // Says whether a lottery chosen in the box may be taken (another desk follows it: no, and
     // the box goes back to the desk's own).
     void set_lottery_check(std::function<bool(const QString&)> check) { check_ = std::move(check); }
@@ -55,6 +58,7 @@ private:
     QLabel* next_awd_countdown_ = nullptr;
     QTreeWidget* awd_list_ = nullptr;
     QCheckBox* isshowawardtips_ = nullptr;
+    bool double_clicked_ = false; // the release that ends a double click toggles nothing
 };
 
 } // namespace zorvik::app

@@ -136,6 +136,11 @@ MainWindow::DeskPage& MainWindow::make_page(Desk& desk)
     });
     connect(p.draw, &DrawArea::expanded, this, [this, &p](bool on) {
         p.expanded = on;
+        // The start button stays in view and usable: below the large list, or back in its row.
+        if (on)
+            p.draw->hold(p.monitors->begin_plan());
+        else
+            p.monitors->take_back_begin_plan();
         if (&p == &page())
             main_stack_->setVisible(!on);
     });

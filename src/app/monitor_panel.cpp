@@ -86,7 +86,7 @@ MonitorPanel::MonitorPanel(Desk& desk, support::Shell& shell, TipsGroup& tips, Q
     detail_panel_->hide();
     layout->addWidget(detail_panel_);
 
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = buttons_ = new QHBoxLayout;
     auto* alert_new = named<QPushButton>("alert_new", u"添加监控"_s);
     auto* alert_del = named<QPushButton>("alert_del", u"删除选中"_s);
     auto* alert_delall = named<QPushButton>("alert_delall", u"清空所有"_s);
@@ -160,6 +160,12 @@ bool MonitorPanel::eventFilter(QObject* watched, QEvent* event)
     if (watched == alert_list_->viewport() && event->type() == QEvent::Resize)
         empty_hint_->setGeometry(alert_list_->viewport()->rect());
     return QWidget::eventFilter(watched, event);
+}
+
+void MonitorPanel::take_back_begin_plan()
+{
+    buttons_->addWidget(begin_plan_);
+    begin_plan_->show();
 }
 
 void MonitorPanel::show_tip(const QString& text)

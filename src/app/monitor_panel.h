@@ -8,6 +8,7 @@
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QHBoxLayout;
 class QPushButton;
 class QTableView;
 
@@ -34,6 +35,8 @@ public:
     void fold_detail_panel();
     void copy_numbers();
     QPushButton* begin_plan() const { return begin_plan_; }
+    // The start button back in its place at the end of the button row.
+    void take_back_begin_plan();
 
 signals:
     void new_requested();
@@ -74,6 +77,7 @@ private:
     QLineEdit* alert_show_tz_number_ = nullptr;
     QLabel* alert_show_tz_info_ = nullptr;
     QPushButton* begin_plan_ = nullptr;
+    QHBoxLayout* buttons_ = nullptr;
 };
 
 } // namespace zorvik::app
