@@ -394,8 +394,13 @@ void MainWindow::link_dispatch(int index)
         betting_->mirror_balance();
         break;
     default:
-        if (const auto url = core_->service().link_for(index))
-            shell_->open_link(*url);
+        if (const auto url = core_->service().link_for(index)) {
+            // A member the service did not give opens nothing: the user is told why.
+            if (url->trimmed().isEmpty())
+                page().monitors->show_tip(QString::fromUtf16(kNoLinkAddress));
+            else
+                shell_->open_link(*url);
+        }
         break;
     }
 }

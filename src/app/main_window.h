@@ -38,6 +38,8 @@ struct Announcement;
 
 namespace zorvik::app {
 
+inline constexpr char16_t kNoLinkAddress[] = u"服务没有给出这个链接的地址，无法打开";
+
 class AlertOptions;
 class AppCore;
 class Desk;
