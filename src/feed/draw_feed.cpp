@@ -66,6 +66,9 @@ DrawFeed::DrawFeed(support::HttpClient& http, const support::Clock& clock, suppo
     : QObject(parent), http_(http), clock_(clock), shell_(shell),
       lottery_(QString::fromUtf16(kNoLottery))
 {
+    poll_timer_.setObjectName(u"newIssAward"_s);
+    tick_timer_.setObjectName(u"count_down"_s);
+    startup_timer_.setObjectName(u"delay_timer"_s);
     poll_timer_.setInterval(kPollMs);
     tick_timer_.setInterval(kTickMs);
     startup_timer_.setInterval(kStartupMs);

@@ -115,9 +115,10 @@ private:
     quint64 generation_ = 0;  // changes with the lottery and at every reload
     bool polling_ = false;
     bool reload_pending_ = false;
-    QTimer poll_timer_;
-    QTimer tick_timer_;
-    QTimer startup_timer_;
+    // Children of the feed, named for whoever looks them up (the tests).
+    QTimer poll_timer_{this};
+    QTimer tick_timer_{this};
+    QTimer startup_timer_{this};
 };
 
 } // namespace zorvik::feed

@@ -3,9 +3,11 @@
 #include "fakes/recording_shell.h"
 #include "feed/draw_feed.h"
 #include "qt_printers.h"
+#include "support/clock.h"
 #include "support/md5.h"
 
 #include <QSignalSpy>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -172,6 +174,60 @@ TEST_F(Feed, HeleAlternatesWithTheDataCentreAndUploadsOnlyOnChange)
     EXPECT_EQ(feed_.awd_history(), u"201511121234:1,2,3,4,5"_s);
 }
 
+// Each source's slow-reading tip, whole, when the announcement option is on; none when off.
+TEST_F(Feed, EverySourceSaysItReadsSlowlyOnlyWithTheOption)
+{
+    const QString pub = u"读取开奖号略慢，检查一下自己网络或重新拨号/重启路由器看"_s;
+    const QString hele = u"读取开奖号太慢，检查一下自己网速\r\n或在切换一下开奖线路试试。"_s;
+    const QString dc = u"读取开奖号略慢，检查一下自己网络看\r\n或在左下角“开奖线路”处更换一下平台网址看看。"_s;
+    for (const bool option : {false, true}) {
+        shell_.tips.clear();
+        feed_.set_announce(option);
+        const auto expect = [&](const QStringList& tips) { return option ? tips : QStringList(); };
+        // Nothing answers at all.
+        feed_.set_lottery(u"合乐平台-重庆时时彩"_s);
+        feed_.poll_awd();
+        EXPECT_EQ(shell_.tips, expect({pub})) << option;
+        shell_.tips.clear();
+        feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
+        feed_.poll_awd();
+        EXPECT_EQ(shell_.tips, expect({dc})) << option;
+        shell_.tips.clear();
+        // Hele: the data centre's turn says nothing; the platform's turn and, once the platform
+        // answered, its history turn say theirs.
+        feed_.set_lottery(u"合乐平台-HI彩分分彩"_s);
+        feed_.poll_awd(); // data centre
+        EXPECT_TRUE(shell_.tips.isEmpty()) << option;
+        feed_.poll_awd(); // platform
+        EXPECT_EQ(shell_.tips, expect({hele})) << option;
+        shell_.tips.clear();
+        http_.route(u"cp/loadSiteInfo.do?siteCode=HELSSC1"_s, kHeleSite);
+        feed_.poll_awd(); // data centre
+        feed_.poll_awd(); // platform, its history unanswered
+        EXPECT_EQ(shell_.tips, expect({hele})) << option;
+        http_.route(u"cp/loadSiteInfo.do?siteCode=HELSSC1"_s, QString());
+    }
+}
+
+// The history requests' t=: the data centre's lottery asks with epoch seconds and its issue
+// without "-"; the Hele data-centre turn with the compact time stamp and the issue as given.
+TEST_F(Feed, HistoryRequestsCarryTheirOwnTimeAndIssue)
+{
+    feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"20151112-0123"_s, u"1,2,3,4,5"_s, u"20151112-0124"_s));
+    feed_.poll_awd();
+    const QString epoch = QString::number(zorvik::support::epoch_seconds(clock_));
+    EXPECT_EQ(http_.count(u"http://dc/caipiao/ucai_60s/getinfo?id=201511120123&before=100&gtype=list&t="_s + epoch), 1)
+        << http_.requests.last().url.toStdString();
+
+    feed_.set_lottery(u"合乐平台-HI彩分分彩"_s);
+    http_.route(u"caipiao/hele_fenfen/getinfo?id=new"_s,
+                datacenter_reply(u"20151112-1233"_s, u"0,0,0,0,0"_s, u"20151112-1234"_s));
+    feed_.poll_awd();
+    EXPECT_EQ(http_.count(u"http://dc/caipiao/hele_fenfen/getinfo?id=20151112-1233&before=100&gtype=list&t=20151112103000"_s), 1)
+        << http_.requests.last().url.toStdString();
+}
+
 TEST_F(Feed, APollInsideAPollReturnsAtOnce)
 {
     feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
@@ -198,6 +254,39 @@ TEST_F(Feed, DrawListNeedsFiveEntries)
     http_.route(u"&before=100"_s, history_text(4));
     feed_.reload_awd();
     EXPECT_EQ(feed_.rows().size(), 4);
+}
+
+// Polls every 5 s, ticks every second, and once, 2 s after the start: the list from what is
+// held, then the first poll, then the start-up is told (the announcements follow it).
+TEST_F(Feed, TheTimersAndTheStartUpOrder)
+{
+    auto* poll = feed_.findChild<QTimer*>(u"newIssAward"_s);
+    auto* tick = feed_.findChild<QTimer*>(u"count_down"_s);
+    auto* startup = feed_.findChild<QTimer*>(u"delay_timer"_s);
+    ASSERT_TRUE(poll && tick && startup);
+    EXPECT_EQ(poll->interval(), 5000);
+    EXPECT_EQ(tick->interval(), 1000);
+    EXPECT_EQ(startup->interval(), 2000);
+    EXPECT_FALSE(poll->isSingleShot());
+    EXPECT_FALSE(tick->isSingleShot());
+    EXPECT_TRUE(startup->isSingleShot());
+    EXPECT_FALSE(poll->isActive());
+    feed_.start();
+    EXPECT_TRUE(poll->isActive() && tick->isActive() && startup->isActive());
+
+    feed_.set_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"20151112-0100"_s, u"1,2,3,4,5"_s, u"20151112-0101"_s));
+    http_.route(u"&before=100"_s, history_text(6));
+    QStringList order;
+    QObject::connect(&feed_, &DrawFeed::rows_changed,
+                     [&] { order << u"list after "_s + QString::number(http_.requests.size()); });
+    QObject::connect(&feed_, &DrawFeed::started_up,
+                     [&] { order << u"started after "_s + QString::number(http_.requests.size()); });
+    ASSERT_TRUE(QMetaObject::invokeMethod(startup, "timeout"));
+    ASSERT_GE(order.size(), 2);
+    EXPECT_EQ(order.first(), u"list after 0"_s);
+    EXPECT_EQ(order.last(), u"started after 2"_s); // the newest draw and its history
+    EXPECT_EQ(handled_, QStringList{u"20151112-0100"_s});
 }
 
 TEST_F(Feed, CountdownTexts)

@@ -4,6 +4,7 @@
 #include "app/core.h"
 #include "app/main_window.h"
 #include "fakes/fake_http.h"
+#include "feed/catalogue.h"
 #include "fakes/recording_shell.h"
 #include "gui/find_child.h"
 #include "monitor/sweep.h"
@@ -87,6 +88,12 @@ QString datacenter_reply(const QString& issue)
 
 TEST_F(DrawArea, ChoosingALotterySetsUpItsPlatform)
 {
+    auto* box = find<QComboBox>(u"combox_select_caizhong"_s);
+    QStringList listed;
+    for (int i = 0; i < box->count(); ++i)
+        listed << box->itemText(i);
+    EXPECT_EQ(listed.join(u'|'), zorvik::feed::lottery_list());
+    EXPECT_EQ(box->currentIndex(), 0);
     choose_lottery(u"U彩平台-欢乐分分彩"_s);
     auto* url = find<QComboBox>(u"awd_url"_s);
     ASSERT_EQ(url->count(), 2);
@@ -187,6 +194,23 @@ TEST_F(DrawArea, AClickAnywhereInTheListTogglesItAndTheStartButtonStaysInView)
     // A right click toggles nothing.
     QTest::mouseClick(list->viewport(), Qt::RightButton, {}, below);
     EXPECT_EQ(text(u"tips_label_2"_s), u"↑奖号异常时点击刷新，双击展开"_s);
+}
+
+// The saved line is restored when a lottery is chosen: its index, none beyond the list (and
+// no address), the first for a value that is not a number.
+TEST_F(DrawArea, TheSavedDrawLineIsRestored)
+{
+    auto* url = find<QComboBox>(u"awd_url"_s);
+    const auto restored = [&](const QString& saved) {
+        zorvik::support::ini_write(u"cai_cfg"_s, u"plt_path"_s, saved, window_->settings_file());
+        choose_lottery(u"U彩平台-欢乐分分彩"_s);
+        return std::pair{url->currentText(), window_->core().feed().endpoints().platform_base};
+    };
+    EXPECT_EQ(restored(u"1"_s), (std::pair{u"http://u2/"_s, u"http://u2/"_s}));
+    EXPECT_EQ(restored(u"0"_s), (std::pair{u"http://u1/"_s, u"http://u1/"_s}));
+    EXPECT_EQ(restored(u"2"_s), (std::pair{QString(), QString()}));
+    EXPECT_EQ(url->currentIndex(), -1);
+    EXPECT_EQ(restored(u"x"_s), (std::pair{u"http://u1/"_s, u"http://u1/"_s}));
 }
 
 TEST_F(DrawArea, PickingADrawLineReloadsAndRemembersIt)
