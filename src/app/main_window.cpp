@@ -374,6 +374,11 @@ void MainWindow::apply_variant(Desk& desk, quint64 uid, const monitor::SweepVari
     activateWindow();
 }
 
+const notify::TrayTips& MainWindow::tray() const
+{
+    return own_shell_->tray();
+}
+
 void MainWindow::link_dispatch(int index)
 {
     switch (index) {

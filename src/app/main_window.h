@@ -35,6 +35,9 @@ class MonitorEngine;
 namespace zorvik::service {
 struct Announcement;
 }
+namespace zorvik::notify {
+class TrayTips;
+}
 
 namespace zorvik::app {
 
@@ -63,6 +66,8 @@ public:
     AppCore& core() { return *core_; }
     monitor::MonitorEngine& engine();
     QString settings_file() const { return settings_file_; }
+    // The notification-area icon and its tips.
+    const notify::TrayTips& tray() const;
 
     // The editor's boxes as a record, and the record shown in the boxes.
     monitor::EditorRecord editor_record() const;

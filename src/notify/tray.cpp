@@ -52,15 +52,30 @@ void TrayTips::set_tooltip(const QString& text)
         icon_->setToolTip(text);
 }
 
-bool TrayTips::show_tip(const QString& message)
+Balloon balloon_for(const QString& message)
 {
     // A balloon's fields hold 255 bytes of text and 63 of title (GBK): longer ones are cut
-    // between characters, wherever the tip goes.
-    const QString text = support::gbk_cut(message, kTipTextBytes);
+    // between characters.
+    return {support::gbk_cut(QString::fromUtf16(kTipTitle), kTipTitleBytes),
+            support::gbk_cut(message, kTipTextBytes), QSystemTrayIcon::Information, kTipMilliseconds};
+}
+
+QString TrayTips::tooltip() const
+{
+    return icon_ ? icon_->toolTip() : QString();
+}
+
+QIcon TrayTips::icon() const
+{
+    return icon_ ? icon_->icon() : QIcon();
+}
+
+bool TrayTips::show_tip(const QString& message)
+{
+    const Balloon b = balloon_for(message);
     if (!shown())
-        return notify_desktop(text);
-    icon_->showMessage(support::gbk_cut(QString::fromUtf16(kTipTitle), kTipTitleBytes), text,
-                       QSystemTrayIcon::Information, kTipMilliseconds);
+        return notify_desktop(b);
+    icon_->showMessage(b.title, b.text, QSystemTrayIcon::MessageIcon(b.icon), b.milliseconds);
     return true;
 }
 
@@ -68,20 +83,19 @@ bool TrayTips::show_tip(const QString& message)
 // the caller; the answer tells which notification the next tip replaces. A tip asked for while
 // a call is out waits for its answer (only the newest one waits), so that it replaces the tip
 // on screen instead of standing beside it.
-bool TrayTips::notify_desktop(const QString& message)
+bool TrayTips::notify_desktop(const Balloon& tip)
 {
     QDBusConnection bus = bus_name_.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(bus_name_);
     if (!bus.isConnected() || !bus.interface() ||
         !bus.interface()->isServiceRegistered(kService).value())
         return false;
     if (calling_) {
-        waiting_ = message;
+        waiting_ = tip;
         return true;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, u"Notify"_s);
-    call << u"Zorvik"_s << last_notification_ << QString()
-         << support::gbk_cut(QString::fromUtf16(kTipTitle), kTipTitleBytes) << message << QStringList()
-         << QVariantMap() << int(kTipMilliseconds);
+    call << u"Zorvik"_s << last_notification_ << QString() << tip.title << tip.text << QStringList()
+         << QVariantMap() << tip.milliseconds;
     calling_ = true;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kAnswerMilliseconds), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {

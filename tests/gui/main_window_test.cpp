@@ -40,6 +40,8 @@
 #include <QScopeGuard>
 #include <QTableView>
 #include <QTreeWidget>
+#include <QSessionManager>
+#include "notify/tray.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -569,11 +571,22 @@ TEST_F(Window, AlertOptionInterplay)
     click(tips); // on: the announcements go off
     EXPECT_FALSE(award->isChecked());
 
-    click(tips); // with pop-ups off, switching announcements on asks nothing
+    click(tips); // with pop-ups off, switching announcements on asks nothing and writes nothing
+    zorvik::support::ini_write(u"cai_cfg"_s, u"isshowawardtips"_s, u"7"_s, window_->settings_file());
     const auto asked = shell_.confirmations.size();
     click(award);
     EXPECT_TRUE(award->isChecked());
     EXPECT_EQ(shell_.confirmations.size(), asked);
+    EXPECT_EQ(ini_read(u"cai_cfg"_s, u"isshowawardtips"_s, window_->settings_file()), u"7"_s);
+    // Nor does unticking it, with pop-ups on or off.
+    click(award);
+    EXPECT_FALSE(award->isChecked());
+    click(tips);
+    click(award);
+    click(award);
+    EXPECT_FALSE(award->isChecked());
+    EXPECT_EQ(shell_.confirmations.size(), asked + 1);
+    EXPECT_EQ(ini_read(u"cai_cfg"_s, u"isshowawardtips"_s, window_->settings_file()), u"1"_s);
 }
 
 TEST_F(Window, SoundTest)
@@ -624,6 +637,32 @@ TEST_F(Window, CloseAsksFirst)
     window_->close();
     EXPECT_EQ(shell_.confirmations.last().text, u"确认退出?"_s);
     EXPECT_FALSE(window_->isVisible());
+}
+
+// The end of the desktop session closes the window without the question, monitoring or not.
+TEST_F(Window, TheSessionsEndClosesWithoutAsking)
+{
+    window_->core().engine().set_monitoring(true, false);
+    shell_.answers = {false};
+    // The session manager's request; the window reads nothing of it.
+    alignas(QSessionManager) unsigned char storage[sizeof(QSessionManager)] = {};
+    emit qGuiApp->commitDataRequest(*reinterpret_cast<QSessionManager*>(storage));
+    window_->close();
+    EXPECT_TRUE(shell_.confirmations.isEmpty());
+    EXPECT_FALSE(window_->isVisible());
+}
+
+// Before the maker's service answered, the start button waits with its first caption; the
+// tray icon is the window's, its tooltip the window caption.
+TEST_F(Window, TheFirstCaptionAndTheTrayIcon)
+{
+    auto* begin_plan = find<QPushButton>(u"begin_plan"_s);
+    EXPECT_EQ(begin_plan->text(), u"Zorvik即将出笼..."_s);
+    EXPECT_FALSE(begin_plan->isEnabled());
+    EXPECT_EQ(window_->tray().tooltip(), u"Zorvik分分彩遗漏监控挂机投注软件{v1.6} "_s);
+    EXPECT_EQ(window_->tray().tooltip(), window_->windowTitle());
+    EXPECT_FALSE(window_->tray().icon().isNull());
+    EXPECT_EQ(window_->tray().icon().cacheKey(), window_->windowIcon().cacheKey());
 }
 
 TEST_F(Window, RestartRestoresMonitorsAndOptions)

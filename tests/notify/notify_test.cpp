@@ -202,6 +202,18 @@ TEST(TrayTips, ATipAskedForBeforeTheLastOneWasAnsweredReplacesIt)
     EXPECT_EQ(service.calls[3].replaces, 41u);
 }
 
+// The icon's balloon: titled "Zorvik提示", the information icon, 2 s, its fields cut as the
+// desktop notification's are.
+TEST(TrayTips, TheBalloon)
+{
+    const zorvik::notify::Balloon b = zorvik::notify::balloon_for(u"号码已复制到剪切板"_s);
+    EXPECT_EQ(b.title, u"Zorvik提示"_s);
+    EXPECT_EQ(b.text, u"号码已复制到剪切板"_s);
+    EXPECT_EQ(b.icon, int(QSystemTrayIcon::Information));
+    EXPECT_EQ(b.milliseconds, 2000);
+    EXPECT_EQ(zorvik::notify::balloon_for(QString(200, u'号')).text, QString(127, u'号'));
+}
+
 // A tip's text holds 255 bytes of GBK: one that fills them exactly is whole, one byte more is
 // cut before the character that does not fit.
 TEST(TrayTips, ATipLongerThan255BytesIsCutBetweenCharacters)

@@ -47,6 +47,13 @@ protected:
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             res.set_content("late", "text/plain");
         });
+        server_.Get("/after", [this](const httplib::Request& req, httplib::Response& res) {
+            const auto until = std::chrono::steady_clock::now() +
+                               std::chrono::milliseconds(std::stoll(req.get_param_value("ms")));
+            while (!stopping_ && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            res.set_content("answer", "text/plain");
+        });
         server_.Get("/size", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content(std::string(size_t(std::stoll(req.get_param_value("n"))), 'x'), "text/plain");
         });
@@ -120,6 +127,18 @@ TEST_F(Http, ASilentServerTimesOutAndTheEventsKeepRunning)
     EXPECT_LT(clock.elapsed(), 1900);
     EXPECT_GT(ticks, 5); // the wait let the timer run
     EXPECT_EQ(notices_.size(), 1);
+}
+
+// The program's own client waits 9999 ms: an answer a little before is read, one a little after
+// is not (and tells the slow network once).
+TEST_F(Http, TheProgramsClientWaits9999Ms)
+{
+    QStringList told;
+    QtHttpClient program([&told](const QString& text) { told << text; });
+    EXPECT_EQ(program.net_get(url("/after?ms=9600")), u"answer"_s);
+    EXPECT_TRUE(told.isEmpty());
+    EXPECT_EQ(program.net_get(url("/after?ms=10400")), QString());
+    EXPECT_EQ(told.size(), 1);
 }
 
 TEST_F(Http, ARepliesBodyIsReadUpToItsLimit)

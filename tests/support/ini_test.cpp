@@ -194,9 +194,16 @@ TEST_F(IniFile, NamesGbkCannotHoldAreRefused)
 
 TEST_F(IniFile, ReadStopsAtTheBufferLimit)
 {
+    // The buffer holds 40980 characters with its NUL: 40979 bytes come back whole, one more
+    // is cut.
+    ASSERT_EQ(ini_write(u"alert_cfg"_s, u"list"_s, QString(40979, u'x'), path()), 1);
+    EXPECT_EQ(ini_read(u"alert_cfg"_s, u"list"_s, path()).size(), 40979);
+    ASSERT_EQ(ini_write(u"alert_cfg"_s, u"list"_s, QString(40980, u'x'), path()), 1);
+    EXPECT_EQ(ini_read(u"alert_cfg"_s, u"list"_s, path()).size(), 40979);
+    EXPECT_EQ(ini_read_whole(u"alert_cfg"_s, u"list"_s, path()).size(), 40980);
     const QString value = QString(50000, u'x');
     ASSERT_EQ(ini_write(u"alert_cfg"_s, u"list"_s, value, path()), 1);
-    EXPECT_EQ(ini_read(u"alert_cfg"_s, u"list"_s, path()).size(), kIniReadLimit);
+    EXPECT_EQ(ini_read(u"alert_cfg"_s, u"list"_s, path()).size(), 40979);
     // A double-byte character at the cut is not split.
     const QString chinese = u"a"_s + QString(30000, u'中');
     ASSERT_EQ(ini_write(u"alert_cfg"_s, u"list"_s, chinese, path()), 1);
