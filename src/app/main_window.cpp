@@ -174,6 +174,9 @@ void MainWindow::build_ui()
     auto* upper_layout = new QVBoxLayout(upper);
     upper_layout->setContentsMargins(0, 0, 0, 0);
     upper_layout->addWidget(main_stack_, 1);
+    // While the large draw list stands in for the tabs, the options keep their height below
+    // the free room.
+    upper_layout->addStretch(0);
     auto* options_row = new QHBoxLayout;
     options_row->addWidget(alert_options_);
     options_row->addWidget(betting_->settings_box(), 1);
