@@ -92,6 +92,8 @@ QtHttpClient::Answer QtHttpClient::wait_for(QNetworkReply* reply)
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    // To the millisecond: a coarse timer may end a 9999 ms wait half a second late.
+    timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     // The whole request has one deadline (the timer), and its body one size limit.
