@@ -93,7 +93,7 @@ AppCore::AppCore(const QString& data_dir, support::Shell& shell, const support::
     });
     connect(&records_, &records::RecordWriter::succeeded, this, [this] { records_failure_told_ = false; });
 
-    wire_desk(*desks_.emplace_back(std::make_unique<Desk>(*this, 1)));
+    wire_desk(*desks_.emplace_back(std::make_unique<Desk>(static_cast<DeskHost&>(*this), 1)));
     connect(&feed(), &feed::DrawFeed::started_up, this, [this] { emit announced(service_.fetch_announcements()); });
     connect(&desk(), &Desk::new_draw, this, &AppCore::new_draw);
 }
@@ -167,7 +167,7 @@ void AppCore::wire_desk(Desk& d)
 
 Desk& AppCore::add_desk(int number)
 {
-    Desk& d = *desks_.emplace_back(std::make_unique<Desk>(*this, number));
+    Desk& d = *desks_.emplace_back(std::make_unique<Desk>(static_cast<DeskHost&>(*this), number));
     d.engine().set_simulated(virtual_);
     d.engine().set_alert_options(alert_tips_, alert_sound_);
     wire_desk(d);
@@ -312,12 +312,15 @@ QString AppCore::records_file() const
     return QFileInfo(settings_file_).dir().filePath(u"records.db"_s);
 }
 
-QStringList AppCore::row_columns(const monitor::BetRow& row)
+Options AppCore::options() const
 {
-    QStringList columns;
-    for (const QString& c : row.columns)
-        columns << c;
-    return columns;
+    return options_source_ ? options_source_() : settings_load(settings_file_);
+}
+
+void AppCore::desk_started()
+{
+    total_stopped_ = false;
+    check_total_stop();
 }
 
 records::BetRecord AppCore::bet_record(const QString& lottery, const monitor::BetRow& bet) const
@@ -400,7 +403,7 @@ void AppCore::choose_placer()
         if (virtual_)
             placer = &simulated_;
         else if (!accounts_[account_of(d->lottery())]->account.isEmpty())
-            placer = &d->shared_placer_;
+            placer = &d->platform_placer();
         d->engine().set_placer(placer);
         // With several lotteries, an alert tip says whose it is.
         d->engine().set_tip_prefix(desks_.size() > 1 && !d->lottery().isEmpty() ? u'【' + d->lottery() + u'】' : QString());

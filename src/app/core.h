@@ -40,31 +40,17 @@ class Shell;
 
 namespace zorvik::app {
 
-// The money-unit box's lists: Hele and Jingwei lotteries, and UCai ones (which add 厘).
-inline constexpr char16_t kUnits[] = u"--选择--|元|角|分";
-inline constexpr char16_t kUnitsUcai[] = u"--选择--|元|角|分|厘";
-inline constexpr int kUnitsSelected = 2;
-
 // Told once when the settings file cannot be written.
 QString write_failure_text(const QString& file);
 
-// What choosing a lottery sets up besides the feed.
-struct LotteryChoice {
-    QString platform;    // "hele", "ucai" or "jw"
-    QString units;       // the money-unit box's list
-    bool auto_bet = true; // automatic betting offered
-    QStringList addresses;
-    int saved_index = 0;
-};
-
-class AppCore : public QObject {
+class AppCore : public QObject, private DeskHost {
     Q_OBJECT
 public:
     AppCore(const QString& data_dir, support::Shell& shell, const support::Clock& clock,
             support::HttpClient& http, const NetConfig& net, QObject* parent = nullptr);
     ~AppCore() override;
 
-    QString settings_file() const { return settings_file_; }
+    QString settings_file() const override { return settings_file_; }
     // The desks, the first one's lottery being the settings file's own (the window's).
     const std::vector<std::unique_ptr<Desk>>& desks() const { return desks_; }
     Desk& desk() { return *desks_.front(); }
@@ -80,22 +66,22 @@ public:
     int free_desk_number() const;
     // The alert options ("弹窗报警", "声音报警") of every desk, and of desks added later.
     void set_alert_options(bool tips, bool sound);
-    service::ServiceLink& service() { return service_; }
+    service::ServiceLink& service() override { return service_; }
     // The platform accounts: 0 on the first desk's platform (the settings file's own keys), 1 on
     // the other platform (section platform_2, ours). Each has its own session and browser page;
     // the desks of one platform share its account.
-    static constexpr int kAccounts = 2;
-    platform::PlatformSession& platform(int which = 0) { return accounts_[which]->session; }
+    static constexpr int kAccounts = DeskHost::kAccounts;
+    platform::PlatformSession& platform(int which = 0) override { return accounts_[which]->session; }
     // The account a lottery bets with; "hele", "ucai" (or empty) for an account's platform.
-    int account_of(const QString& lottery) const;
+    int account_of(const QString& lottery) const override;
     QString account_platform(int which) const;
     // The desk whose lottery and line an account's session follows between orders: the first
     // desk of its platform (none: nullptr; the first account, the first desk).
-    Desk* home_desk(int which);
-    records::RecordWriter& records() { return records_; }
+    Desk* home_desk(int which) override;
+    records::RecordWriter& records() override { return records_; }
     // The draws known for the first desk's lottery, oldest first: the draw list's and the records'.
     QVector<monitor::HistoryDraw> known_draws() { return desk().known_draws(); }
-    QString records_file() const;
+    QString records_file() const override;
     // Where the page bridge comes from (by default the embedded browser, made on first use).
     void set_bridge_factory(std::function<platform::PageBridge&()> factory)
     {
@@ -131,7 +117,7 @@ public:
     void check_total_stop();
     // "我要装逼": bets are placed with simulated money.
     void set_virtual(bool on);
-    bool virtual_betting() const { return virtual_; }
+    bool virtual_betting() const override { return virtual_; }
     // Where the window's options (saved at every start) and the stop amounts come from.
     void set_options_source(std::function<Options()> source) { options_source_ = std::move(source); }
 
@@ -173,10 +159,13 @@ public:
     // Reads the platform account's balance again (real money, with an account), once the
     // operations asked for before it are done; a read already waiting its turn serves.
     void refresh_balance();
-    void refresh_balance(int which);
+    void refresh_balance(int which) override;
     // Runs a platform operation of the account in its turn (see OperationQueue).
     void run_on_platform(int which, std::function<void()> op) { accounts_[which]->queue.run(std::move(op)); }
-    void post_to_platform(int which, std::function<void()> op) { accounts_[which]->queue.post(std::move(op)); }
+    void post_to_platform(int which, std::function<void()> op) override
+    {
+        accounts_[which]->queue.post(std::move(op));
+    }
     platform::OperationQueue& platform_queue(int which) { return accounts_[which]->queue; }
     // The program is ending (a signal in headless mode): monitoring stops, no bet is placed any
     // more, and whatever waits gives up at once.
@@ -184,7 +173,7 @@ public:
 
     // Reports the outcome of a settings-file write: the first failure is told (as a tip, never
     // a box that would hold up the draw cycle); after a write succeeds again, the next is told.
-    void report_write(bool written);
+    void report_write(bool written) override;
 
 signals:
     void announced(const service::Announcement& announcement);
@@ -217,7 +206,17 @@ signals:
     void total_stop_reached(const QString& text);
 
 private:
-    friend class Desk;
+    // What the desks are given (DeskHost).
+    support::HttpClient& http() override { return http_; }
+    const support::Clock& clock() const override { return clock_; }
+    support::Shell& shell() override { return shell_; }
+    const NetConfig& net() const override { return net_; }
+    Options options() const override;
+    monitor::BetPlacer& no_account() override { return no_account_; }
+    void bet_settled() override { settled(); }
+    void desk_started() override;
+    QString total_stop_text() const override { return total_stop_text_; }
+
     // Real bets go through the platform drivers; until an account is logged in, none is placed.
     class NoAccountPlacer final : public monitor::ImmediatePlacer {
     public:
@@ -230,21 +229,20 @@ private:
     bool virtual_ = false;
     NetConfig net_;
     std::function<Options()> options_source_;
-    void choose_placer();
+    void choose_placer() override;
     void wire_desk(Desk& desk);
-    QString record_order(const QString& lottery, const monitor::BetRow& row);
-    records::BetRecord bet_record(const QString& lottery, const monitor::BetRow& row) const;
-    static QStringList row_columns(const monitor::BetRow& row);
+    QString record_order(const QString& lottery, const monitor::BetRow& row) override;
+    records::BetRecord bet_record(const QString& lottery, const monitor::BetRow& row) const override;
     // A bet was settled: real money's balance is read once the draw's settlement is over, and
     // the total stop applied.
     void settled();
     // The account's session follows its home desk's lottery and line (not while it is busy).
-    void follow_home(int which);
+    void follow_home(int which) override;
     // The login itself, in the account's turn.
     void log_in(int which);
-    void tell_unconfirmed(const QString& lottery, const QStringList& columns);
+    void tell_unconfirmed(const QString& lottery, const QStringList& columns) override;
     void notify(const QString& lottery, const QString& event, const QString& issue, const QString& monitor,
-                const QString& text, const NotifyMessage& message);
+                const QString& text, const NotifyMessage& message) override;
     platform::PageBridge& bridge(int which);
     // Sets a line of every desk betting with the account.
     void set_account_line(int which, monitor::Line line, const QString& text);

@@ -1,8 +1,10 @@
 #include "app/desk.h"
 
-#include "app/core.h"
 #include "feed/catalogue.h"
 #include "monitor/trend.h"
+#include "platform/session.h"
+#include "records/record_writer.h"
+#include "service/service_link.h"
 #include "support/clock.h"
 #include "support/identity.h"
 #include "support/shell.h"
@@ -24,6 +26,14 @@ QString platform_of(const QString& lottery)
     return QString();
 }
 
+QStringList bet_columns(const monitor::BetRow& row)
+{
+    QStringList columns;
+    for (const QString& c : row.columns)
+        columns << c;
+    return columns;
+}
+
 void Desk::SharedPlatformPlacer::submit(monitor::BetJob job)
 {
     const int which = desk_.core_.account_of(desk_.lottery_);
@@ -33,7 +43,7 @@ void Desk::SharedPlatformPlacer::submit(monitor::BetJob job)
             job.done(monitor::BetResult{monitor::kNotSent, {}, {}, {}});
             return;
         }
-        AppCore& core = desk->core_;
+        DeskHost& core = desk->core_;
         platform::PlatformSession& session = core.platform(which);
         const feed::Lottery* lottery = feed::find_lottery(desk->lottery_);
         session.set_lottery(desk->lottery_, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
@@ -43,14 +53,14 @@ void Desk::SharedPlatformPlacer::submit(monitor::BetJob job)
     });
 }
 
-Desk::Desk(AppCore& core, int number)
-    : core_(core), number_(number), feed_(core.http_, core.clock_, core.shell_),
-      engine_(core.shell_, core.settings_file_)
+Desk::Desk(DeskHost& host, int number)
+    : core_(host), number_(number), feed_(host.http(), host.clock(), host.shell()),
+      engine_(host.shell(), host.settings_file())
 {
-    feed_.endpoints().public_base = core.net_.public_base;
-    feed_.endpoints().trend_base = core.net_.trend_base;
-    feed_.endpoints().datacenter_base = core.service_.datacenter_base();
-    feed_.endpoints().upload_base = core.service_.upload_base();
+    feed_.endpoints().public_base = host.net().public_base;
+    feed_.endpoints().trend_base = host.net().trend_base;
+    feed_.endpoints().datacenter_base = host.service().datacenter_base();
+    feed_.endpoints().upload_base = host.service().upload_base();
     if (number_ > 1) {
         engine_.set_list_place(desk_section(number_), QString::fromUtf16(keys::kList));
         engine_.set_stop_source([this] { return kept_stops(); });
@@ -66,7 +76,7 @@ Desk::Desk(AppCore& core, int number)
         state.history = &feed_.awd_history();
         return state;
     });
-    engine_.set_placer(&core_.no_account_);
+    engine_.set_placer(&core_.no_account());
     // The betting page is loaded again after every rebuild, once a platform has been used.
     connect(&engine_, &monitor::MonitorEngine::rebuilt, this, [this] {
         // One notification per rebuild that raised the alert, while monitoring.
@@ -76,7 +86,7 @@ Desk::Desk(AppCore& core, int number)
                          alert_message(lottery_, feed_.bet_iss(), alert_lines_));
         alerting_.clear();
         alert_lines_.clear();
-        for (int which = 0; which < AppCore::kAccounts; ++which)
+        for (int which = 0; which < DeskHost::kAccounts; ++which)
             if (core_.home_desk(which) == this)
                 core_.post_to_platform(which, [&core = core_, which] { core.platform(which).load_game_page(); });
     });
@@ -94,19 +104,19 @@ Desk::Desk(AppCore& core, int number)
     connect(this, &Desk::bet_unconfirmed, this, [this](const QStringList& c) { core_.tell_unconfirmed(lottery_, c); });
     connect(&engine_, &monitor::MonitorEngine::bet_added, this, [this](int row) {
         record_bet(row);
-        if (!core_.virtual_)
+        if (!core_.virtual_betting())
             core_.refresh_balance(core_.account_of(lottery_));
     });
     // Every order is in the records before it is sent; real money is not sent without them.
     engine_.set_order_recorder([this](const monitor::BetRow& row) { return core_.record_order(lottery_, row); });
     connect(&engine_, &monitor::MonitorEngine::bet_unconfirmed, this,
-            [this](const monitor::BetRow& row) { emit bet_unconfirmed(AppCore::row_columns(row)); });
+            [this](const monitor::BetRow& row) { emit bet_unconfirmed(bet_columns(row)); });
     connect(&engine_, &monitor::MonitorEngine::order_dropped, this,
             [this](const monitor::BetRow& row, bool was_unconfirmed) {
                 if (!row.ref.isEmpty())
-                    core_.records_.drop(row.ref);
+                    core_.records().drop(row.ref);
                 if (was_unconfirmed)
-                    emit bet_cancelled(AppCore::row_columns(row));
+                    emit bet_cancelled(bet_columns(row));
             });
     // A late answer placed an unconfirmed order: confirmed in the records, told as a bet.
     connect(&engine_, &monitor::MonitorEngine::bet_resolved, this, [this](int row) {
@@ -114,7 +124,7 @@ Desk::Desk(AppCore& core, int number)
             record_bet(row);
     });
     connect(&engine_, &monitor::MonitorEngine::bet_settled, this, &Desk::record_settlement);
-    connect(&engine_, &monitor::MonitorEngine::bet_settled, &core_, &AppCore::settled);
+    connect(&engine_, &monitor::MonitorEngine::bet_settled, this, [this] { core_.bet_settled(); });
     // A bet waits for a draw the feed skipped: the whole draw history is fetched again, once the
     // pass that found it has ended.
     connect(
@@ -125,31 +135,30 @@ Desk::Desk(AppCore& core, int number)
         },
         Qt::QueuedConnection);
     connect(&engine_, &monitor::MonitorEngine::monitoring_changed, this, [this](bool on) {
-        const QString now = records::record_time(core_.clock_.local_now());
+        const QString now = records::record_time(core_.clock().local_now());
         const QString why = stop_why_.isEmpty() ? u"stop rule"_s : stop_why_;
         if (on) {
-            core_.records_.session_started(lottery_, now);
+            core_.records().session_started(lottery_, now);
             // A start after the total stop: stopped again while the totals are still reached.
-            core_.total_stopped_ = false;
-            core_.check_total_stop();
+            core_.desk_started();
         } else {
-            core_.records_.session_stopped(why, now, lottery_);
+            core_.records().session_stopped(why, now, lottery_);
             core_.notify(lottery_, u"stop"_s, feed_.bet_iss(), QString(), u"停止监控（"_s + stop_reason(why) + u'）',
                          stop_message(lottery_, why));
             // The total stop is said on this desk after its own stop line, whenever its stop
             // came (a desk in its pass stops when the pass ends).
             if (why == u"total stop")
                 QMetaObject::invokeMethod(
-                    this, [this] { engine_.set_line(monitor::Line::BetStatus, core_.total_stop_text_); },
+                    this, [this] { engine_.set_line(monitor::Line::BetStatus, core_.total_stop_text()); },
                     Qt::QueuedConnection);
         }
         stop_why_.clear();
     });
     connect(&feed_, &feed::DrawFeed::new_draw, this, [this](const QString& issue, const QString& numbers) {
-        const QString now = records::record_time(core_.clock_.local_now());
-        core_.records_.add_draw(lottery_, issue, numbers, now);
+        const QString now = records::record_time(core_.clock().local_now());
+        core_.records().add_draw(lottery_, issue, numbers, now);
         // Bets of earlier runs are settled as their draws become known.
-        core_.records_.settle_open(lottery_, feed_.awd_lookup(), now);
+        core_.records().settle_open(lottery_, feed_.awd_lookup(), now);
         emit new_draw(issue, numbers); // told first, then judged
         // A start that waited for draw history judges this draw itself.
         if (start_pending_ && !engine_.monitoring() && feed_.awd_history().size() > 0) {
@@ -166,7 +175,7 @@ Desk::~Desk() = default;
 std::pair<QString, QString> Desk::kept_stops() const
 {
     // Read at every settlement, as the window's boxes are: an amount changed in the file applies.
-    return load_desk_stops(core_.settings_file_, number_);
+    return load_desk_stops(core_.settings_file(), number_);
 }
 
 void Desk::record_bet(int row)
@@ -175,7 +184,7 @@ void Desk::record_bet(int row)
     if (bet.unconfirmed)
         return; // stays in the records as sent, not confirmed
     const records::BetRecord r = core_.bet_record(lottery_, bet);
-    const QStringList columns = AppCore::row_columns(bet);
+    const QStringList columns = bet_columns(bet);
     core_.notify(lottery_, u"bet"_s, r.issue, r.monitor,
                  r.issue + u"期投注 倍数"_s + QString::number(r.multiplier) + u" 成本"_s +
                      bet.columns[monitor::kBetCost] + u" 订单号"_s + r.order_no,
@@ -187,24 +196,24 @@ void Desk::record_bet(int row)
                 desk, [desk, columns] { emit desk->bet_committed(columns); }, Qt::QueuedConnection);
     };
     if (r.ref.isEmpty())
-        core_.records_.add_bet(r, committed);
+        core_.records().add_bet(r, committed);
     else
-        core_.records_.confirm(r.ref, r.order_no, r.cost, committed);
+        core_.records().confirm(r.ref, r.order_no, r.cost, committed);
 }
 
 void Desk::record_settlement(int row)
 {
     const monitor::BetRow& bet = engine_.bet_log().at(row);
-    core_.records_.settle(lottery_, bet.columns[monitor::kBetIssue], bet.columns[monitor::kBetOrder],
+    core_.records().settle(lottery_, bet.columns[monitor::kBetIssue], bet.columns[monitor::kBetOrder],
                           bet.columns[monitor::kBetDraw], bet.columns[monitor::kBetResult],
                           bet.columns[monitor::kBetReturn].toDouble(),
-                          records::record_time(core_.clock_.local_now()));
+                          records::record_time(core_.clock().local_now()));
 }
 
 QVector<monitor::HistoryDraw> Desk::known_draws()
 {
     QStringList texts{feed_.awd_history()};
-    core_.records_.flush();
+    core_.records().flush();
     records::RecordStore store;
     if (store.open(core_.records_file()))
         texts << store.draws_text(lottery_);
@@ -214,14 +223,14 @@ QVector<monitor::HistoryDraw> Desk::known_draws()
 bool Desk::start_monitoring()
 {
     if (feed_.awd_history().isEmpty()) {
-        core_.shell_.message(u"还未获取到历史开奖号，无法开启监控"_s);
+        core_.shell().message(u"还未获取到历史开奖号，无法开启监控"_s);
         return false;
     }
     if (number_ == 1) {
         // The password is kept by the login alone (in the keyring where there is one).
-        Options options = core_.options_source_ ? core_.options_source_() : settings_load(core_.settings_file_);
+        Options options = core_.options();
         options.plt_pass.clear();
-        core_.report_write(settings_save(core_.settings_file_, options));
+        core_.report_write(settings_save(core_.settings_file(), options));
     }
     engine_.set_monitoring(true);
     return true;
@@ -233,7 +242,7 @@ void Desk::begin_plan_clicked()
         start_monitoring();
         return;
     }
-    if (core_.shell_.confirm(u"确认要停止监控？"_s, QString::fromUtf16(support::kTitle) + u" - 确认停止"_s))
+    if (core_.shell().confirm(u"确认要停止监控？"_s, QString::fromUtf16(support::kTitle) + u" - 确认停止"_s))
         stop(u"button"_s);
 }
 
@@ -265,8 +274,8 @@ LotteryChoice Desk::choose_lottery(const QString& name)
     // The balance of the platform this desk followed before is not this lottery's.
     if (platform_of(name).isEmpty() && !platform_of(previous).isEmpty())
         engine_.set_line(monitor::Line::Balance, QString());
-    choice.addresses = core_.service_.platform_addresses(choice.platform);
-    choice.saved_index = load_desk_line(core_.settings_file_, number_);
+    choice.addresses = core_.service().platform_addresses(choice.platform);
+    choice.saved_index = load_desk_line(core_.settings_file(), number_);
     feed_.endpoints().platform_base = choice.saved_index >= 0 && choice.saved_index < choice.addresses.size()
                                           ? choice.addresses[choice.saved_index]
                                           : QString();
@@ -279,7 +288,7 @@ void Desk::pick_address(const QString& address, int index)
     feed_.endpoints().platform_base = address;
     core_.choose_placer();
     feed_.reload_awd();
-    core_.report_write(save_desk_line(core_.settings_file_, number_, index));
+    core_.report_write(save_desk_line(core_.settings_file(), number_, index));
 }
 
 void Desk::enter_address(const QString& address)

@@ -3,6 +3,7 @@
 // log, session counters, income and stop amounts. The first desk is the lottery of the settings
 // file's own keys; every further one keeps its settings in a section "desk_N" (N = 2, 3, …).
 
+#include "app/desk_host.h"
 #include "app/notify_texts.h"
 #include "feed/draw_feed.h"
 #include "monitor/backtest.h"
@@ -14,13 +15,24 @@
 
 namespace zorvik::app {
 
-class AppCore;
-struct LotteryChoice;
+// The money-unit box's lists: Hele and Jingwei lotteries, and UCai ones (which add 厘).
+inline constexpr char16_t kUnits[] = u"--选择--|元|角|分";
+inline constexpr char16_t kUnitsUcai[] = u"--选择--|元|角|分|厘";
+inline constexpr int kUnitsSelected = 2;
+
+// What choosing a lottery sets up besides the feed.
+struct LotteryChoice {
+    QString platform;    // "hele", "ucai" or "jw"
+    QString units;       // the money-unit box's list
+    bool auto_bet = true; // automatic betting offered
+    QStringList addresses;
+    int saved_index = 0;
+};
 
 class Desk : public QObject {
     Q_OBJECT
 public:
-    Desk(AppCore& core, int number);
+    Desk(DeskHost& host, int number);
     ~Desk() override;
 
     int number() const { return number_; }
@@ -46,6 +58,8 @@ public:
     QVector<monitor::HistoryDraw> known_draws();
     // A further desk's stop amounts as kept (止盈, 止损), and written back.
     std::pair<QString, QString> kept_stops() const;
+    // Where real orders of this desk go: the platform session of its account, in its turn.
+    monitor::BetPlacer& platform_placer() { return shared_placer_; }
 
 signals:
     // A new draw, before the monitors judge it.
@@ -57,7 +71,6 @@ signals:
     void bet_cancelled(const QStringList& columns);
 
 private:
-    friend class AppCore;
     // Real money on the platform session of the account of this desk's platform: the order
     // waits its turn in the account's queue of operations (other desks' orders, a login), then
     // the session takes this desk's lottery for it and the first desk's again.
@@ -73,7 +86,7 @@ private:
     void record_bet(int row);
     void record_settlement(int row);
 
-    AppCore& core_;
+    DeskHost& core_;
     const int number_;
     QString lottery_;
     QString stop_why_; // why monitoring stops next: "button", "exit", "total stop"; else the stop rule
