@@ -2,7 +2,9 @@
 # Memory and processor time of several lotteries followed at once, in headless mode against
 # zorvik-sim (without the browser: simulated money): one desk and eight desks, idle (following
 # their draws, no monitors) and monitoring 1,000 monitors each. Prints the resident memory, the
-# share of one core, the processor time per draw and the ratios of eight desks to one.
+# share of one core, the processor time per draw and the ratios of eight desks to one; then one
+# desk betting real money (logged in, the platform's page loaded): the resident memory of the
+# program and of its browser engine's processes together.
 #
 #   bench/desks_measure.sh [BUILD_DIR] [SECONDS]
 set -eu
@@ -15,7 +17,7 @@ app=$build/src/app/zorvik
 
 work=$(mktemp -d)
 trap 'kill $sim_pid 2>/dev/null || true; rm -rf "$work"' EXIT
-"$sim" --port 0 --period $period > "$work/sim.txt" &
+"$sim" --port 0 --period $period --account ann:pw:1000 > "$work/sim.txt" &
 sim_pid=$!
 while [ "$(wc -l < "$work/sim.txt")" -lt 6 ]; do sleep 0.2; done
 url() { awk -v r="$1" '$1 == r { print $2 }' "$work/sim.txt"; }
@@ -52,6 +54,18 @@ settings() {
 }
 
 ticks=$(getconf CLK_TCK)
+# tree_rss PID: the resident kB of PID and every process under it; helpers PID: how many of those
+# are the browser engine's.
+descendants() { for c in $(ps -o pid= --ppid "$1"); do echo "$c"; descendants "$c"; done; }
+tree_rss() {
+    total=$(awk '/^VmRSS:/ { print $2 }' "/proc/$1/status")
+    for c in $(descendants "$1"); do
+        kb=$(awk '/^VmRSS:/ { print $2 }' "/proc/$c/status" 2>/dev/null || echo 0)
+        total=$((total + ${kb:-0}))
+    done
+    echo "$total"
+}
+helpers() { descendants "$1" | while read -r c; do cat "/proc/$c/comm" 2>/dev/null; done | grep -c QtWebEngine || true; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
 # run NAME DESKS MONITORS: prints "NAME rss_kb core_share cpu_ms_per_draw".
@@ -69,6 +83,8 @@ run() {
     end=$(cpu_ticks $pid)
     draws_after=$(grep -c ' draw ' "$dir/out.txt" || true)
     rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
+    [ "$(helpers $pid)" -eq 0 ] || echo "$1: the browser engine runs with simulated money" >&2
+    grep -q libQt6Widgets "/proc/$pid/maps" && echo "$1: the widget library is loaded" >&2
     kill $pid
     wait $pid 2>/dev/null || true
     draws=$((draws_after - draws_before))
@@ -77,16 +93,38 @@ run() {
     }'
 }
 
+# real NAME: one U彩 desk on real money, logged in at the start with its page loaded; prints
+# "NAME main_kb all_kb helpers".
+real() {
+    dir="$work/$1"
+    mkdir -p "$dir/bao"
+    printf '[cai_cfg]\r\ncombox_select_caizhong=U彩平台-欢乐分分彩\r\n[tz_cfg]\r\nplt_user=ann\r\nplt_pass=pw\r\nplt_tz_zy=100000\r\nplt_tz_zs=-100000\r\n' |
+        iconv -f UTF-8 -t GBK > "$dir/bao/cfg.ini"
+    "$app" --headless --start --data-dir "$dir" --service-base "$(url service)" \
+        --public-base "$(url public)" --trend-base "$(url trend)" > "$dir/out.txt" 2>&1 &
+    pid=$!
+    sleep 20
+    grep -q ' login ' "$dir/out.txt" || echo "$1: no login" >&2
+    sleep "$seconds"
+    main=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
+    echo "$1 $main $(tree_rss $pid) $(helpers $pid)"
+    kill $pid
+    wait $pid 2>/dev/null || true
+}
+
 echo "following draws for ${seconds} s after a 20 s start, the simulator drawing every ${period} s" >&2
 one_idle=$(run one_idle 1 0)
 eight_idle=$(run eight_idle 8 0)
 one_busy=$(run one_busy 1 1000)
 eight_busy=$(run eight_busy 8 1000)
+one_real=$(real one_real)
 
 echo "$one_idle
 $eight_idle
 $one_busy
-$eight_busy" | awk '
+$eight_busy
+$one_real" | awk '
+    $1 == "one_real" { real_main = $2 / 1024; real_all = $3 / 1024; real_helpers = $4; next }
     { rss[$1] = $2 / 1024; share[$1] = $3 * 100; per_draw[$1] = $4; draws[$1] = $5 }
     END {
         printf "one desk, idle:                %6.1f MB, %5.2f %% of a core\n", rss["one_idle"], share["one_idle"]
@@ -95,4 +133,5 @@ $eight_busy" | awk '
         printf "eight desks, 1,000 monitors:   %6.1f MB, %5.2f %% of a core, %6.2f ms of processor a draw (%d draws)\n", rss["eight_busy"], share["eight_busy"], per_draw["eight_busy"], draws["eight_busy"]
         if (share["one_busy"] > 0)
             printf "eight desks against one, 1,000 monitors each: %.2fx the processor time (goal: at most 8x), %.2fx the memory\n", share["eight_busy"] / share["one_busy"], rss["eight_busy"] / rss["one_busy"]
+        printf "one desk, real money, logged in: %6.1f MB the program, %6.1f MB with its %d browser processes\n", real_main, real_all, real_helpers
     }'

@@ -3,7 +3,7 @@
 // the hit test on an ordinary bet; and rebuilding a table view over 10,000 rows. The run ends
 // with a summary of the figures and their ratios.
 
-#include "app/monitor_models.h"
+#include "gui/monitor_models.h"
 #include "monitor/backtest.h"
 #include "monitor/engine.h"
 #include "rules/compiled_hit.h"

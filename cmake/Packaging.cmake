@@ -4,14 +4,14 @@
 include(GNUInstallDirs)
 set(PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 
-install(TARGETS zorvik zorvik-cli zorvik-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zorvik zorvik-headless zorvik-cli zorvik-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PACKAGING_DIR}/zorvik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PACKAGING_DIR}/zorvik.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PACKAGING_DIR}/zorvik.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
 install(FILES ${PACKAGING_DIR}/alert.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/zorvik)
-install(FILES ${PACKAGING_DIR}/man/zorvik.1 ${PACKAGING_DIR}/man/zorvik-cli.1
+install(FILES ${PACKAGING_DIR}/man/zorvik.1 ${PACKAGING_DIR}/man/zorvik-headless.1 ${PACKAGING_DIR}/man/zorvik-cli.1
               ${PACKAGING_DIR}/man/zorvik-sim.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PACKAGING_DIR}/zorvik-headless.service DESTINATION lib/systemd/user)

@@ -16,7 +16,6 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
-#include <QWebEngineView>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -132,27 +131,25 @@ QString page_value_text(const QVariant& value)
 }
 
 WebPageBridge::WebPageBridge(support::Shell& shell, support::SharedCookieJar* jar,
-                             std::function<bool(QWidget*)> place, QObject* parent)
-    : QObject(parent), shell_(shell), jar_(jar), place_(std::move(place))
+                             std::function<void(QWebEnginePage*)> made, QObject* parent)
+    : QObject(parent), shell_(shell), jar_(jar), made_(std::move(made))
 {
 }
 
 WebPageBridge::~WebPageBridge()
 {
-    if (view_ && !view_->parent())
-        delete view_;
+    delete page_; // a view showing it (the window's) lets go of it first
 }
 
-QWebEngineView* WebPageBridge::view()
+QWebEnginePage* WebPageBridge::page()
 {
-    if (view_)
-        return view_;
-    view_ = new QWebEngineView;
-    view_->setObjectName(u"zorvik_tz_wb"_s);
-    view_->setPage(new QuietPage([this](const QString& text) { emit dialog(text); }, view_));
+    if (page_)
+        return page_;
+    page_ = new QuietPage([this](const QString& text) { emit dialog(text); }, nullptr);
+    page_->setObjectName(u"zorvik_tz_wb"_s);
     // The platform's pages must not open dialogs of their own on an unattended program.
-    view_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    QWebEnginePage* page = view_->page();
+    page_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    QWebEnginePage* page = page_;
     // Before the page's first byte runs, its dialogs are disarmed, in every frame.
     QWebEngineScript guard;
     guard.setName(u"zorvik-dialog-guard"_s);
@@ -168,12 +165,14 @@ QWebEngineView* WebPageBridge::view()
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         loading_ = false;
         load_ok_ = ok;
-        if (cleanup_after_load_ && ok && view_)
-            view_->page()->runJavaScript(cleanup_script());
+        if (cleanup_after_load_ && ok && page_)
+            page_->runJavaScript(cleanup_script());
         cleanup_after_load_ = false;
     });
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this] { renderer_gone_ = true; });
+    // Without a view the page is still as a shown one: its timers run at full pace.
+    page->setVisible(true);
     // The program drives this page unattended: the engine must never freeze or discard it.
     page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
     connect(page, &QWebEnginePage::lifecycleStateChanged, this, [this](QWebEnginePage::LifecycleState) {
@@ -181,18 +180,16 @@ QWebEngineView* WebPageBridge::view()
             page_alive();
     });
     share_cookies();
-    if (!place_ || !place_(view_)) {
-        view_->resize(1280, 800);
-        view_->show();
-    }
-    return view_;
+    if (made_)
+        made_(page_);
+    return page_;
 }
 
 void WebPageBridge::share_cookies()
 {
     if (!jar_)
         return;
-    QWebEngineCookieStore* store = view_->page()->profile()->cookieStore();
+    QWebEngineCookieStore* store = page_->profile()->cookieStore();
     support::SharedCookieJar* jar = jar_;
     connect(store, &QWebEngineCookieStore::cookieAdded, jar,
             [jar](const QNetworkCookie& cookie) { jar->adopt(cookie); });
@@ -236,16 +233,16 @@ bool WebPageBridge::page_navigate(const QString& url)
     const QUrl address(url);
     if (!address.isValid() || address.isRelative() || address.host().isEmpty())
         return false; // refused: no load, no clean-up
-    QWebEngineView* browser = view();
+    QWebEnginePage* browser = page();
     bool finished = false;
     const auto connection =
-        connect(browser->page(), &QWebEnginePage::loadFinished, this, [&finished] { finished = true; });
+        connect(browser, &QWebEnginePage::loadFinished, this, [&finished] { finished = true; });
     cleanup_after_load_ = false;
     loading_ = true;
     browser->load(address);
     wait_until([&] { return finished; }, kNavTimeoutMs);
     disconnect(connection);
-    if (!view_ || (!finished && loading_) || !load_ok_)
+    if (!page_ || (!finished && loading_) || !load_ok_)
         return false;
     page_exec(cleanup_script(), kCleanupWaitMs);
     return true;
@@ -258,20 +255,20 @@ void WebPageBridge::page_load(const QString& url)
         return;
     cleanup_after_load_ = true;
     loading_ = true;
-    view()->load(address);
+    page()->load(address);
 }
 
 void WebPageBridge::wait_for_load()
 {
     if (loading_)
-        wait_until([this] { return !loading_ || !view_; }, kNavTimeoutMs);
+        wait_until([this] { return !loading_ || !page_; }, kNavTimeoutMs);
 }
 
 bool WebPageBridge::page_alive()
 {
-    if (!view_)
+    if (!page_)
         return true;
-    QWebEnginePage* page = view_->page();
+    QWebEnginePage* page = page_;
     const QWebEnginePage::LifecycleState state = page->lifecycleState();
     if (state == QWebEnginePage::LifecycleState::Active)
         return true;
@@ -295,7 +292,7 @@ std::shared_ptr<WebPageBridge::Reading> WebPageBridge::read_async()
         reading->done = true; // nothing runs in a page that is not active
         return reading;
     }
-    view()->page()->runJavaScript(u"window.vemto_val"_s, [reading](const QVariant& value) {
+    page()->runJavaScript(u"window.vemto_val"_s, [reading](const QVariant& value) {
         reading->value = value;
         reading->done = true;
     });
@@ -306,7 +303,7 @@ bool WebPageBridge::start_script(const QString& script)
 {
     if (stopping_)
         return false;
-    QWebEngineView* browser = view();
+    QWebEnginePage* browser = page();
     if (!page_alive())
         return false;
     wait_for_load();
@@ -315,17 +312,17 @@ bool WebPageBridge::start_script(const QString& script)
         shell_.notice(fatal_message());
         return false;
     }
-    browser->page()->runJavaScript(u"window.vemto_val = 'vemto_error';"_s);
-    browser->page()->runJavaScript(script);
+    browser->runJavaScript(u"window.vemto_val = 'vemto_error';"_s);
+    browser->runJavaScript(script);
     return true;
 }
 
 std::optional<QString> WebPageBridge::read_now()
 {
-    if (!view_)
+    if (!page_)
         return std::nullopt;
     const auto reading = read_async();
-    wait_until([&] { return reading->done || !view_; }, kReadLimitMs);
+    wait_until([&] { return reading->done || !page_; }, kReadLimitMs);
     if (!reading->done)
         return std::nullopt;
     return support::trim_blanks(page_value_text(reading->value));
@@ -337,7 +334,7 @@ QString WebPageBridge::page_exec(const QString& script, int wait_ms)
         return QString::fromUtf16(kVemtoError);
     const auto first = read_async();
     pause(wait_ms);
-    if (!view_)
+    if (!page_)
         return QString::fromUtf16(kVemtoError);
     if (const std::optional<QString> last = read_now())
         return *last;
@@ -365,15 +362,15 @@ QString WebPageBridge::page_answer(const QString& script, int wait_ms)
 
 QString WebPageBridge::page_url()
 {
-    return view_ ? view_->page()->url().toString() : QString();
+    return page_ ? page_->url().toString() : QString();
 }
 
 QString WebPageBridge::page_val()
 {
-    if (stopping_ || !view_ || renderer_gone_ || !page_alive())
+    if (stopping_ || !page_ || renderer_gone_ || !page_alive())
         return QString();
     const auto reading = read_async();
-    wait_until([&] { return reading->done || !view_; }, kReadLimitMs);
+    wait_until([&] { return reading->done || !page_; }, kReadLimitMs);
     return reading->done ? page_value_text(reading->value) : QString();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The page bridge on QtWebEngine: the browser zorvik_tz_wb, made on first use, sharing its
-// cookies both ways with the program's HTTP cookie jar.
+// The page bridge on QtWebEngine: the page zorvik_tz_wb, made on first use and shown by no
+// view of its own (a window may show it), sharing its cookies both ways with the program's
+// HTTP cookie jar.
 
 #include "platform/page_bridge.h"
 
@@ -11,8 +12,7 @@
 #include <memory>
 #include <optional>
 
-class QWebEngineView;
-class QWidget;
+class QWebEnginePage;
 
 namespace zorvik::support {
 class SharedCookieJar;
@@ -24,11 +24,10 @@ namespace zorvik::platform {
 class WebPageBridge final : public QObject, public PageBridge {
     Q_OBJECT
 public:
-    // `jar` may be null (no HTTP session to share). `place` puts the new browser into a window
-    // and says whether it did; a browser nobody placed is shown on its own (headless runs it
-    // offscreen).
+    // `jar` may be null (no HTTP session to share). `made` is told of the page once it is made
+    // (a window shows it in a view of its own).
     WebPageBridge(support::Shell& shell, support::SharedCookieJar* jar,
-                  std::function<bool(QWidget*)> place = {}, QObject* parent = nullptr);
+                  std::function<void(QWebEnginePage*)> made = {}, QObject* parent = nullptr);
     ~WebPageBridge() override;
 
     bool page_navigate(const QString& url) override;
@@ -39,7 +38,7 @@ public:
     void pause(int ms) override;
     QString page_url() override;
 
-    QWebEngineView* view();
+    QWebEnginePage* page();
     // The program is ending: every wait ends at once and no script runs any more.
     void stop_waiting() { stopping_ = true; }
     bool stopping() const override { return stopping_; }
@@ -73,8 +72,8 @@ private:
 
     support::Shell& shell_;
     QPointer<support::SharedCookieJar> jar_;
-    std::function<bool(QWidget*)> place_;
-    QPointer<QWebEngineView> view_;
+    std::function<void(QWebEnginePage*)> made_;
+    QPointer<QWebEnginePage> page_;
     bool loading_ = false;
     bool load_ok_ = false;
     bool cleanup_after_load_ = false;

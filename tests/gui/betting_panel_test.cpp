@@ -1,8 +1,8 @@
 // The betting area's platform login in the real window: the account typed beside the password,
 // the login through the page bridge, the controls it hides, the balance and the saved account.
 
-#include "app/core.h"
-#include "app/main_window.h"
+#include "core/core.h"
+#include "gui/main_window.h"
 #include "fakes/bet_records.h"
 #include "fakes/fake_bridge.h"
 #include "fakes/fake_http.h"

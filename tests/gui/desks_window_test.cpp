@@ -2,10 +2,10 @@
 // draw area, monitor list, bet log and stop amounts, and a settings file of one lottery is read
 // and written back as it was.
 
-#include "app/core.h"
-#include "app/desk.h"
-#include "app/main_window.h"
-#include "app/options.h"
+#include "core/core.h"
+#include "core/desk.h"
+#include "gui/main_window.h"
+#include "core/options.h"
 #include "feed/catalogue.h"
 #include "fakes/recording_shell.h"
 #include "gui/find_child.h"

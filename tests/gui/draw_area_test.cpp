@@ -1,8 +1,8 @@
 // The window's draw area, lottery choice and announcements, with the network played by a fake.
 
-#include "app/backtest_dialog.h"
-#include "app/core.h"
-#include "app/main_window.h"
+#include "gui/backtest_dialog.h"
+#include "core/core.h"
+#include "gui/main_window.h"
 #include "fakes/fake_http.h"
 #include "feed/catalogue.h"
 #include "fakes/recording_shell.h"

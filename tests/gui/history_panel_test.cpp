@@ -1,8 +1,8 @@
 // The 投注历史 tab over a records file: its rows, filters, running income and day totals.
 
-#include "app/core.h"
-#include "app/history_panel.h"
-#include "app/main_window.h"
+#include "core/core.h"
+#include "gui/history_panel.h"
+#include "gui/main_window.h"
 #include "fakes/fake_http.h"
 #include "fakes/recording_shell.h"
 #include "gui/find_child.h"

@@ -1,11 +1,11 @@
 // The real main window, offscreen, driven through its widgets as a user would.
 
-#include "app/core.h"
-#include "app/backtest_dialog.h"
-#include "app/main_window.h"
-#include "app/options.h"
-#include "app/translations.h"
-#include "app/window_shell.h"
+#include "core/core.h"
+#include "gui/backtest_dialog.h"
+#include "gui/main_window.h"
+#include "core/options.h"
+#include "core/translations.h"
+#include "gui/window_shell.h"
 #include "fakes/fake_http.h"
 #include "fakes/fixed_clock.h"
 #include "fakes/recording_shell.h"
@@ -41,7 +41,7 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QSessionManager>
-#include "notify/tray.h"
+#include "gui/tray.h"
 #include <gtest/gtest.h>
 #include <memory>
 

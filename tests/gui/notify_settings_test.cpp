@@ -1,10 +1,10 @@
 // What the notification services show, which events go to them, and the 通知服务 window.
 
-#include "app/core.h"
-#include "app/main_window.h"
-#include "app/notify_dialog.h"
-#include "app/notify_texts.h"
-#include "app/options.h"
+#include "core/core.h"
+#include "gui/main_window.h"
+#include "gui/notify_dialog.h"
+#include "core/notify_texts.h"
+#include "core/options.h"
 #include "fakes/fake_http.h"
 #include "fakes/fixed_clock.h"
 #include "fakes/loopback_server.h"

@@ -1,8 +1,8 @@
 // The total stop over several desks, driven draw by draw: it reads the summed income of every
 // desk, and a desk started again after it is stopped, and told, at the next one.
 
-#include "app/core.h"
-#include "app/desk.h"
+#include "core/core.h"
+#include "core/desk.h"
 #include "fakes/fake_http.h"
 #include "fakes/fixed_clock.h"
 #include "fakes/recording_shell.h"

@@ -1,6 +1,6 @@
 // The detail panel's trend chart, read through its series.
 
-#include "app/trend_chart.h"
+#include "gui/trend_chart.h"
 
 #include <QLineSeries>
 #include <QPointer>

@@ -31,6 +31,7 @@ dpkg-deb -f "$deb" Recommends | grep -q apprise || { echo "apprise not recommend
 dpkg-deb -x "$deb" "$out/root"
 desktop-file-validate "$out/root/usr/share/applications/zorvik.desktop"
 grep -q '^Name\[zh_CN\]=' "$out/root/usr/share/applications/zorvik.desktop"
+test -x "$out/root/usr/bin/zorvik-headless" || { echo "zorvik-headless missing"; exit 1; }
 for page in zorvik zorvik-cli zorvik-sim; do
   head -n 1 "$out/root/usr/share/man/man1/$page.1" | grep -q '^\.TH ' || { echo "bad man page $page"; exit 1; }
 done
