@@ -41,6 +41,8 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QSessionManager>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include "gui/tray.h"
 #include <gtest/gtest.h>
 #include <memory>
@@ -637,6 +639,27 @@ TEST_F(Window, CloseAsksFirst)
     window_->close();
     EXPECT_EQ(shell_.confirmations.last().text, u"确认退出?"_s);
     EXPECT_FALSE(window_->isVisible());
+}
+
+// The core drives the platform's page; the window shows that same page in a view of its own,
+// on a tab of its own (the second account's on a second one).
+TEST_F(Window, APlatformsPageIsShownOnItsTab)
+{
+    auto* tabs = find<QTabWidget>(u"zorvik_main"_s);
+    const int before = tabs->count();
+    QWebEnginePage first, second;
+    emit window_->core().browser_made(&first);
+    emit window_->core().browser_made(&second);
+    ASSERT_EQ(tabs->count(), before + 2);
+    EXPECT_EQ(tabs->tabText(before), u"平台页面"_s);
+    EXPECT_EQ(tabs->tabText(before + 1), u"平台页面2"_s);
+    auto* view = qobject_cast<QWebEngineView*>(tabs->widget(before));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->objectName(), u"zorvik_tz_wb"_s);
+    EXPECT_EQ(view->page(), &first);
+    EXPECT_EQ(qobject_cast<QWebEngineView*>(tabs->widget(before + 1))->page(), &second);
+    delete tabs->widget(before + 1); // the views go before their pages
+    delete tabs->widget(before);
 }
 
 // The end of the desktop session closes the window without the question, monitoring or not.
