@@ -72,6 +72,9 @@ protected:
         emit box->activated(i);
     }
 
+    // U彩 欢乐分分彩 chosen, and a poll that finds draw 0123 and the six before it.
+    void follow_six_draws();
+
     QTemporaryDir dir_;
     FakeHttp http_;
     RecordingShell shell_;
@@ -82,6 +85,17 @@ QString datacenter_reply(const QString& issue)
 {
     return u"{\"ret\":0,\"information\":[{\"peroid\":\"20151112-"_s + issue +
            u"\",\"prize\":\"3,1,4,1,5\",\"nexeId\":\"20151112-0124\",\"nextsec\":125}]}"_s;
+}
+
+void DrawArea::follow_six_draws()
+{
+    choose_lottery(u"U彩平台-欢乐分分彩"_s);
+    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
+    QStringList history;
+    for (int i = 122; i > 116; --i)
+        history << u"20151112-0"_s + QString::number(i) + u":1,2,3,4,5"_s;
+    http_.route(u"&before=100"_s, history.join(u'|'));
+    window_->core().feed().poll_awd();
 }
 
 } // namespace
@@ -119,13 +133,7 @@ TEST_F(DrawArea, ChoosingALotterySetsUpItsPlatform)
 
 TEST_F(DrawArea, DrawsAppearInTheLabelsAndTheList)
 {
-    choose_lottery(u"U彩平台-欢乐分分彩"_s);
-    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
-    QStringList history;
-    for (int i = 122; i > 116; --i)
-        history << u"20151112-0"_s + QString::number(i) + u":1,2,3,4,5"_s;
-    http_.route(u"&before=100"_s, history.join(u'|'));
-    window_->core().feed().poll_awd();
+    follow_six_draws();
     EXPECT_EQ(text(u"new_iss"_s), u"20151112-0123"_s);
     EXPECT_EQ(text(u"next_iss"_s), u"投注期：0124"_s);
     EXPECT_EQ(text(u"new_award"_s), u"3,1,4,1,5"_s);
@@ -170,13 +178,7 @@ TEST_F(DrawArea, AClickAnywhereInTheListTogglesItAndTheStartButtonStaysInView)
     EXPECT_TRUE(tabs->isAncestorOf(begin_plan)); // back in its row
 
     // A double click: one toggle, and the list read again (the newest draw first).
-    choose_lottery(u"U彩平台-欢乐分分彩"_s);
-    http_.route(u"beforeinfo"_s, datacenter_reply(u"0123"_s));
-    QStringList history;
-    for (int i = 122; i > 116; --i)
-        history << u"20151112-0"_s + QString::number(i) + u":1,2,3,4,5"_s;
-    http_.route(u"&before=100"_s, history.join(u'|'));
-    window_->core().feed().poll_awd();
+    follow_six_draws();
     ASSERT_EQ(list->topLevelItemCount(), 6);
     const QPoint below(inside.x(), list->visualItemRect(list->topLevelItem(5)).bottom() + 20);
     ASSERT_TRUE(list->viewport()->rect().contains(below));

@@ -107,21 +107,32 @@ TEST(TrayTips, WithoutATrayTipsGoToTheDesktopsNotificationService)
     EXPECT_EQ(service.calls[1].replaces, 41u);
 }
 
+// A tray without a notification area, on a private bus where the fake service answers.
+class DesktopTips : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (bus_.address().isEmpty())
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        server_ = QDBusConnection::connectToBus(bus_.address(), u"tips-server"_s);
+        client_ = QDBusConnection::connectToBus(bus_.address(), u"tips-client"_s);
+        ASSERT_TRUE(server_.registerObject(u"/org/freedesktop/Notifications"_s, &service,
+                                           QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(server_.registerService(u"org.freedesktop.Notifications"_s));
+        tray.use_bus(u"tips-client"_s);
+    }
+
+    PrivateBus bus_;
+    QDBusConnection server_{QString()};
+    QDBusConnection client_{QString()};
+    FakeNotifications service;
+    TrayTips tray;
+};
+
 // Two tips of one pass (an alert and the draw announcement right after it): the second waits
 // for the first one's id and replaces it; of three, the middle one is never shown.
-TEST(TrayTips, ATipAskedForBeforeTheLastOneWasAnsweredReplacesIt)
+TEST_F(DesktopTips, ATipAskedForBeforeTheLastOneWasAnsweredReplacesIt)
 {
-    PrivateBus bus;
-    if (bus.address().isEmpty())
-        GTEST_SKIP() << "dbus-daemon is not installed";
-    QDBusConnection server = QDBusConnection::connectToBus(bus.address(), u"tips-server"_s);
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), u"tips-client"_s);
-    FakeNotifications service;
-    ASSERT_TRUE(server.registerObject(u"/org/freedesktop/Notifications"_s, &service,
-                                      QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(server.registerService(u"org.freedesktop.Notifications"_s));
-    TrayTips tray;
-    tray.use_bus(u"tips-client"_s);
     EXPECT_TRUE(tray.show_tip(u"报警"_s));
     EXPECT_TRUE(tray.show_tip(u"最新开奖"_s));
     QTRY_COMPARE_WITH_TIMEOUT(service.calls.size(), 2, 5000);
@@ -155,19 +166,8 @@ TEST(TrayTips, TheBalloon)
 
 // A tip's text holds 255 bytes of GBK: one that fills them exactly is whole, one byte more is
 // cut before the character that does not fit.
-TEST(TrayTips, ATipLongerThan255BytesIsCutBetweenCharacters)
+TEST_F(DesktopTips, ATipLongerThan255BytesIsCutBetweenCharacters)
 {
-    PrivateBus bus;
-    if (bus.address().isEmpty())
-        GTEST_SKIP() << "dbus-daemon is not installed";
-    QDBusConnection server = QDBusConnection::connectToBus(bus.address(), u"tips-server"_s);
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), u"tips-client"_s);
-    FakeNotifications service;
-    ASSERT_TRUE(server.registerObject(u"/org/freedesktop/Notifications"_s, &service,
-                                      QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(server.registerService(u"org.freedesktop.Notifications"_s));
-    TrayTips tray;
-    tray.use_bus(u"tips-client"_s);
     const QString whole = u"a"_s + QString(127, u'号'); // 1 + 254 bytes
     tray.show_tip(whole);
     QTRY_COMPARE_WITH_TIMEOUT(service.calls.size(), 1, 5000);
