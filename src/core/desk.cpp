@@ -36,25 +36,25 @@ QStringList bet_columns(const monitor::BetRow& row)
 
 void Desk::SharedPlatformPlacer::submit(monitor::BetJob job)
 {
-    const int which = desk_.core_.account_of(desk_.lottery_);
+    const int which = desk_.host_.account_of(desk_.lottery_);
     // Never placed within the draw's judging: the pass ends at once, the order in its turn.
-    desk_.core_.post_to_platform(which, [desk = QPointer<Desk>(&desk_), which, job = std::move(job)] {
+    desk_.host_.post_to_platform(which, [desk = QPointer<Desk>(&desk_), which, job = std::move(job)] {
         if (!desk || !job.send()) {
             job.done(monitor::BetResult{monitor::kNotSent, {}, {}, {}});
             return;
         }
-        DeskHost& core = desk->core_;
-        platform::PlatformSession& session = core.platform(which);
+        DeskHost& host = desk->host_;
+        platform::PlatformSession& session = host.platform(which);
         const feed::Lottery* lottery = feed::find_lottery(desk->lottery_);
         session.set_lottery(desk->lottery_, lottery ? lottery->plt_page : QString(), lottery ? lottery->ucai_game : 0);
         const monitor::BetResult result = session.place(job.order);
-        core.follow_home(which);
+        host.follow_home(which);
         job.done(result);
     });
 }
 
 Desk::Desk(DeskHost& host, int number)
-    : core_(host), number_(number), feed_(host.http(), host.clock(), host.shell()),
+    : host_(host), number_(number), feed_(host.http(), host.clock(), host.shell()),
       engine_(host.shell(), host.settings_file())
 {
     feed_.endpoints().public_base = host.net().public_base;
@@ -65,7 +65,7 @@ Desk::Desk(DeskHost& host, int number)
         engine_.set_list_place(desk_section(number_), QString::fromUtf16(keys::kList));
         engine_.set_stop_source([this] { return kept_stops(); });
     }
-    connect(&engine_, &monitor::MonitorEngine::write_failed, this, [this] { core_.report_write(false); });
+    connect(&engine_, &monitor::MonitorEngine::write_failed, this, [this] { host_.report_write(false); });
     engine_.set_draw_source([this] {
         monitor::DrawState state;
         state.awd_iss = feed_.awd_iss();
@@ -76,19 +76,19 @@ Desk::Desk(DeskHost& host, int number)
         state.history = &feed_.awd_history();
         return state;
     });
-    engine_.set_placer(&core_.no_account());
+    engine_.set_placer(&host_.no_account());
     // The betting page is loaded again after every rebuild, once a platform has been used.
     connect(&engine_, &monitor::MonitorEngine::rebuilt, this, [this] {
         // One notification per rebuild that raised the alert, while monitoring.
         if (!alerting_.isEmpty() && engine_.monitoring())
-            core_.notify(lottery_, u"alert"_s, feed_.bet_iss(), alerting_.first(),
+            host_.notify(lottery_, u"alert"_s, feed_.bet_iss(), alerting_.first(),
                          QString::fromUtf16(monitor::kAlertTip) + u' ' + alerting_.join(u'，'),
                          alert_message(lottery_, feed_.bet_iss(), alert_lines_));
         alerting_.clear();
         alert_lines_.clear();
         for (int which = 0; which < DeskHost::kAccounts; ++which)
-            if (core_.home_desk(which) == this)
-                core_.post_to_platform(which, [&core = core_, which] { core.platform(which).load_game_page(); });
+            if (host_.home_desk(which) == this)
+                host_.post_to_platform(which, [&host = host_, which] { host.platform(which).load_game_page(); });
     });
     connect(&engine_, &monitor::MonitorEngine::alerted, this, [this](int position, const QString& title) {
         alerting_ << title;
@@ -98,23 +98,23 @@ Desk::Desk(DeskHost& host, int number)
     });
     connect(&engine_, &monitor::MonitorEngine::bet_refused, this,
             [this](const QString& issue, const QString& title, const QString& message) {
-                core_.notify(lottery_, u"refused"_s, issue, title, message,
+                host_.notify(lottery_, u"refused"_s, issue, title, message,
                              refused_message(lottery_, issue, title, message));
             });
-    connect(this, &Desk::bet_unconfirmed, this, [this](const QStringList& c) { core_.tell_unconfirmed(lottery_, c); });
+    connect(this, &Desk::bet_unconfirmed, this, [this](const QStringList& c) { host_.tell_unconfirmed(lottery_, c); });
     connect(&engine_, &monitor::MonitorEngine::bet_added, this, [this](int row) {
         record_bet(row);
-        if (!core_.virtual_betting())
-            core_.refresh_balance(core_.account_of(lottery_));
+        if (!host_.virtual_betting())
+            host_.refresh_balance(host_.account_of(lottery_));
     });
     // Every order is in the records before it is sent; real money is not sent without them.
-    engine_.set_order_recorder([this](const monitor::BetRow& row) { return core_.record_order(lottery_, row); });
+    engine_.set_order_recorder([this](const monitor::BetRow& row) { return host_.record_order(lottery_, row); });
     connect(&engine_, &monitor::MonitorEngine::bet_unconfirmed, this,
             [this](const monitor::BetRow& row) { emit bet_unconfirmed(bet_columns(row)); });
     connect(&engine_, &monitor::MonitorEngine::order_dropped, this,
             [this](const monitor::BetRow& row, bool was_unconfirmed) {
                 if (!row.ref.isEmpty())
-                    core_.records().drop(row.ref);
+                    host_.records().drop(row.ref);
                 if (was_unconfirmed)
                     emit bet_cancelled(bet_columns(row));
             });
@@ -124,7 +124,7 @@ Desk::Desk(DeskHost& host, int number)
             record_bet(row);
     });
     connect(&engine_, &monitor::MonitorEngine::bet_settled, this, &Desk::record_settlement);
-    connect(&engine_, &monitor::MonitorEngine::bet_settled, this, [this] { core_.bet_settled(); });
+    connect(&engine_, &monitor::MonitorEngine::bet_settled, this, [this] { host_.bet_settled(); });
     // A bet waits for a draw the feed skipped: the whole draw history is fetched again, once the
     // pass that found it has ended.
     connect(
@@ -135,30 +135,30 @@ Desk::Desk(DeskHost& host, int number)
         },
         Qt::QueuedConnection);
     connect(&engine_, &monitor::MonitorEngine::monitoring_changed, this, [this](bool on) {
-        const QString now = records::record_time(core_.clock().local_now());
+        const QString now = records::record_time(host_.clock().local_now());
         const QString why = stop_why_.isEmpty() ? u"stop rule"_s : stop_why_;
         if (on) {
-            core_.records().session_started(lottery_, now);
+            host_.records().session_started(lottery_, now);
             // A start after the total stop: stopped again while the totals are still reached.
-            core_.desk_started();
+            host_.desk_started();
         } else {
-            core_.records().session_stopped(why, now, lottery_);
-            core_.notify(lottery_, u"stop"_s, feed_.bet_iss(), QString(), u"停止监控（"_s + stop_reason(why) + u'）',
+            host_.records().session_stopped(why, now, lottery_);
+            host_.notify(lottery_, u"stop"_s, feed_.bet_iss(), QString(), u"停止监控（"_s + stop_reason(why) + u'）',
                          stop_message(lottery_, why));
             // The total stop is said on this desk after its own stop line, whenever its stop
             // came (a desk in its pass stops when the pass ends).
             if (why == u"total stop")
                 QMetaObject::invokeMethod(
-                    this, [this] { engine_.set_line(monitor::Line::BetStatus, core_.total_stop_text()); },
+                    this, [this] { engine_.set_line(monitor::Line::BetStatus, host_.total_stop_text()); },
                     Qt::QueuedConnection);
         }
         stop_why_.clear();
     });
     connect(&feed_, &feed::DrawFeed::new_draw, this, [this](const QString& issue, const QString& numbers) {
-        const QString now = records::record_time(core_.clock().local_now());
-        core_.records().add_draw(lottery_, issue, numbers, now);
+        const QString now = records::record_time(host_.clock().local_now());
+        host_.records().add_draw(lottery_, issue, numbers, now);
         // Bets of earlier runs are settled as their draws become known.
-        core_.records().settle_open(lottery_, feed_.awd_lookup(), now);
+        host_.records().settle_open(lottery_, feed_.awd_lookup(), now);
         emit new_draw(issue, numbers); // told first, then judged
         // A start that waited for draw history judges this draw itself.
         if (start_pending_ && !engine_.monitoring() && feed_.awd_history().size() > 0) {
@@ -175,7 +175,7 @@ Desk::~Desk() = default;
 std::pair<QString, QString> Desk::kept_stops() const
 {
     // Read at every settlement, as the window's boxes are: an amount changed in the file applies.
-    return load_desk_stops(core_.settings_file(), number_);
+    return load_desk_stops(host_.settings_file(), number_);
 }
 
 void Desk::record_bet(int row)
@@ -183,9 +183,9 @@ void Desk::record_bet(int row)
     const monitor::BetRow& bet = engine_.bet_log().at(row);
     if (bet.unconfirmed)
         return; // stays in the records as sent, not confirmed
-    const records::BetRecord r = core_.bet_record(lottery_, bet);
+    const records::BetRecord r = host_.bet_record(lottery_, bet);
     const QStringList columns = bet_columns(bet);
-    core_.notify(lottery_, u"bet"_s, r.issue, r.monitor,
+    host_.notify(lottery_, u"bet"_s, r.issue, r.monitor,
                  r.issue + u"期投注 倍数"_s + QString::number(r.multiplier) + u" 成本"_s +
                      bet.columns[monitor::kBetCost] + u" 订单号"_s + r.order_no,
                  bet_message(lottery_, r.issue, r.monitor, r.multiplier, r.cost, r.order_no));
@@ -196,26 +196,26 @@ void Desk::record_bet(int row)
                 desk, [desk, columns] { emit desk->bet_committed(columns); }, Qt::QueuedConnection);
     };
     if (r.ref.isEmpty())
-        core_.records().add_bet(r, committed);
+        host_.records().add_bet(r, committed);
     else
-        core_.records().confirm(r.ref, r.order_no, r.cost, committed);
+        host_.records().confirm(r.ref, r.order_no, r.cost, committed);
 }
 
 void Desk::record_settlement(int row)
 {
     const monitor::BetRow& bet = engine_.bet_log().at(row);
-    core_.records().settle(lottery_, bet.columns[monitor::kBetIssue], bet.columns[monitor::kBetOrder],
+    host_.records().settle(lottery_, bet.columns[monitor::kBetIssue], bet.columns[monitor::kBetOrder],
                           bet.columns[monitor::kBetDraw], bet.columns[monitor::kBetResult],
                           bet.columns[monitor::kBetReturn].toDouble(),
-                          records::record_time(core_.clock().local_now()));
+                          records::record_time(host_.clock().local_now()));
 }
 
 QVector<monitor::HistoryDraw> Desk::known_draws()
 {
     QStringList texts{feed_.awd_history()};
-    core_.records().flush();
+    host_.records().flush();
     records::RecordStore store;
-    if (store.open(core_.records_file()))
+    if (store.open(host_.records_file()))
         texts << store.draws_text(lottery_);
     return monitor::merge_histories(texts);
 }
@@ -223,14 +223,14 @@ QVector<monitor::HistoryDraw> Desk::known_draws()
 bool Desk::start_monitoring()
 {
     if (feed_.awd_history().isEmpty()) {
-        core_.shell().message(u"还未获取到历史开奖号，无法开启监控"_s);
+        host_.shell().message(u"还未获取到历史开奖号，无法开启监控"_s);
         return false;
     }
     if (number_ == 1) {
         // The password is kept by the login alone (in the keyring where there is one).
-        Options options = core_.options();
+        Options options = host_.options();
         options.plt_pass.clear();
-        core_.report_write(settings_save(core_.settings_file(), options));
+        host_.report_write(settings_save(host_.settings_file(), options));
     }
     engine_.set_monitoring(true);
     return true;
@@ -242,7 +242,7 @@ void Desk::begin_plan_clicked()
         start_monitoring();
         return;
     }
-    if (core_.shell().confirm(u"确认要停止监控？"_s, QString::fromUtf16(support::kTitle) + u" - 确认停止"_s))
+    if (host_.shell().confirm(u"确认要停止监控？"_s, QString::fromUtf16(support::kTitle) + u" - 确认停止"_s))
         stop(u"button"_s);
 }
 
@@ -274,27 +274,27 @@ LotteryChoice Desk::choose_lottery(const QString& name)
     // The balance of the platform this desk followed before is not this lottery's.
     if (platform_of(name).isEmpty() && !platform_of(previous).isEmpty())
         engine_.set_line(monitor::Line::Balance, QString());
-    choice.addresses = core_.service().platform_addresses(choice.platform);
-    choice.saved_index = load_desk_line(core_.settings_file(), number_);
+    choice.addresses = host_.service().platform_addresses(choice.platform);
+    choice.saved_index = load_desk_line(host_.settings_file(), number_);
     feed_.endpoints().platform_base = choice.saved_index >= 0 && choice.saved_index < choice.addresses.size()
                                           ? choice.addresses[choice.saved_index]
                                           : QString();
-    core_.choose_placer(); // the desk bets with its platform's account; the sessions follow
+    host_.choose_placer(); // the desk bets with its platform's account; the sessions follow
     return choice;
 }
 
 void Desk::pick_address(const QString& address, int index)
 {
     feed_.endpoints().platform_base = address;
-    core_.choose_placer();
+    host_.choose_placer();
     feed_.reload_awd();
-    core_.report_write(save_desk_line(core_.settings_file(), number_, index));
+    host_.report_write(save_desk_line(host_.settings_file(), number_, index));
 }
 
 void Desk::enter_address(const QString& address)
 {
     feed_.endpoints().platform_base = address;
-    core_.choose_placer();
+    host_.choose_placer();
     feed_.reload_awd();
 }
 

@@ -86,7 +86,7 @@ private:
     void record_bet(int row);
     void record_settlement(int row);
 
-    DeskHost& core_;
+    DeskHost& host_;
     const int number_;
     QString lottery_;
     QString stop_why_; // why monitoring stops next: "button", "exit", "total stop"; else the stop rule
