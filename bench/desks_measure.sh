@@ -88,6 +88,7 @@ run() {
     rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
     [ "$(helpers $pid)" -eq 0 ] || echo "$1: the browser engine runs with simulated money" >&2
     grep -q libQt6Widgets "/proc/$pid/maps" && echo "$1: the widget library is loaded" >&2
+    grep -q libQt6WebEngineCore "/proc/$pid/maps" && echo "$1: the browser engine is loaded" >&2
     kill $pid
     wait $pid 2>/dev/null || true
     draws=$((draws_after - draws_before))

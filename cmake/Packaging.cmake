@@ -1,10 +1,12 @@
-# Install rules and the Debian package (cpack -G DEB): the three programs, the desktop entry and
+# Install rules and the Debian package (cpack -G DEB): the programs and their browser module, the desktop entry and
 # icons, the default alert sound, the man pages and the headless user service. Dependencies are
 # worked out from the binaries by dpkg-shlibdeps.
 include(GNUInstallDirs)
 set(PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 
 install(TARGETS zorvik zorvik-headless zorvik-cli zorvik-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The programs find the browser module at ../lib/zorvik from their own folder.
+install(TARGETS zorvik-browser LIBRARY DESTINATION ${ZORVIK_BROWSER_MODULE_DIR})
 install(FILES ${PACKAGING_DIR}/zorvik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PACKAGING_DIR}/zorvik.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

@@ -2,7 +2,7 @@
 
 #include "feed/catalogue.h"
 #include "monitor/trend.h"
-#include "platform/web_bridge.h"
+#include "platform/browser_page.h"
 #include "support/qt_http.h"
 
 #include <QDir>
@@ -373,16 +373,21 @@ platform::PageBridge& AppCore::bridge(int which)
     if (!web) {
         // The browser shares the session of the program's own HTTP client.
         auto* qt_http = dynamic_cast<support::QtHttpClient*>(&http_);
-        web = std::make_unique<platform::WebPageBridge>(
-            shell_, qt_http ? qt_http->cookie_jar() : nullptr,
-            [this](QWebEnginePage* page) { emit browser_made(page); });
+        platform::BrowserHooks hooks;
+        hooks.made = [this](QWebEnginePage* page) { emit browser_made(page); };
         // A page's dialog was answered by the page itself; the user reads what it said.
-        connect(web.get(), &platform::WebPageBridge::dialog, this, [this, which](const QString& text) {
+        hooks.dialog = [this, which](const QString& text) {
             set_account_line(which, monitor::Line::BetStatus, u"平台页面弹窗："_s + text);
             emit page_dialog(text);
-        });
-        connect(web.get(), &platform::WebPageBridge::page_revived, this,
-                [this, which](const QString& text) { set_account_line(which, monitor::Line::BetStatus, text); });
+        };
+        hooks.revived = [this, which](const QString& text) {
+            set_account_line(which, monitor::Line::BetStatus, text);
+        };
+        QString why;
+        web = platform::open_browser_page(shell_, qt_http ? qt_http->cookie_jar() : nullptr,
+                                          std::move(hooks), &why);
+        if (!why.isEmpty())
+            set_account_line(which, monitor::Line::BetStatus, why);
         if (stopping_)
             web->stop_waiting();
     }

@@ -30,7 +30,7 @@ class QTimer;
 
 namespace zorvik::platform {
 class PageBridge;
-class WebPageBridge;
+class BrowserPage;
 } // namespace zorvik::platform
 namespace zorvik::support {
 class Clock;
@@ -261,7 +261,7 @@ private:
         PasswordStore passwords;
         QString account;
         QString password;
-        std::unique_ptr<platform::WebPageBridge> web;
+        std::unique_ptr<platform::BrowserPage> web;
     };
     std::array<std::unique_ptr<PlatformAccount>, kAccounts> accounts_;
     bool records_failure_told_ = false;

@@ -2,6 +2,11 @@
 
 #include "support/text.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace zorvik::platform {
@@ -45,6 +50,23 @@ QString fatal_message()
            u"Tavlo软件依赖的一些系统组件已被不知名的病毒破坏，无法对接彩票平台进行投注。（模拟投注的功能不影响）\r\n"
            u"请使用杀毒软件，如360杀毒软件进行全盘杀毒修复清理，\r\n"
            u"重启电脑后重新运行Tavlo软件即可"_s;
+}
+
+bool wait_with_events(const std::function<bool()>& done, int ms, const bool& stopping)
+{
+    QElapsedTimer started;
+    started.start();
+    while (!done()) {
+        if (stopping)
+            return false;
+        const qint64 left = ms - started.elapsed();
+        if (left <= 0)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(int(std::min<qint64>(left, 10)), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
 }
 
 } // namespace zorvik::platform

@@ -4,6 +4,7 @@
 // these three and are the same for every browser.
 
 #include <QString>
+#include <functional>
 
 namespace zorvik::platform {
 
@@ -53,5 +54,8 @@ public:
 QString cleanup_script();
 // Shown when the browser cannot run scripts at all.
 QString fatal_message();
+
+// Runs the event loop until `done` holds (true) or `ms` have passed or `stopping` holds (false).
+bool wait_with_events(const std::function<bool()>& done, int ms, const bool& stopping);
 
 } // namespace zorvik::platform

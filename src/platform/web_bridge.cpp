@@ -5,10 +5,9 @@
 #include "support/text.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QJsonDocument>
 #include <QNetworkCookie>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWebEngineCookieStore>
 #include <QWebEnginePage>
@@ -206,19 +205,7 @@ void WebPageBridge::share_cookies()
 
 bool WebPageBridge::wait_until(const std::function<bool()>& done, int ms)
 {
-    QElapsedTimer started;
-    started.start();
-    while (!done()) {
-        if (stopping_)
-            return false;
-        const qint64 left = ms - started.elapsed();
-        if (left <= 0)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(int(std::min<qint64>(left, 10)), &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
+    return wait_with_events(done, ms, stopping_);
 }
 
 void WebPageBridge::pause(int ms)

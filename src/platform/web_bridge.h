@@ -3,7 +3,7 @@
 // view of its own (a window may show it), sharing its cookies both ways with the program's
 // HTTP cookie jar.
 
-#include "platform/page_bridge.h"
+#include "platform/browser_page.h"
 
 #include <QObject>
 #include <QPointer>
@@ -21,7 +21,7 @@ class Shell;
 
 namespace zorvik::platform {
 
-class WebPageBridge final : public QObject, public PageBridge {
+class WebPageBridge final : public QObject, public BrowserPage {
     Q_OBJECT
 public:
     // `jar` may be null (no HTTP session to share). `made` is told of the page once it is made
@@ -39,8 +39,7 @@ public:
     QString page_url() override;
 
     QWebEnginePage* page();
-    // The program is ending: every wait ends at once and no script runs any more.
-    void stop_waiting() { stopping_ = true; }
+    void stop_waiting() override { stopping_ = true; }
     bool stopping() const override { return stopping_; }
 
 signals:
