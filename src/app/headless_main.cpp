@@ -3,6 +3,7 @@
 // and links no widget library.
 
 #include "core/program.h"
+#include "web/headless_web.h"
 
 #include <QGuiApplication>
 #include <memory>
@@ -18,5 +19,6 @@ int main(int argc, char** argv)
     args.push_back(nullptr);
     auto app = std::make_unique<QGuiApplication>(app_argc, args.data());
     QCoreApplication::setApplicationName(u"zorvik"_s);
-    return zorvik::app::run_headless(zorvik::app::read_program_args());
+    const zorvik::app::ProgramArgs given = zorvik::app::read_program_args();
+    return zorvik::app::run_headless(given, zorvik::web::headless_server(given.web));
 }

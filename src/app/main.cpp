@@ -3,6 +3,7 @@
 
 #include "core/core.h"
 #include "core/program.h"
+#include "web/headless_web.h"
 #include "core/translations.h"
 #include "gui/main_window.h"
 
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(u"zorvik"_s);
     const zorvik::app::ProgramArgs given = zorvik::app::read_program_args();
     if (given.headless)
-        return zorvik::app::run_headless(given);
+        return zorvik::app::run_headless(given, zorvik::web::headless_server(given.web));
 
     zorvik::app::install_chinese_translations();
     QFile style(u":/zorvik/style.qss"_s);

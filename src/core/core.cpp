@@ -171,6 +171,7 @@ Desk& AppCore::add_desk(int number)
     d.engine().set_simulated(virtual_);
     d.engine().set_alert_options(alert_tips_, alert_sound_);
     wire_desk(d);
+    emit desk_added(d);
     return d;
 }
 
@@ -182,6 +183,7 @@ bool AppCore::remove_desk(int number)
     desks_.erase(it);
     report_write(app::remove_desk(settings_file_, number));
     choose_placer();
+    emit desk_removed(number);
     return true;
 }
 
@@ -205,6 +207,14 @@ void AppCore::start_when_ready()
 {
     for (const auto& d : desks_)
         d->start_when_ready();
+}
+
+bool AppCore::set_stops(Desk& desk, const QString& profit, const QString& loss)
+{
+    const bool written = save_desk_stops(settings_file_, desk.number(), profit, loss);
+    report_write(written);
+    emit stops_changed(desk.number(), profit, loss);
+    return written;
 }
 
 void AppCore::set_total_stops(const QString& profit, const QString& loss)

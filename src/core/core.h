@@ -111,6 +111,12 @@ public:
     bool start_monitoring() { return desk().start_monitoring(); }
     // Every desk starts monitoring at the first new draw that finds draw history.
     void start_when_ready();
+    // A desk's stop amounts (止盈, 止损) changed from outside the window: kept (the first desk's
+    // in tz_cfg, a further desk's in its section) and told to the window. False when the file
+    // could not be written.
+    bool set_stops(Desk& desk, const QString& profit, const QString& loss);
+    // A remote action, done or refused, told to whoever shows the program's events.
+    void remote_action(const QString& text) { emit web_action(text); }
     // Totals over every desk's session income (止盈, 止损; empty: none) that stop every desk.
     void set_total_stops(const QString& profit, const QString& loss);
     // Stops every desk when the summed income has reached a total.
@@ -204,6 +210,13 @@ signals:
 
     // The total stop was reached: every desk stopped.
     void total_stop_reached(const QString& text);
+    // A desk's stop amounts were set from outside the window.
+    void stops_changed(int desk, const QString& profit, const QString& loss);
+    // A desk was added, or removed.
+    void desk_added(zorvik::app::Desk& desk);
+    void desk_removed(int number);
+    // A remote action was done or refused: "ACTION DESK DETAIL FROM_ADDRESS".
+    void web_action(const QString& text);
 
 private:
     // What the desks are given (DeskHost).

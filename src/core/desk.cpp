@@ -220,10 +220,15 @@ QVector<monitor::HistoryDraw> Desk::known_draws()
     return monitor::merge_histories(texts);
 }
 
+QString Desk::start_refusal() const
+{
+    return feed_.awd_history().isEmpty() ? u"还未获取到历史开奖号，无法开启监控"_s : QString();
+}
+
 bool Desk::start_monitoring()
 {
-    if (feed_.awd_history().isEmpty()) {
-        host_.shell().message(u"还未获取到历史开奖号，无法开启监控"_s);
+    if (const QString refusal = start_refusal(); !refusal.isEmpty()) {
+        host_.shell().message(refusal);
         return false;
     }
     if (number_ == 1) {

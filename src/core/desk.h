@@ -48,11 +48,13 @@ public:
     void enter_address(const QString& address);
     // Starts monitoring once draw history is there; false, with a message, before that.
     bool start_monitoring();
+    // Why monitoring cannot start now (no draw history yet); empty when it can.
+    QString start_refusal() const;
     // Starts monitoring at the first new draw that finds draw history.
     void start_when_ready() { start_pending_ = true; }
     // The start button: asks before stopping a running session, else starts one.
     void begin_plan_clicked();
-    // Monitoring off, for this reason ("button", "exit", "total stop").
+    // Monitoring off, for this reason ("button", "web", "exit", "total stop").
     void stop(const QString& why);
     // The draws known for this lottery, oldest first: the draw list's and the records'.
     QVector<monitor::HistoryDraw> known_draws();

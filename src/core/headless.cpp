@@ -2,6 +2,7 @@
 
 #include "core/core.h"
 #include "core/data_dir.h"
+#include "core/events.h"
 #include "feed/catalogue.h"
 #include "support/clock.h"
 #include "support/qt_http.h"
@@ -12,6 +13,7 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <array>
+#include <map>
 #include <memory>
 #include <chrono>
 #include <csignal>
@@ -53,14 +55,6 @@ public:
     void open_link(const QString& url) override { print(u"link"_s, url); }
 };
 
-// The name a status line has in the "label" lines.
-QString line_name(int which)
-{
-    static const char16_t* const names[] = {u"bet_status_line", u"bet_summary_line",
-                                            u"income_line", u"balance_line"};
-    return which >= 0 && which < 4 ? QString::fromUtf16(names[which]) : QString();
-}
-
 int signal_pipe[2] = {-1, -1};
 
 void on_signal(int)
@@ -98,7 +92,7 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     std::signal(SIGTERM, on_signal);
 
     // The desks: the lotteries named on the command line, else every desk of the settings file.
-    const Options options = settings_load(core.settings_file());
+    Options options = settings_load(core.settings_file());
     QVector<std::pair<int, QString>> followed; // desk number, lottery
     const QVector<DeskSettings> kept = load_desks(core.settings_file());
     if (run.lotteries.isEmpty()) {
@@ -130,70 +124,16 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     shell.shared = shared;
     for (const auto& [number, lottery] : std::as_const(followed)) {
         Desk& desk = number == 1 ? core.desk() : core.add_desk(number);
-        const QString tag = several ? u'[' + lottery + u"] "_s : QString();
-        auto label = std::make_shared<std::array<QString, 3>>(); // new_iss, next_iss, new_award
-        QObject::connect(&desk.feed(), &feed::DrawFeed::labels_changed,
-                         [label, tag](const QString& a, const QString& b, const QString& c) {
-                             const QString now[3] = {a, b, c};
-                             static const char16_t* const names[3] = {u"label new_iss", u"label next_iss",
-                                                                      u"label new_award"};
-                             for (int i = 0; i < 3; ++i)
-                                 if (now[i] != (*label)[i])
-                                     print(tag + QString::fromUtf16(names[i]), now[i]);
-                             *label = {a, b, c};
-                         });
-        QObject::connect(&desk, &Desk::new_draw, [tag](const QString& issue, const QString& numbers) {
-            print(tag + u"draw"_s, issue + u' ' + numbers);
-        });
-        monitor::MonitorEngine& engine = desk.engine();
-        const auto row_text = [&engine](int row) {
-            QStringList cells;
-            for (const QString& cell : engine.bet_log().at(row).columns)
-                cells << cell;
-            return cells.join(u'\t');
-        };
-        // A bet is told once the records hold it, so that a kill after the line loses no record.
-        QObject::connect(&desk, &Desk::bet_committed,
-                         [tag](const QStringList& columns) { print(tag + u"bet"_s, columns.join(u'\t')); });
-        QObject::connect(&desk, &Desk::bet_unconfirmed,
-                         [tag](const QStringList& columns) { print(tag + u"unconfirmed"_s, columns.join(u'\t')); });
-        QObject::connect(&desk, &Desk::bet_cancelled,
-                         [tag](const QStringList& columns) { print(tag + u"cancelled"_s, columns.join(u'\t')); });
-        QObject::connect(&engine, &monitor::MonitorEngine::bet_settled,
-                         [tag, row_text](int row) { print(tag + u"settled"_s, row_text(row)); });
-        QObject::connect(&engine, &monitor::MonitorEngine::line_changed,
-                         [tag](monitor::Line which, const QString& text) {
-                             print(tag + u"label "_s + line_name(int(which)), text);
-                         });
-        QObject::connect(&engine, &monitor::MonitorEngine::monitoring_changed, [tag](bool on) {
-            print(tag + (on ? u"monitoring on"_s : u"monitoring off"_s), QString());
-        });
-        QObject::connect(&engine, &monitor::MonitorEngine::alerted, [tag](int position, const QString& title) {
-            print(tag + u"alert"_s, QString::number(position) + u' ' + title);
-        });
-        engine.set_alert_options(options.alert_type_tips, options.alert_type_sound);
+        desk.engine().set_alert_options(options.alert_type_tips, options.alert_type_sound);
     }
-    QObject::connect(&core, &AppCore::webhook_result, [shared](const QString& event, const QString& status) {
-        print(shared + u"webhook"_s, event + u' ' + status);
-    });
-    // The address's scheme only: the rest may hold a token.
-    QObject::connect(&core, &AppCore::notify_result,
-                     [shared](const QString& event, int, const QString& scheme, const QString& status) {
-                         print(shared + u"notify"_s, event + u' ' + scheme + u' ' + status);
-                     });
-    QObject::connect(&core, &AppCore::logged, [shared](const QString& text) { print(shared + u"login"_s, text); });
-    QObject::connect(&core, &AppCore::page_dialog,
-                     [shared](const QString& text) { print(shared + u"dialog"_s, text); });
-    QObject::connect(&core, &AppCore::total_stop_reached,
-                     [shared](const QString& text) { print(shared + u"total_stop"_s, text); });
-    QObject::connect(&core, &AppCore::announced, [shared](const service::Announcement& a) {
-        print(shared + u"status begin_plan"_s, a.begin_plan);
-        if (!a.reached)
-            return;
-        print(shared + u"status info_label_2"_s, a.qq);
-        print(shared + u"status info_label_5"_s, a.tips);
-        if (a.new_version)
-            print(shared + u"status tips_label_38"_s, a.new_version_caption);
+    // Every event, the desks' with their lottery when there are several.
+    std::map<int, QString> tags;
+    for (const auto& [number, lottery] : std::as_const(followed))
+        tags[number] = several ? u'[' + lottery + u"] "_s : QString();
+    EventTap events(core);
+    QObject::connect(&events, &EventTap::event, [tags, shared](const Event& e) {
+        const auto tag = tags.find(e.desk);
+        print((tag != tags.end() ? tag->second : shared) + e.kind, e.text);
     });
 
     print(shared + u"data"_s, data_dir);
@@ -216,6 +156,20 @@ int run_headless(const QString& data_dir, const NetConfig& net, const HeadlessOp
     core.set_notify_choice(load_notify_choice(core.settings_file()));
     for (const auto& desk : core.desks())
         desk->engine().load();
+    // The first desk's stop amounts set from outside (the dashboard) apply at once.
+    QObject::connect(&core, &AppCore::stops_changed, [&options](int desk, const QString& profit, const QString& loss) {
+        if (desk == 1) {
+            options.plt_tz_zy = profit;
+            options.plt_tz_zs = loss;
+        }
+    });
+    std::unique_ptr<QObject> served;
+    if (run.serve) {
+        QString said;
+        served = run.serve(core, clock, said);
+        if (!said.isEmpty())
+            print(shared + u"web"_s, said);
+    }
     if (run.start)
         core.start_when_ready();
     for (const auto& [number, lottery] : std::as_const(followed)) {

@@ -53,6 +53,7 @@ NotifyMessage refused_message(const QString& lottery, const QString& issue, cons
 QString stop_reason(const QString& why)
 {
     return why == u"button"       ? u"手动停止"_s
+           : why == u"web"        ? u"远程停止"_s
            : why == u"exit"       ? u"程序退出"_s
            : why == u"total stop" ? u"达到总止盈或总止损额"_s
                                   : u"达到止盈或止损额"_s;

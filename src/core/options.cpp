@@ -235,9 +235,13 @@ bool save_desk(const QString& file, const DeskSettings& desk)
 
 bool save_desk_stops(const QString& file, int number, const QString& profit, const QString& loss)
 {
-    const QString section = desk_section(number);
-    const bool ok = support::ini_write(section, u"stop_profit"_s, profit, file) != 0;
-    return support::ini_write(section, u"stop_loss"_s, loss, file) != 0 && ok;
+    // The first desk's amounts are the settings file's own keys.
+    const QString section = number == 1 ? QString::fromUtf16(keys::kTzSection) : desk_section(number);
+    const bool ok = support::ini_write(section, number == 1 ? QString::fromUtf16(keys::kStopProfit) : u"stop_profit"_s,
+                                       profit, file) != 0;
+    return support::ini_write(section, number == 1 ? QString::fromUtf16(keys::kStopLoss) : u"stop_loss"_s, loss,
+                              file) != 0 &&
+           ok;
 }
 
 bool save_desk_lottery(const QString& file, int number, const QString& lottery)

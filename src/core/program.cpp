@@ -85,8 +85,10 @@ ProgramArgs read_program_args()
                                         u"URL"_s);
     const QCommandLineOption start(u"start"_s, u"Start monitoring as soon as draw history is there."_s);
     const QCommandLineOption virtual_money(u"virtual"_s, u"Bet with simulated money (我要装逼)."_s);
+    const QCommandLineOption web(u"web"_s, u"Serve the web dashboard at this address (headless)."_s,
+                                 u"ADDRESS:PORT"_s);
     parser.addOptions({data_dir, headless_option, lottery, service, public_base, trend, datacenter,
-                       start, virtual_money});
+                       start, virtual_money, web});
     parser.process(QCoreApplication::arguments());
 
     ProgramArgs args;
@@ -110,12 +112,14 @@ ProgramArgs read_program_args()
     args.start = parser.isSet(start);
     args.virtual_money = parser.isSet(virtual_money);
     args.lotteries = parser.values(lottery);
+    args.web = parser.value(web);
     return args;
 }
 
-int run_headless(const ProgramArgs& args)
+int run_headless(const ProgramArgs& args, HeadlessServe serve)
 {
     HeadlessOptions run;
+    run.serve = std::move(serve);
     run.lotteries = args.lotteries;
     run.start = args.start;
     run.virtual_money = args.virtual_money;

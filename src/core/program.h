@@ -18,6 +18,7 @@ struct ProgramArgs {
     bool start = false;
     bool virtual_money = false;
     QStringList lotteries;
+    QString web; // --web ADDRESS:PORT: the dashboard's address (headless)
 };
 
 // Before the application object: Qt's warnings reach standard error at most once a minute each,
@@ -29,6 +30,6 @@ std::vector<char*> offscreen_args(int argc, char** argv);
 // program as Qt's parser does.
 ProgramArgs read_program_args();
 // The headless run of those arguments.
-int run_headless(const ProgramArgs& args);
+int run_headless(const ProgramArgs& args, HeadlessServe serve = {});
 
 } // namespace zorvik::app

@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -46,8 +47,16 @@ AlertOptions::AlertOptions(AppCore& core, support::Shell& shell, QWidget* parent
     auto* services = named<QPushButton>("alert_notify_services", u"通知服务…"_s);
     services->setToolTip(u"钉钉、Server酱、Telegram、Bark、ntfy、Gotify 等通知服务"_s);
     layout->addWidget(alert_cfg_webhook_, 2, 0, 1, 2);
+    // The web dashboard, beside the services: the program watched and stopped from a phone.
+    auto* remote = named<QPushButton>("alert_web_access", u"远程访问…"_s);
+    remote->setToolTip(u"在手机浏览器里查看和停止监控"_s);
+    connect(remote, &QPushButton::clicked, this, &AlertOptions::remote_clicked);
+    auto* services_row = new QHBoxLayout;
+    services_row->setContentsMargins(0, 0, 0, 0);
+    services_row->addWidget(services);
+    services_row->addWidget(remote);
     layout->addWidget(webhook_test, 3, 0);
-    layout->addWidget(services, 3, 1);
+    layout->addLayout(services_row, 3, 1);
     connect(services, &QPushButton::clicked, this, [this] {
         // Made once and kept (hidden when closed): saving may wait for the keyring in a nested
         // event loop, and a window deleted meanwhile would be returned into.

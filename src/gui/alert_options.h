@@ -26,6 +26,10 @@ public:
     QLineEdit* sound_file_box() const { return alert_sound_file_; }
     QLineEdit* webhook_box() const { return alert_cfg_webhook_; }
 
+signals:
+    // "远程访问…" was clicked.
+    void remote_clicked();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

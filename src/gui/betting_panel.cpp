@@ -123,6 +123,18 @@ BettingPanel::BettingPanel(AppCore& core, TipsGroup& tips, QObject* parent)
     };
     connect(plt_tz_zy_, &QLineEdit::editingFinished, this, keep_stops);
     connect(plt_tz_zs_, &QLineEdit::editingFinished, this, keep_stops);
+    // Amounts set from the dashboard: the first desk's are the boxes' own, and the boxes show
+    // those of the desk shown.
+    connect(&core_, &AppCore::stops_changed, this, [this](int desk, const QString& profit, const QString& loss) {
+        if (desk == 1)
+            first_stops_ = {profit, loss};
+        if (selected_ && selected_->number() == desk) {
+            const QSignalBlocker block_profit(plt_tz_zy_);
+            const QSignalBlocker block_loss(plt_tz_zs_);
+            plt_tz_zy_->setText(profit);
+            plt_tz_zs_->setText(loss);
+        }
+    });
     core_.engine().set_stop_source([this] { return first_stops_; });
 }
 

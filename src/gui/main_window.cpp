@@ -11,12 +11,15 @@
 #include "gui/editor_panel.h"
 #include "gui/monitor_panel.h"
 #include "gui/tips_label.h"
+#include "gui/web_dialog.h"
 #include "gui/widgets.h"
 #include "gui/window_shell.h"
 #include "service/service_link.h"
 #include "support/clock.h"
 #include "support/identity.h"
 #include "support/qt_http.h"
+#include "web/web_config.h"
+#include "web/web_server.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -113,6 +116,17 @@ MainWindow::MainWindow(const QString& data_dir, support::Shell* shell, const Net
     desk_tabs_->setCurrentIndex(0);
     select_page(0);
     core_->start();
+    // The dashboard as it was left; why it cannot start is said on the status line.
+    web_ = std::make_unique<web::WebServer>(*core_, *clock_);
+    if (const web::WebConfig web_config = web::load_web_config(settings_file_); web_config.enabled)
+        if (const QString refusal = web_->start(web_config); !refusal.isEmpty())
+            engine().set_line(monitor::Line::BetStatus, u"远程访问无法开启："_s + refusal);
+    connect(alert_options_, &AlertOptions::remote_clicked, this, [this] {
+        if (!web_dialog_)
+            web_dialog_ = new WebDialog(*core_, *web_, this);
+        web_dialog_->show();
+        web_dialog_->raise();
+    });
 
     // A session shutdown closes the window without asking.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this,

@@ -7,6 +7,7 @@
 #include "monitor/editor.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -39,7 +40,13 @@ namespace zorvik::notify {
 class TrayTips;
 }
 
+namespace zorvik::web {
+class WebServer;
+}
+
 namespace zorvik::app {
+
+class WebDialog;
 
 inline constexpr char16_t kNoLinkAddress[] = u"服务没有给出这个链接的地址，无法打开";
 
@@ -132,6 +139,9 @@ private:
     std::unique_ptr<support::SystemClock> clock_;
     std::unique_ptr<support::QtHttpClient> own_http_;
     std::unique_ptr<AppCore> core_;
+    // The web dashboard (off unless turned on), and its window.
+    std::unique_ptr<web::WebServer> web_;
+    QPointer<WebDialog> web_dialog_;
     bool closing_without_question_ = false;
 
     TipsGroup* tips_ = nullptr;

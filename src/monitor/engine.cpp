@@ -403,6 +403,20 @@ QString MonitorEngine::save_monitor(EditorRecord& editor)
     return QString();
 }
 
+bool MonitorEngine::set_auto_bet(int position, bool on)
+{
+    Monitor* m = list_.find(position);
+    if (!m)
+        return false;
+    m->set(kAutoBet, on ? u"1"_s : u"0"_s);
+    for (MonitorRow& row : rows_)
+        if (row.position == position)
+            fill_row(row, position, *m);
+    emit rows_changed();
+    save_list();
+    return true;
+}
+
 namespace {
 
 // The monitor a question is about, on a line of its own: its title and numbers (cut at 30).

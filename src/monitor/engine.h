@@ -68,6 +68,11 @@ public:
     {
         stop_source_ = std::move(source);
     }
+    // The stop amounts as they stand now (止盈, 止损; empty: none).
+    std::pair<QString, QString> stop_amounts() const
+    {
+        return stop_source_ ? stop_source_() : std::pair<QString, QString>();
+    }
     void set_placer(BetPlacer* placer) { placer_ = placer; }
     // Bets from now on are simulated (我要装逼) or real. Switching starts every monitor's plan
     // from its first entry: a chase never crosses from one kind of money to the other.
@@ -105,6 +110,10 @@ public:
                                                const EditorRecord& base);
     void delete_monitor(std::optional<int> position);
     void delete_all();
+    // Turns a monitor's automatic betting on or off, keeping its statistics and plan step; the
+    // next draw judged acts on it, nothing is bet now (an order waiting its turn is dropped when
+    // turned off). False for a position that holds no monitor.
+    bool set_auto_bet(int position, bool on);
 
     // Writes the stored form of the list to the settings file; false (and write_failed) when the
     // file could not be written and keeps its previous content.

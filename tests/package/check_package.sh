@@ -16,14 +16,15 @@ for f in ./usr/bin/zorvik ./usr/bin/zorvik-cli ./usr/bin/zorvik-sim \
          ./usr/share/icons/hicolor/128x128/apps/zorvik.png \
          ./usr/share/zorvik/alert.wav \
          ./usr/share/man/man1/zorvik.1 ./usr/share/man/man1/zorvik-cli.1 ./usr/share/man/man1/zorvik-sim.1 \
-         ./usr/lib/systemd/user/zorvik-headless.service; do
+         ./usr/lib/systemd/user/zorvik-headless.service \
+         ./usr/lib/zorvik/libzorvik-browser.so; do
   echo "$files" | grep -qx "$f" || { echo "missing from the package: $f"; exit 1; }
 done
 # Nothing of the build tree or the tests is shipped.
 if echo "$files" | grep -q -e _tests -e bench -e '\.a$'; then echo "unexpected files:"; echo "$files"; exit 1; fi
 # Dependencies come from the binaries, not from a typed list.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6dbus6 libstdc++6; do
+for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6dbus6 libqt6webenginecore6 libstdc++6; do
   echo "$depends" | grep -q "$lib" || { echo "no $lib in Depends: $depends"; exit 1; }
 done
 # The notification services run the apprise program when it is there.

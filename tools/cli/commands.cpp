@@ -155,6 +155,7 @@ constexpr OtherCommand kOtherCommands[] = {
      "replays one monitor for every threshold, plan and unit; prints the best by income"},
     {"records", "records DB [--day YYYY-MM-DD] [--lottery NAME] [--kind real|simulated] [--csv]",
      "prints the recorded bets with the day totals"},
+    {"web-password", "web-password SETTINGS_FILE", "sets the web dashboard's password, read from standard input"},
 };
 
 QString general_usage()

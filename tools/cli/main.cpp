@@ -3,6 +3,7 @@
 #include "backtest_command.h"
 #include "commands.h"
 #include "records_command.h"
+#include "web_password_command.h"
 
 #include <QByteArray>
 #include <QString>
@@ -38,6 +39,8 @@ int main(int argc, char** argv)
         return zorvik::cli::run_sweep_command(args.mid(1), stdin, stdout, stderr);
     if (!args.isEmpty() && args[0] == u"records")
         return zorvik::cli::run_records_command(args.mid(1), stdout, stderr);
+    if (!args.isEmpty() && args[0] == u"web-password")
+        return zorvik::cli::run_web_password_command(args.mid(1), stdin, stdout, stderr);
 
     const zorvik::cli::CommandResult result = zorvik::cli::run_command(args);
     if (result.code == 2) {
