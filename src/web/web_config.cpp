@@ -50,8 +50,11 @@ WebConfig load_web_config(const QString& file)
 bool save_web_config(const QString& file, const WebConfig& c)
 {
     bool ok = true;
+    // An empty value is no key at all (the file keeps no empty values).
     const auto write = [&](const char16_t* key, const QString& value) {
-        ok = support::ini_write(section(), QString::fromUtf16(key), value, file) != 0 && ok;
+        const QString name = QString::fromUtf16(key);
+        ok = (value.isEmpty() ? support::ini_delete(section(), name, file) : support::ini_write(section(), name, value, file)) != 0 &&
+             ok;
     };
     write(u"enabled", c.enabled ? u"1"_s : u"0"_s);
     write(u"address", c.address);

@@ -22,6 +22,9 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -552,6 +555,49 @@ TEST(WebConfig, AnAddressBeyondLoopbackNeedsTlsAndEveryServerAPassword)
     EXPECT_FALSE(zorvik::web::parse_listen(u"127.0.0.1:65536"_s, c));
     EXPECT_FALSE(zorvik::web::parse_listen(u"127.0.0.1"_s, c));
     EXPECT_FALSE(zorvik::web::parse_listen(u"localhost:80"_s, c));
+}
+
+} // namespace
+
+namespace {
+
+TEST(WebTls, WithACertificateThePageAndTheApiAreServedOverTls)
+{
+    QTemporaryDir dir;
+    const QString cert = dir.filePath(u"cert.pem"_s), key = dir.filePath(u"key.pem"_s);
+    QProcess openssl;
+    openssl.start(u"openssl"_s, {u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s, u"2"_s,
+                                u"-subj"_s, u"/CN=127.0.0.1"_s, u"-keyout"_s, key, u"-out"_s, cert});
+    ASSERT_TRUE(openssl.waitForFinished(30000));
+    ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+    QDir().mkpath(dir.filePath(u"bao"_s));
+    zorvik::testing::RecordingShell shell;
+    zorvik::testing::FakeHttp http;
+    zorvik::testing::FixedClock clock;
+    AppCore core(dir.path(), shell, clock, http, NetConfig{});
+    WebServer server(core, clock);
+    WebConfig config;
+    config.port = 0;
+    config.digest = zorvik::web::password_digest(u"pw"_s, 1000);
+    config.cert = cert;
+    config.key = dir.filePath(u"missing.pem"_s);
+    EXPECT_EQ(server.start(config), u"无法读取 TLS 证书或私钥文件"_s);
+    config.key = cert; // a certificate is no key
+    EXPECT_EQ(server.start(config), u"TLS 证书或私钥无效"_s);
+    config.key = key;
+    ASSERT_EQ(server.start(config), QString());
+    EXPECT_TRUE(server.url().startsWith(u"https://127.0.0.1:"_s));
+    QNetworkAccessManager net;
+    QNetworkRequest request(QUrl(server.url()));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    request.setSslConfiguration(tls);
+    QNetworkReply* reply = net.get(request);
+    QSignalSpy done(reply, &QNetworkReply::finished);
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_EQ(reply->error(), QNetworkReply::NoError) << reply->errorString().toStdString();
+    EXPECT_TRUE(reply->readAll().contains("Zorvik 远程监控"));
+    delete reply;
 }
 
 } // namespace
