@@ -23,6 +23,7 @@ WebDialog::WebDialog(AppCore& core, web::WebServer& server, QWidget* parent)
 {
     setObjectName(u"web_dialog"_s);
     setWindowTitle(u"远程访问"_s);
+    setMinimumWidth(440);
     const web::WebConfig config = web::load_web_config(core_.settings_file());
     auto* layout = new QVBoxLayout(this);
     auto* hint = caption(u"在手机或其他电脑的浏览器里查看监控、投注记录和收入，并可停止监控。"

@@ -37,15 +37,6 @@ QByteArray error_body(const QString& text)
     return QJsonDocument(QJsonObject{{u"error"_s, text}}).toJson(QJsonDocument::Compact);
 }
 
-WebServer::Reply json_reply(int status, const QJsonObject& object)
-{
-    return {status, QJsonDocument(object).toJson(QJsonDocument::Compact), "application/json"};
-}
-
-WebServer::Reply error_reply(int status, const QString& text)
-{
-    return {status, error_body(text), "application/json"};
-}
 
 QByteArray status_text(int status)
 {
@@ -235,6 +226,16 @@ struct WebServer::Client {
     QTimer ping;
 };
 
+WebServer::Reply WebServer::Reply::json(int status, const QJsonObject& object)
+{
+    return {status, QJsonDocument(object).toJson(QJsonDocument::Compact), "application/json"};
+}
+
+WebServer::Reply WebServer::Reply::error(int status, const QString& text)
+{
+    return {status, error_body(text), "application/json"};
+}
+
 WebServer::WebServer(app::AppCore& core, const support::Clock& clock, QObject* parent)
     : QObject(parent), core_(core), clock_(clock), sessions_(clock)
 {
@@ -271,6 +272,12 @@ QString WebServer::start(const WebConfig& config)
     connect(http_.get(), &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::accept_websocket);
     tap_ = std::make_unique<app::EventTap>(core_);
     connect(tap_.get(), &app::EventTap::event, this, &WebServer::push);
+    watching_ = std::make_unique<QObject>();
+    monitors_made_.clear();
+    for (const auto& d : core_.desks())
+        watch(*d);
+    connect(&core_, &app::AppCore::desk_added, watching_.get(), [this](app::Desk& d) { watch(d); });
+    connect(&core_, &app::AppCore::desk_removed, watching_.get(), [this](int n) { monitors_made_.erase(n); });
     // A password set meanwhile (zorvik-cli web-password, another window) ends every session.
     watcher_ = std::make_unique<QFileSystemWatcher>(QStringList{core_.settings_file()});
     connect(watcher_.get(), &QFileSystemWatcher::fileChanged, this, [this](const QString& file) {
@@ -286,6 +293,7 @@ QString WebServer::start(const WebConfig& config)
 void WebServer::stop()
 {
     watcher_.reset();
+    watching_.reset();
     clients_.clear();
     tap_.reset();
     http_.reset(); // with its listening socket and connections
@@ -327,7 +335,7 @@ void WebServer::set_digest(const QString& digest)
 WebServer::Reply WebServer::handle(const Request& request)
 {
     if (request.body.size() > kBodyLimit)
-        return error_reply(413, u"请求内容超过 64 KB"_s);
+        return Reply::error(413, u"请求内容超过 64 KB"_s);
     return route(request);
 }
 
@@ -335,53 +343,53 @@ WebServer::Reply WebServer::route(const Request& r)
 {
     if (r.path == u"/" || r.path == u"/index.html") {
         if (r.method != u"GET")
-            return error_reply(405, u"只能用 GET 读取这个页面"_s);
+            return Reply::error(405, u"只能用 GET 读取这个页面"_s);
         QFile page(u":/web/index.html"_s);
         if (!page.open(QIODevice::ReadOnly))
-            return error_reply(500, u"页面缺失"_s);
+            return Reply::error(500, u"页面缺失"_s);
         return {200, page.readAll(), "text/html"};
     }
     if (!r.path.startsWith(u"/api/v1/"))
-        return error_reply(404, u"没有这个地址"_s);
+        return Reply::error(404, u"没有这个地址"_s);
     const QStringList parts = r.path.mid(8).split(u'/', Qt::SkipEmptyParts);
     if (parts.isEmpty())
-        return error_reply(404, u"没有这个地址"_s);
+        return Reply::error(404, u"没有这个地址"_s);
     if (parts == QStringList{u"login"_s}) {
         if (r.method != u"POST")
-            return error_reply(405, u"登录请用 POST"_s);
+            return Reply::error(405, u"登录请用 POST"_s);
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(r.body, &error);
         if (error.error != QJsonParseError::NoError || !doc.isObject())
-            return error_reply(400, u"请求内容不是 JSON 对象"_s);
+            return Reply::error(400, u"请求内容不是 JSON 对象"_s);
         const QJsonValue password = doc.object().value(u"password"_s);
         if (password.isUndefined())
-            return error_reply(400, u"缺少字段 password"_s);
+            return Reply::error(400, u"缺少字段 password"_s);
         if (!password.isString())
-            return error_reply(400, u"字段 password 应为文字"_s);
+            return Reply::error(400, u"字段 password 应为文字"_s);
         QString token;
         switch (sessions_.login(r.from, config_.digest, password.toString(), token)) {
         case WebSessions::Login::Ok:
-            return json_reply(200, {{u"token"_s, token}, {u"expires_in"_s, int(kTokenLifeMs / 1000)}});
+            return Reply::json(200, {{u"token"_s, token}, {u"expires_in"_s, int(kTokenLifeMs / 1000)}});
         case WebSessions::Login::Throttled:
-            return error_reply(429, u"登录失败次数太多，请一分钟后再试"_s);
+            return Reply::error(429, u"登录失败次数太多，请一分钟后再试"_s);
         case WebSessions::Login::Wrong:
             break;
         }
-        return error_reply(401, u"密码错误"_s);
+        return Reply::error(401, u"密码错误"_s);
     }
     if (!sessions_.valid(r.token))
-        return error_reply(401, u"请先登录"_s);
+        return Reply::error(401, u"请先登录"_s);
     const bool get = r.method == u"GET";
     const QString& top = parts[0];
     if (top == u"logout" && parts.size() == 1) {
         if (r.method != u"POST")
-            return error_reply(405, u"退出请用 POST"_s);
+            return Reply::error(405, u"退出请用 POST"_s);
         sessions_.end(r.token);
-        return json_reply(200, {{u"ok"_s, true}});
+        return Reply::json(200, {{u"ok"_s, true}});
     }
     if (top == u"desks" && parts.size() == 1) {
         if (!get)
-            return error_reply(405, u"只能用 GET 读取"_s);
+            return Reply::error(405, u"只能用 GET 读取"_s);
         QJsonArray desks;
         QJsonArray balances;
         QStringList platforms;
@@ -394,39 +402,39 @@ WebServer::Reply WebServer::route(const Request& r)
                                             {u"line"_s, d->engine().line(monitor::Line::Balance)}});
             }
         }
-        return json_reply(200, {{u"desks"_s, desks},
+        return Reply::json(200, {{u"desks"_s, desks},
                                 {u"balances"_s, balances},
                                 {u"money"_s, core_.virtual_betting() ? u"simulated"_s : u"real"_s}});
     }
     if (top == u"records" && parts.size() == 1) {
         if (!get)
-            return error_reply(405, u"只能用 GET 读取"_s);
+            return Reply::error(405, u"只能用 GET 读取"_s);
         return records(r.query_day);
     }
     if (top == u"stop_all" && parts.size() == 1) {
         if (r.method != u"POST")
-            return error_reply(405, u"操作请用 POST"_s);
+            return Reply::error(405, u"操作请用 POST"_s);
         return act(r, parts);
     }
     if (top == u"events" && parts.size() == 1)
-        return error_reply(400, u"实时事件请用 WebSocket 连接"_s);
+        return Reply::error(400, u"实时事件请用 WebSocket 连接"_s);
     if (top != u"desks")
-        return error_reply(404, u"没有这个地址"_s);
+        return Reply::error(404, u"没有这个地址"_s);
     app::Desk* desk = desk_of(parts[1]);
     if (!desk)
-        return error_reply(404, u"没有第 "_s + parts[1] + u" 号彩种"_s);
+        return Reply::error(404, u"没有第 "_s + parts[1] + u" 号彩种"_s);
     const QString what = parts.value(2);
     if (parts.size() == 3 && (what == u"monitors" || what == u"bets" || what == u"income")) {
         if (!get)
-            return error_reply(405, u"只能用 GET 读取"_s);
+            return Reply::error(405, u"只能用 GET 读取"_s);
         return what == u"monitors" ? monitors(*desk) : what == u"bets" ? bets(*desk) : income(*desk);
     }
     const bool action = (parts.size() == 3 && (what == u"start" || what == u"stop" || what == u"stops")) ||
                         (parts.size() == 5 && what == u"monitors" && parts[4] == u"auto_bet");
     if (!action)
-        return error_reply(404, u"没有这个地址"_s);
+        return Reply::error(404, u"没有这个地址"_s);
     if (r.method != u"POST")
-        return error_reply(405, u"操作请用 POST"_s);
+        return Reply::error(405, u"操作请用 POST"_s);
     return act(r, parts);
 }
 

@@ -70,6 +70,9 @@ public:
         int status = 200;
         QByteArray body;
         QByteArray type = "application/json";
+        static Reply json(int status, const QJsonObject& object);
+        // {"error": text}
+        static Reply error(int status, const QString& text);
     };
     Reply handle(const Request& request);
 
@@ -85,7 +88,10 @@ private:
     void push(const app::Event& e);
     void note_income(app::Desk& desk);
     QJsonObject desk_json(app::Desk& desk) const;
-    Reply monitors(app::Desk& desk) const;
+    Reply monitors(app::Desk& desk);
+    // A desk's monitor list is built again only once its rows, its monitoring or its newest
+    // draw changed: a page asking often costs the draws nothing.
+    void watch(app::Desk& desk);
     Reply bets(app::Desk& desk) const;
     Reply records(const QString& day) const;
     Reply income(app::Desk& desk) const;
@@ -100,7 +106,9 @@ private:
     std::unique_ptr<QFileSystemWatcher> watcher_;
     std::vector<std::unique_ptr<Client>> clients_;
     int idle_ms_ = kIdleMs;
-    std::map<int, QVector<std::pair<QString, double>>> income_; // desk → (issue, session income)
+    std::map<int, QVector<std::pair<QString, double>>> income_;
+    std::map<int, QByteArray> monitors_made_; // desk → its monitor list's answer
+    std::unique_ptr<QObject> watching_; // desk → (issue, session income)
 };
 
 } // namespace zorvik::web

@@ -22,15 +22,7 @@ namespace {
 
 constexpr int kMostIncomePoints = 1000;
 
-WebServer::Reply json_reply(int status, const QJsonObject& object)
-{
-    return {status, QJsonDocument(object).toJson(QJsonDocument::Compact), "application/json"};
-}
-
-WebServer::Reply error_reply(int status, const QString& text)
-{
-    return json_reply(status, {{u"error"_s, text}});
-}
+using Reply = WebServer::Reply;
 
 template <typename Columns>
 QJsonArray headers_of(const Columns& columns)
@@ -96,8 +88,19 @@ QJsonObject WebServer::desk_json(app::Desk& d) const
             {u"lines"_s, lines}};
 }
 
-WebServer::Reply WebServer::monitors(app::Desk& d) const
+void WebServer::watch(app::Desk& d)
 {
+    const int number = d.number();
+    const auto forget = [this, number] { monitors_made_.erase(number); };
+    connect(&d.engine(), &monitor::MonitorEngine::rows_changed, watching_.get(), forget);
+    connect(&d.engine(), &monitor::MonitorEngine::monitoring_changed, watching_.get(), forget);
+    connect(&d.feed(), &feed::DrawFeed::new_draw, watching_.get(), forget);
+}
+
+WebServer::Reply WebServer::monitors(app::Desk& d)
+{
+    if (const auto made = monitors_made_.find(d.number()); made != monitors_made_.end())
+        return {200, made->second, "application/json"};
     const monitor::MonitorEngine& e = d.engine();
     QJsonArray rows;
     for (const monitor::MonitorRow& row : e.rows()) {
@@ -110,7 +113,9 @@ WebServer::Reply WebServer::monitors(app::Desk& d) const
                                 {u"marked"_s, row.marked},
                                 {u"auto_bet"_s, m->field(monitor::kAutoBet) == u"1"}});
     }
-    return json_reply(200, {{u"headers"_s, headers_of(monitor::kMonitorColumns)}, {u"monitors"_s, rows}});
+    Reply reply = Reply::json(200, {{u"headers"_s, headers_of(monitor::kMonitorColumns)}, {u"monitors"_s, rows}});
+    monitors_made_[d.number()] = reply.body;
+    return reply;
 }
 
 WebServer::Reply WebServer::bets(app::Desk& d) const
@@ -122,18 +127,18 @@ WebServer::Reply WebServer::bets(app::Desk& d) const
             cells.append(cell);
         rows.append(QJsonObject{{u"cells"_s, cells}, {u"simulated"_s, b.simulated}, {u"unconfirmed"_s, b.unconfirmed}});
     }
-    return json_reply(200, {{u"headers"_s, headers_of(monitor::kBetLogColumns)}, {u"bets"_s, rows}});
+    return Reply::json(200, {{u"headers"_s, headers_of(monitor::kBetLogColumns)}, {u"bets"_s, rows}});
 }
 
 WebServer::Reply WebServer::records(const QString& day_text) const
 {
     const QDate day = day_text.isEmpty() ? clock_.local_now().date() : QDate::fromString(day_text, u"yyyy-MM-dd"_s);
     if (!day.isValid())
-        return error_reply(400, u"字段 day 应为 YYYY-MM-DD 格式的日期"_s);
+        return Reply::error(400, u"字段 day 应为 YYYY-MM-DD 格式的日期"_s);
     core_.records().flush(); // what was asked to be written is there to read
     records::RecordStore store;
     if (!store.open(core_.records_file()))
-        return error_reply(500, u"无法读取投注记录："_s + store.error());
+        return Reply::error(500, u"无法读取投注记录："_s + store.error());
     QJsonObject out{{u"day"_s, day.toString(Qt::ISODate)}};
     for (const bool simulated : {false, true}) {
         records::BetFilter filter;
@@ -147,7 +152,7 @@ WebServer::Reply WebServer::records(const QString& day_text) const
             totals = {{u"bets"_s, t.bets}, {u"cost"_s, t.cost}, {u"returned"_s, t.returned}, {u"income"_s, t.income()}};
         out.insert(simulated ? u"simulated"_s : u"real"_s, QJsonObject{{u"bets"_s, rows}, {u"totals"_s, totals}});
     }
-    return json_reply(200, out);
+    return Reply::json(200, out);
 }
 
 WebServer::Reply WebServer::income(app::Desk& d) const
@@ -157,7 +162,7 @@ WebServer::Reply WebServer::income(app::Desk& d) const
     if (it != income_.end())
         for (const auto& [issue, value] : it->second)
             points.append(QJsonObject{{u"issue"_s, issue}, {u"income"_s, value}});
-    return json_reply(200, {{u"income"_s, d.engine().session().income}, {u"points"_s, points}});
+    return Reply::json(200, {{u"income"_s, d.engine().session().income}, {u"points"_s, points}});
 }
 
 void WebServer::note_income(app::Desk& d)
@@ -190,7 +195,7 @@ WebServer::Reply WebServer::act(const Request& r, const QStringList& parts)
     };
     const auto refuse = [&](app::Desk* desk, const QString& action, int status, const QString& why) {
         tell(desk, action, u"refused:"_s + why, why);
-        return error_reply(status, why);
+        return Reply::error(status, why);
     };
     if (parts[0] == u"stop_all") {
         QJsonArray stopped;
@@ -202,7 +207,7 @@ WebServer::Reply WebServer::act(const Request& r, const QStringList& parts)
         if (stopped.isEmpty())
             return refuse(nullptr, u"stop_all"_s, 409, u"没有正在监控的彩种"_s);
         tell(nullptr, u"stop_all"_s, QString::number(stopped.size()), u"全部停止"_s);
-        return json_reply(200, {{u"stopped"_s, stopped}});
+        return Reply::json(200, {{u"stopped"_s, stopped}});
     }
     app::Desk* desk = desk_of(parts[1]);
     monitor::MonitorEngine& e = desk->engine();
@@ -215,19 +220,19 @@ WebServer::Reply WebServer::act(const Request& r, const QStringList& parts)
         if (!desk->start_monitoring())
             return refuse(desk, u"start"_s, 409, u"无法开启监控"_s);
         tell(desk, u"start"_s, u"-"_s, u"开始监控"_s);
-        return json_reply(200, {{u"monitoring"_s, true}});
+        return Reply::json(200, {{u"monitoring"_s, true}});
     }
     if (what == u"stop") {
         if (!e.monitoring())
             return refuse(desk, u"stop"_s, 409, u"没有在监控"_s);
         desk->stop(u"web"_s);
         tell(desk, u"stop"_s, u"-"_s, u"停止监控"_s);
-        return json_reply(200, {{u"monitoring"_s, false}});
+        return Reply::json(200, {{u"monitoring"_s, false}});
     }
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(r.body, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
-        return error_reply(400, u"请求内容不是 JSON 对象"_s);
+        return Reply::error(400, u"请求内容不是 JSON 对象"_s);
     const QJsonObject body = doc.object();
     if (what == u"stops") {
         std::optional<QString> amounts[2];
@@ -235,30 +240,30 @@ WebServer::Reply WebServer::act(const Request& r, const QStringList& parts)
         for (int i = 0; i < 2; ++i) {
             const QJsonValue v = body.value(QString::fromUtf16(fields[i]));
             if (v.isUndefined())
-                return error_reply(400, u"缺少字段 "_s + QString::fromUtf16(fields[i]));
+                return Reply::error(400, u"缺少字段 "_s + QString::fromUtf16(fields[i]));
             amounts[i] = amount_of(v);
             if (!amounts[i])
-                return error_reply(400, u"字段 "_s + QString::fromUtf16(fields[i]) + u" 应为数字"_s);
+                return Reply::error(400, u"字段 "_s + QString::fromUtf16(fields[i]) + u" 应为数字"_s);
         }
         if (!core_.set_stops(*desk, *amounts[0], *amounts[1]))
-            return error_reply(500, u"设置文件无法写入，止盈止损没有保存"_s);
+            return Reply::error(500, u"设置文件无法写入，止盈止损没有保存"_s);
         tell(desk, u"stops"_s, *amounts[0] + u'/' + *amounts[1],
              u"止盈 "_s + *amounts[0] + u"，止损 "_s + *amounts[1]);
-        return json_reply(200, {{u"stop_profit"_s, *amounts[0]}, {u"stop_loss"_s, *amounts[1]}});
+        return Reply::json(200, {{u"stop_profit"_s, *amounts[0]}, {u"stop_loss"_s, *amounts[1]}});
     }
     // A monitor's automatic betting.
     const QJsonValue on = body.value(u"on"_s);
     if (on.isUndefined())
-        return error_reply(400, u"缺少字段 on"_s);
+        return Reply::error(400, u"缺少字段 on"_s);
     if (!on.isBool())
-        return error_reply(400, u"字段 on 应为 true 或 false"_s);
+        return Reply::error(400, u"字段 on 应为 true 或 false"_s);
     bool number = false;
     const int position = parts[3].toInt(&number);
     if (!number || !e.set_auto_bet(position, on.toBool()))
-        return error_reply(404, u"没有第 "_s + parts[3] + u" 条监控"_s);
+        return Reply::error(404, u"没有第 "_s + parts[3] + u" 条监控"_s);
     tell(desk, u"auto_bet"_s, parts[3] + (on.toBool() ? u":on"_s : u":off"_s),
          u"第 "_s + parts[3] + (on.toBool() ? u" 条监控开启自动投注"_s : u" 条监控关闭自动投注"_s));
-    return json_reply(200, {{u"position"_s, position}, {u"auto_bet"_s, on.toBool()}});
+    return Reply::json(200, {{u"position"_s, position}, {u"auto_bet"_s, on.toBool()}});
 }
 
 } // namespace zorvik::web

@@ -24,7 +24,7 @@ done
 if echo "$files" | grep -q -e _tests -e bench -e '\.a$'; then echo "unexpected files:"; echo "$files"; exit 1; fi
 # Dependencies come from the binaries, not from a typed list.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6dbus6 libqt6webenginecore6 libstdc++6; do
+for lib in libqt6core6 libqt6widgets6 libqt6network6 libqt6dbus6 libqt6webenginecore6 libqt6httpserver6 libqt6websockets6 libstdc++6; do
   echo "$depends" | grep -q "$lib" || { echo "no $lib in Depends: $depends"; exit 1; }
 done
 # The notification services run the apprise program when it is there.

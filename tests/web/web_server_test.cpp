@@ -55,6 +55,7 @@ struct Answer {
     int status = 0;
     QJsonObject json;
     QByteArray body;
+    QByteArray type;
 };
 
 class WebServerTest : public ::testing::Test {
@@ -118,6 +119,7 @@ protected:
         a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         a.body = reply->readAll();
         a.json = QJsonDocument::fromJson(a.body).object();
+        a.type = reply->rawHeader("Content-Type");
         said_ += a.body;
         for (const auto& [name, value] : reply->rawHeaderPairs())
             said_ += name + ": " + value + "\n";
@@ -243,6 +245,7 @@ TEST_F(WebServerTest, TheDesksTheirMonitorsBetsAndIncomeAreShown)
 
     const Answer monitors = get(u"/api/v1/desks/1/monitors"_s, token);
     ASSERT_EQ(monitors.status, 200);
+    const QString before = QString::fromUtf8(monitors.body);
     EXPECT_EQ(monitors.json.value(u"headers"_s).toArray().size(), 7);
     const QJsonArray rows = monitors.json.value(u"monitors"_s).toArray();
     ASSERT_EQ(rows.size(), 2);
@@ -254,6 +257,8 @@ TEST_F(WebServerTest, TheDesksTheirMonitorsBetsAndIncomeAreShown)
     core_->engine().set_monitoring(true);
     draw(2);
     draw(3);
+    // Each draw shows the list anew: its states and statistics moved.
+    EXPECT_NE(QString::fromUtf8(get(u"/api/v1/desks/1/monitors"_s, token).body), before);
     const Answer bets = get(u"/api/v1/desks/1/bets"_s, token);
     ASSERT_EQ(bets.status, 200);
     EXPECT_EQ(bets.json.value(u"headers"_s).toArray()[0].toString(), u"期号"_s);
@@ -316,8 +321,14 @@ TEST_F(WebServerTest, ActionsGoThroughTheCoreAndAreTold)
 TEST_F(WebServerTest, AMonitorsAutomaticBettingAndADesksStopsAreChangedAndKept)
 {
     const QString token = login();
+    const auto shown_auto_bet = [&](int row) {
+        return get(u"/api/v1/desks/1/monitors"_s, token).json.value(u"monitors"_s).toArray()[row].toObject()
+            .value(u"auto_bet"_s).toBool();
+    };
+    EXPECT_TRUE(shown_auto_bet(0));
     const Answer off = post(u"/api/v1/desks/1/monitors/1/auto_bet"_s, {{u"on"_s, false}}, token);
     EXPECT_EQ(off.status, 200);
+    EXPECT_FALSE(shown_auto_bet(0)); // the list is shown anew once it changed
     EXPECT_EQ(core_->engine().list().at(1)->field(zorvik::monitor::kAutoBet), u"0"_s);
     // Kept in the settings file, and nothing else of the monitor changed.
     const QString kept = zorvik::support::ini_read(u"alert_cfg"_s, u"list"_s, core_->settings_file());
@@ -361,6 +372,11 @@ TEST_F(WebServerTest, BadRequestsAreRefusedWithTheFieldNamed)
     EXPECT_EQ(get(u"/api/v1/desks/3/monitors"_s, token).status, 404);
     EXPECT_EQ(error(get(u"/api/v1/desks/x/bets"_s, token)), u"没有第 x 号彩种"_s);
     EXPECT_EQ(get(u"/api/v1/desks/1/nothing"_s, token).status, 404);
+    // What a request sends comes back as JSON only, never as a page a browser would run.
+    const Answer markup = get(u"/api/v1/desks/%3Cscript%3Ealert(1)%3C%2Fscript%3E/bets"_s, token);
+    EXPECT_EQ(markup.status, 404);
+    EXPECT_EQ(markup.type, "application/json; charset=utf-8");
+    EXPECT_TRUE(said_.contains("X-Content-Type-Options: nosniff"));
     EXPECT_EQ(post(u"/api/v1/desks"_s, {}, token).status, 405);
     EXPECT_EQ(get(u"/api/v1/desks/1/stop"_s, token).status, 405);
     EXPECT_EQ(get(u"/api/v1/login"_s, token).status, 405);
@@ -524,16 +540,16 @@ TEST_F(WebServerTest, ASilentConnectionIsClosedAndABusyOneIsNot)
 
 TEST(WebConfig, ThePasswordIsKeptAsASaltedDigest)
 {
-    const QString a = zorvik::web::password_digest(u"pw"_s);
-    const QString b = zorvik::web::password_digest(u"pw"_s);
+    const QString a = zorvik::web::password_digest(u"pw-秘"_s);
+    const QString b = zorvik::web::password_digest(u"pw-秘"_s);
     EXPECT_NE(a, b); // salted
     EXPECT_TRUE(a.startsWith(u"pbkdf2-sha256$120000$"_s));
-    EXPECT_FALSE(a.contains(u"pw"_s));
-    EXPECT_TRUE(zorvik::web::password_matches(a, u"pw"_s));
-    EXPECT_FALSE(zorvik::web::password_matches(a, u"pW"_s));
+    EXPECT_FALSE(a.contains(u"pw-秘"_s));
+    EXPECT_TRUE(zorvik::web::password_matches(a, u"pw-秘"_s));
+    EXPECT_FALSE(zorvik::web::password_matches(a, u"pW-秘"_s));
     EXPECT_FALSE(zorvik::web::password_matches(QString(), QString()));
     EXPECT_FALSE(zorvik::web::password_matches(u"pbkdf2-sha256$0$AAAA$AAAA"_s, u"pw"_s));
-    EXPECT_FALSE(zorvik::web::password_matches(a.left(a.size() - 4), u"pw"_s));
+    EXPECT_FALSE(zorvik::web::password_matches(a.left(a.size() - 4), u"pw-秘"_s));
 }
 
 TEST(WebConfig, AnAddressBeyondLoopbackNeedsTlsAndEveryServerAPassword)
