@@ -1,5 +1,7 @@
 #include "gui/editor_panel.h"
 
+#include "gui/plan_dialog.h"
+
 #include "rules/hit.h"
 
 #include "core/core.h"
@@ -112,7 +114,14 @@ EditorPanel::EditorPanel(Desk& desk, TipsGroup& tips, QWidget* parent)
     form->addWidget(platform_warning_, row++, 2, 1, 2);
     alert_cfg_autotz_bt_ = named<QLineEdit>("alert_cfg_autotz_bt", QString::fromUtf16(monitor::kDefaultPlan));
     form->addWidget(caption(u"倍投方案："_s), row, 0);
-    form->addWidget(alert_cfg_autotz_bt_, row++, 1, 1, 2);
+    // The calculator beside the plan box works the plan out from the boxes above.
+    auto* plan_row = new QHBoxLayout;
+    plan_row->setContentsMargins(0, 0, 0, 0);
+    plan_row->addWidget(alert_cfg_autotz_bt_, 1);
+    auto* calculator = named<QPushButton>("alert_cfg_plan_calc", u"倍投计算器…"_s);
+    plan_row->addWidget(calculator);
+    form->addLayout(plan_row, row++, 1, 1, 2);
+    connect(calculator, &QPushButton::clicked, this, &EditorPanel::open_plan_calculator);
     alert_cfg_autotz_zjtype_ = named<QComboBox>("alert_cfg_autotz_zjtype");
     alert_cfg_autotz_pl_ = named<QLineEdit>("alert_cfg_autotz_pl", QString::fromUtf16(monitor::kDefaultOdds));
     auto* money = new QHBoxLayout;
@@ -267,6 +276,22 @@ monitor::EditorRecord EditorPanel::editor_record() const
     r.unit_index = alert_cfg_autotz_zjtype_->currentIndex();
     r.odds = alert_cfg_autotz_pl_->text();
     return r;
+}
+
+void EditorPanel::open_plan_calculator()
+{
+    const monitor::EditorRecord r = editor_record();
+    PlanInputs inputs;
+    const QString letters = rules::group_letters(r.ticked).spaced.remove(u' ');
+    if (!letters.isEmpty() && !r.play.isEmpty())
+        inputs.title = rules::display_name(rules::group_name(letters), r.play);
+    inputs.numbers = r.numbers;
+    inputs.unit = r.unit_index > 0 ? alert_cfg_autotz_zjtype_->currentText() : u"元"_s;
+    inputs.odds = r.odds;
+    auto* dialog = new PlanDialog(inputs, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &PlanDialog::applied, this, [this](const QString& plan) { alert_cfg_autotz_bt_->setText(plan); });
+    dialog->show();
 }
 
 void EditorPanel::show_editor(const monitor::EditorRecord& r)

@@ -52,6 +52,8 @@ private:
     void save_monitor();
     // 按开奖计算: the initial value from the draws known (the draw list's and the records').
     void initial_from_draws();
+    // 倍投计算器 for the play, numbers, unit and odds in the boxes; 应用 fills the plan box.
+    void open_plan_calculator();
 
     Desk& desk_;
     TipsGroup& tips_;

@@ -9,6 +9,7 @@
 #include "core/desk.h"
 #include "gui/draw_area.h"
 #include "gui/editor_panel.h"
+#include "gui/draw_trend_panel.h"
 #include "gui/history_panel.h"
 #include "gui/monitor_panel.h"
 #include "gui/tips_label.h"
@@ -106,6 +107,7 @@ MainWindow::DeskPage& MainWindow::make_page(Desk& desk)
     editor_scroll->setFrameShape(QFrame::NoFrame);
     p.tabs->addTab(editor_scroll, u"添加/修改监控"_s);
     p.tabs->addTab(new HistoryPanel(*core_), u"投注历史"_s);
+    p.tabs->addTab(new DrawTrendPanel(desk), u"走势图"_s);
     p.log = betting_->make_log_box(desk);
     const int tab = int(pages_.size());
     pages_.push_back(std::move(owned));

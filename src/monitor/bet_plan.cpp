@@ -19,6 +19,23 @@ double hit_return(double line_prize, qint64 lines)
     return double(support::whole_li(line_prize * double(lines))) / 1000;
 }
 
+StakeEntry stake_entry(const BetPlan& plan, const QString& title, int multiplier, const QString& unit)
+{
+    StakeEntry e;
+    e.multiplier = multiplier;
+    e.multiplier_text = QString::number(multiplier);
+    e.cost = rules::bet_cost(double(plan.count), multiplier, unit);
+    e.line_prize = rules::win_value(title, multiplier, unit, plan.odds);
+    e.prize = support::amount_text(e.line_prize);
+    e.placed_amount = support::amount_text(money_value(e.cost));
+    e.placed_value = money_value(e.placed_amount);
+    e.prize_value = hit_return(e.line_prize, 1);
+    e.prize_shown = support::amount_text(e.prize_value);
+    e.bet_info = plan.count_text + u':' + e.placed_amount + u':' + e.prize + u':' + plan.odds;
+    e.note = plan.positions + u'|' + plan.play + u'|' + e.prize;
+    return e;
+}
+
 BetPlan make_bet_plan(const Monitor& m)
 {
     BetPlan plan;
@@ -34,23 +51,9 @@ BetPlan make_bet_plan(const Monitor& m)
     plan.play = support::trim_blanks(m.field(kPlay));
     plan.rule = rules::CompiledHit::compile(plan.positions, support::trim_blanks(numbers), plan.play);
     for (const QString& text : m.field(kBetPlan).split(u',')) {
-        StakeEntry e;
         bool ok = false;
         const int multiplier = support::trim_blanks(text).toInt(&ok);
-        if (ok && multiplier > 0) {
-            e.multiplier = multiplier;
-            e.multiplier_text = QString::number(multiplier);
-            e.cost = rules::bet_cost(double(plan.count), multiplier, unit);
-            e.line_prize = rules::win_value(title, multiplier, unit, plan.odds);
-            e.prize = support::amount_text(e.line_prize);
-            e.placed_amount = support::amount_text(money_value(e.cost));
-            e.placed_value = money_value(e.placed_amount);
-            e.prize_value = hit_return(e.line_prize, 1);
-            e.prize_shown = support::amount_text(e.prize_value);
-            e.bet_info = plan.count_text + u':' + e.placed_amount + u':' + e.prize + u':' + plan.odds;
-            e.note = plan.positions + u'|' + plan.play + u'|' + e.prize;
-        }
-        plan.entries.push_back(std::move(e));
+        plan.entries.push_back(ok && multiplier > 0 ? stake_entry(plan, title, multiplier, unit) : StakeEntry());
     }
     return plan;
 }

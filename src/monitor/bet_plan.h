@@ -46,6 +46,9 @@ struct BetPlan {
 // the platform pays it.
 double hit_return(double line_prize, qint64 lines);
 
+// One entry of a plan at a positive multiplier, in `unit` ("元", "角", …), for the play `title`.
+StakeEntry stake_entry(const BetPlan& plan, const QString& title, int multiplier, const QString& unit);
+
 // The plan of a monitor as its fields are now (the engine's composition of a bet).
 BetPlan make_bet_plan(const Monitor& m);
 

@@ -144,7 +144,7 @@ TEST(CliProcess, BatchSurvivesMalformedInput)
     EXPECT_EQ(r.out.count('\n'), 6);
     EXPECT_TRUE(r.out.endsWith("error: unknown command ; usage: zorvik-cli COMMAND ARGS... "
                                "(commands: hit, lines, count, cost, win, validate, group, plays, "
-                               "money, md5, urlencode, date, ini-get, ini-set, batch, backtest, sweep, records; "
+                               "money, md5, urlencode, date, ini-get, ini-set, batch, backtest, sweep, records, web-password, plan, trend; "
                                "zorvik-cli --help lists them)\n"));
 }
 

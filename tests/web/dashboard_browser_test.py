@@ -53,6 +53,12 @@ class Output:
         raise AssertionError("no line matching %r in:\n%s" % (pattern, "\n".join(self.lines)))
 
 
+def text_of(driver, css):
+    """The element's text read in the page: the cards are drawn anew as events come, so an element
+    found a moment ago may be gone."""
+    return driver.execute_script("const e = document.querySelector(arguments[0]); return e ? e.textContent : '';", css)
+
+
 def check(condition, what):
     if not condition:
         raise AssertionError(what)
@@ -73,36 +79,35 @@ def browse(port, output, size, stop_desk, shots, name):
         # A wrong password is refused, in words.
         driver.find_element(By.ID, "password").send_keys("wrong")
         driver.find_element(By.CSS_SELECTOR, "#login button").click()
-        wait.until(lambda d: d.find_element(By.ID, "login_error").text != "")
-        check("密码错误" in driver.find_element(By.ID, "login_error").text, "no refusal shown")
+        wait.until(lambda d: text_of(d, "#login_error") != "")
+        check("密码错误" in text_of(driver, "#login_error"), "no refusal shown")
         driver.find_element(By.ID, "password").clear()
         driver.find_element(By.ID, "password").send_keys(PASSWORD)
         driver.find_element(By.CSS_SELECTOR, "#login button").click()
         # Both desks, each with its draw.
         wait.until(lambda d: len(d.find_elements(By.CSS_SELECTOR, "#desks .card")) == 2)
-        wait.until(lambda d: all(c.find_element(By.CSS_SELECTOR, ".draw").text
-                                 for c in d.find_elements(By.CSS_SELECTOR, "#desks .card")))
-        wait.until(lambda d: "实时" in d.find_element(By.ID, "live").text)
-        names = [c.find_element(By.CSS_SELECTOR, ".name").text for c in driver.find_elements(By.CSS_SELECTOR, "#desks .card")]
+        wait.until(lambda d: text_of(d, "#desk_card_1 .draw") and text_of(d, "#desk_card_2 .draw"))
+        wait.until(lambda d: "实时" in text_of(d, "#live"))
+        names = [text_of(driver, "#desk_card_%d .name" % n) for n in (1, 2)]
         check(names == ["U彩平台-欢乐分分彩", "合乐平台-HI彩分分彩"], "desks shown: %r" % names)
         # A new draw arrives without a reload.
         driver.execute_script("window.zorvikNotReloaded = true;")
         card = "#desk_card_1 .issue"
-        before = driver.find_element(By.CSS_SELECTOR, card).text
-        WebDriverWait(driver, 40).until(lambda d: d.find_element(By.CSS_SELECTOR, card).text != before)
+        before = text_of(driver, card)
+        WebDriverWait(driver, 40).until(lambda d: text_of(d, card) != before)
         check(driver.execute_script("return window.zorvikNotReloaded === true;"), "the page was reloaded")
         # The page fits the screen's width (tables scroll inside their own boxes).
         width = driver.execute_script("return document.documentElement.scrollWidth;")
         check(width <= size[0], "the page is %d px wide at %d" % (width, size[0]))
         # Stops a desk, confirming, and sees it stopped.
-        wait.until(lambda d: "监控中" in d.find_element(By.CSS_SELECTOR, "#desk_card_%d .state" % stop_desk).text)
-        driver.find_element(By.ID, "desk_card_%d" % stop_desk).click()
+        wait.until(lambda d: "监控中" in text_of(d, "#desk_card_%d .state" % stop_desk))
+        driver.execute_script("document.getElementById(arguments[0]).click();", "desk_card_%d" % stop_desk)
         wait.until(lambda d: d.find_element(By.ID, "stop").is_enabled())
         driver.find_element(By.ID, "stop").click()
         alert = wait.until(expected_conditions.alert_is_present())
         check("确认要停止监控" in alert.text, "asked: %r" % alert.text)
         alert.accept()
-        wait.until(lambda d: d.find_element(By.CSS_SELECTOR, "#desk_card_%d .state" % stop_desk).text == "未监控")
+        wait.until(lambda d: text_of(d, "#desk_card_%d .state" % stop_desk) == "未监控")
         output.wait_for(r"web stop %d - 127\.0\.0\.1$" % stop_desk, 10)
         check(driver.find_element(By.ID, "start").is_enabled(), "the start button stays off")
         if shots:

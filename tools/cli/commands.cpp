@@ -156,6 +156,12 @@ constexpr OtherCommand kOtherCommands[] = {
     {"records", "records DB [--day YYYY-MM-DD] [--lottery NAME] [--kind real|simulated] [--csv]",
      "prints the recorded bets with the day totals"},
     {"web-password", "web-password SETTINGS_FILE", "sets the web dashboard's password, read from standard input"},
+    {"plan",
+     "plan TITLE NUMBERS --unit U --odds N --steps K [--first M] (--profit X | --rate R) [--max-multiplier M] "
+     "[--budget B] [--json]",
+     "the multiplier plan whose every win leaves the profit or rate asked for"},
+    {"trend", "trend HISTORY [--last N] [--json]",
+     "the draw trend: each digit's misses per position, with appearances and runs"},
 };
 
 QString general_usage()

@@ -2,7 +2,9 @@
 
 #include "backtest_command.h"
 #include "commands.h"
+#include "plan_command.h"
 #include "records_command.h"
+#include "trend_command.h"
 #include "web_password_command.h"
 
 #include <QByteArray>
@@ -39,6 +41,10 @@ int main(int argc, char** argv)
         return zorvik::cli::run_sweep_command(args.mid(1), stdin, stdout, stderr);
     if (!args.isEmpty() && args[0] == u"records")
         return zorvik::cli::run_records_command(args.mid(1), stdout, stderr);
+    if (!args.isEmpty() && args[0] == u"trend")
+        return zorvik::cli::run_trend_command(args.mid(1), stdout, stderr);
+    if (!args.isEmpty() && args[0] == u"plan")
+        return zorvik::cli::run_plan_command(args.mid(1), stdout, stderr);
     if (!args.isEmpty() && args[0] == u"web-password")
         return zorvik::cli::run_web_password_command(args.mid(1), stdin, stdout, stderr);
 
