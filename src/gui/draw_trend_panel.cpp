@@ -59,7 +59,7 @@ QVariant band_tooltip(int section)
 
 } // namespace
 
-void DrawTrendModel::set_trend(const monitor::DrawTrend& trend)
+void TrendTableModel::set_trend(const monitor::DrawTrend& trend)
 {
     beginResetModel();
     trend_ = trend;
@@ -113,13 +113,6 @@ QVariant DrawTrendModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-void TrendCountsModel::set_trend(const monitor::DrawTrend& trend)
-{
-    beginResetModel();
-    trend_ = trend;
-    endResetModel();
-}
-
 int TrendCountsModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : 4;
@@ -156,13 +149,6 @@ QVariant TrendCountsModel::headerData(int section, Qt::Orientation orientation, 
     if (role == Qt::ToolTipRole)
         return band_tooltip(section);
     return {};
-}
-
-void TrendShapesModel::set_trend(const monitor::DrawTrend& trend)
-{
-    beginResetModel();
-    trend_ = trend;
-    endResetModel();
 }
 
 int TrendShapesModel::rowCount(const QModelIndex& parent) const

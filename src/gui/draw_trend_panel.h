@@ -18,50 +18,49 @@ namespace zorvik::app {
 
 class Desk;
 
-// Rows: the draws; columns: issue, numbers, then five bands of ten digits.
-class DrawTrendModel final : public QAbstractTableModel {
+// A table over one trend, shown anew when the trend is.
+class TrendTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
     void set_trend(const monitor::DrawTrend& trend);
     const monitor::DrawTrend& trend() const { return trend_; }
+
+protected:
+    monitor::DrawTrend trend_;
+};
+
+// Rows: the draws; columns: issue, numbers, then five bands of ten digits.
+class DrawTrendModel final : public TrendTableModel {
+    Q_OBJECT
+public:
+    using TrendTableModel::TrendTableModel;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    monitor::DrawTrend trend_;
 };
 
 // Rows: 出现次数, 当前遗漏, 最大遗漏, 最大连出; columns as the grid's (the first two name the row).
-class TrendCountsModel final : public QAbstractTableModel {
+class TrendCountsModel final : public TrendTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
-    void set_trend(const monitor::DrawTrend& trend);
+    using TrendTableModel::TrendTableModel;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    monitor::DrawTrend trend_;
 };
 
 // Rows: the positions; columns: 大, 小, 单, 双, each with its four counts.
-class TrendShapesModel final : public QAbstractTableModel {
+class TrendShapesModel final : public TrendTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
-    void set_trend(const monitor::DrawTrend& trend);
+    using TrendTableModel::TrendTableModel;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    monitor::DrawTrend trend_;
 };
 
 class DrawTrendPanel final : public QWidget {

@@ -184,7 +184,9 @@ void MainWindow::build_ui()
         auto* browser = new QWebEngineView;
         browser->setObjectName(u"zorvik_tz_wb"_s);
         browser->setPage(page);
-        const bool second = zorvik_main_->count() > 3;
+        bool second = false;
+        for (int i = 0; i < zorvik_main_->count(); ++i)
+            second = second || qobject_cast<QWebEngineView*>(zorvik_main_->widget(i));
         zorvik_main_->addTab(browser, second ? u"平台页面2"_s : u"平台页面"_s);
     });
 
