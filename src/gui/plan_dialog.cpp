@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,13 +89,9 @@ PlanDialog::PlanDialog(const PlanInputs& inputs, QWidget* parent) : QDialog(pare
     summary_ = named<QLabel>("plan_summary");
     summary_->setWordWrap(true);
     layout->addWidget(summary_);
-    auto* buttons = new QHBoxLayout;
     auto* apply = named<QPushButton>("plan_apply", u"应用"_s);
     auto* close = named<QPushButton>("plan_close", u"关闭"_s);
-    buttons->addStretch();
-    buttons->addWidget(apply);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    layout->addLayout(button_row({apply, close}));
 
     // The numbers as the play takes them, and their lines.
     const int positions = monitor::title_positions(inputs_.title);

@@ -7,7 +7,6 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,13 +48,9 @@ WebDialog::WebDialog(AppCore& core, web::WebServer& server, QWidget* parent)
     state_->setWordWrap(true);
     state_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(state_);
-    auto* buttons = new QHBoxLayout;
     auto* save = named<QPushButton>("web_save", u"保存"_s);
     auto* close = named<QPushButton>("web_close", u"关闭"_s);
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    layout->addLayout(button_row({save, close}));
     connect(save, &QPushButton::clicked, this, &WebDialog::save);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     show_state();

@@ -1,6 +1,7 @@
 #include "gui/widgets.h"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSortFilterProxyModel>
@@ -86,6 +87,15 @@ QStandardItem* sort_cell(const QString& text, std::optional<double> value)
     auto* item = new QStandardItem(text);
     item->setData(value ? QVariant(*value) : QVariant(text), Qt::UserRole);
     return item;
+}
+
+QHBoxLayout* button_row(std::initializer_list<QWidget*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget* b : buttons)
+        row->addWidget(b);
+    return row;
 }
 
 } // namespace zorvik::app

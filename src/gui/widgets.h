@@ -7,6 +7,8 @@
 #include <utility>
 
 class QComboBox;
+class QHBoxLayout;
+class QWidget;
 class QObject;
 class QLabel;
 class QStandardItem;
@@ -43,5 +45,7 @@ QStandardItem* sort_cell(const QString& text, std::optional<double> value = std:
 // The box emptied, the "|"-separated items added and the given index selected.
 void fill_list(QComboBox* box, const QString& items, int selected);
 QLabel* caption(const QString& text);
+// A dialog's row of buttons, to the right.
+QHBoxLayout* button_row(std::initializer_list<QWidget*> buttons);
 
 } // namespace zorvik::app
